@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Version information fixed when the program is built.
+namespace ProgramInfo {
+QString Title();
+QString Company();
+QString LegalNotice();
+QString SupportAddress();
+// "4.2.4" for version 4.2.0.4: major, minor and revision; the third number is not shown.
+QString VersionNumbers();
+} // namespace ProgramInfo

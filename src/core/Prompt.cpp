@@ -1,0 +1,29 @@
+#include "Prompt.h"
+
+#include "ProgramInfo.h"
+
+#include <QtGlobal>
+
+namespace {
+Prompt::Service *g_service = nullptr;
+}
+
+void Prompt::Install(Service *service)
+{
+    g_service = service;
+}
+
+Prompt::Answer Prompt::Show(const QString &text, Buttons buttons, Icon icon, const QString &title)
+{
+    const Message message{text, buttons, icon, title.isEmpty() ? ProgramInfo::Title() : title};
+    if (g_service)
+        return g_service->Ask(message);
+    qWarning("%s: %s", qPrintable(message.title), qPrintable(text));
+    switch (buttons) {
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        return Answer::Yes;
+    default:
+        return Answer::Ok;
+    }
+}

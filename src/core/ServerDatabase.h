@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Database.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// The record operations on zarvo.mdb. Each opens its own connection, works and closes
+// it; a recordset handed out is a copy of the rows.
+
+// Schema and error log.
+bool UpgradeDatabaseSchema();
+bool RecordSystemError(const QString &label, const QString &cause);
+
+// Servers.
+struct ServerTreeEntry {
+    QString key;     // "MainNode" or "SERVER" + IDNum
+    QString text;
+    int picture = 1; // 1: root or in communication, 2: otherwise
+};
+bool RecordServers(Recordset &rs, qint32 &count);
+bool OpenServerRecord(qint32 id, Recordset &rs);
+bool GetServerField(qint32 id, const QString &table, const QString &field, QVariant &value);
+bool VerifyUniqueIPAddress(const QString &ip, QString &name);
+bool AddServer(const QString &name, const QString &model, const QString &ip, const QString &notes,
+               qint16 enabled, const QString &password, const QString &email, qint16 comm);
+bool UpdateServer(qint32 id, const QString &name, const QString &model, const QString &ip,
+                  const QString &notes, qint16 enabled, const QString &password,
+                  const QString &email, qint16 comm);
+bool UpdateServerEmail(qint32 id, const QString &addresses);
+bool EnableDisableServer(qint32 id, qint16 enabled, qint16 comm);
+// The root node followed by one node per server in name order; true when a server was listed.
+bool LoadServers(QList<ServerTreeEntry> &nodes);
+
+// Sensors.
+bool SaveSensorRecord(qint32 serverId, const QString &name, qint16 port, const QString &notes,
+                      const QString &sensorType, const QString &upperLimit,
+                      const QString &lowerLimit, const QString &tol);
+bool LoadSensorNotes(qint32 serverId, qint16 port, QString &notes);
+bool CountNamedSensors(qint16 &count);
+bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count);
+
+// Alarms, failures, errors and log-folder backups.
+bool AddAlarmRecord(qint32 sensorId, const QString &alarmStart, const QString &server,
+                    const QString &sensor, const QString &currentData, qint32 tol,
+                    qint16 alarmActive);
+bool RecordOpenAlarms(const QString &table, const QString &field, qint32 value,
+                      const QString &nullField, Recordset &rs, qint32 &count);
+bool RecordActiveAlarms(qint32 sensorId, qint32 &count);
+bool AddLogFileBackupError(const QString &errorText);
+// Rows carry their "rowid": tblLogFileBackup has no key column of its own.
+bool RecordOpenBackupFileErrors(Recordset &rs, qint32 &count);
+// Leaves the failure to the caller, who records it under its own label.
+bool MarkServerBackOnline(qint32 serverId, QString &error);
+bool DeleteSystemErrors();
+bool DeleteServerErrors();

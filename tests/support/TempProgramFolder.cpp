@@ -1,0 +1,55 @@
+#include "TempProgramFolder.h"
+
+#include "Clock.h"
+#include "Database.h"
+#include "ProgramFolder.h"
+#include "StatusBoard.h"
+
+#include <QFile>
+#include <QSqlField>
+
+void TempProgramFolder::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VANTREL_TEMPLATE_DB), File(QStringLiteral("zarvo.mdb"))));
+    QFile::setPermissions(File(QStringLiteral("zarvo.mdb")),
+                          QFile::ReadOwner | QFile::WriteOwner);
+    SetProgramFolder(m_dir.path());
+    Clock::SetFixed(std::nullopt);
+}
+
+void TempProgramFolder::TearDown()
+{
+    SetProgramFolder({});
+    Clock::SetFixed(std::nullopt);
+    InstallStatusBoard(nullptr);
+}
+
+QString TempProgramFolder::Folder() const
+{
+    return m_dir.path();
+}
+
+QString TempProgramFolder::File(const QString &name) const
+{
+    return m_dir.filePath(name);
+}
+
+QStringList TempProgramFolder::Rows(const QString &sql) const
+{
+    DatabaseConnection db;
+    QStringList lines;
+    const auto rows = db.Select(sql);
+    if (!rows)
+        return {QStringLiteral("error: ") + db.LastError()};
+    for (const QSqlRecord &row : *rows) {
+        QStringList cells;
+        for (int i = 0; i < row.count(); ++i) {
+            const QVariant v = row.value(i);
+            cells << row.fieldName(i) + QLatin1Char('=') +
+                         (v.isNull() ? QStringLiteral("NULL") : v.toString());
+        }
+        lines << cells.join(QLatin1Char('|'));
+    }
+    return lines;
+}

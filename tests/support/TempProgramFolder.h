@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Each test gets its own program folder holding a fresh copy of the shipped database,
+// an empty status board and the real clock; it is all undone afterwards.
+class TempProgramFolder : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString Folder() const;
+    QString File(const QString &name) const;
+    // The rows of a table as "col=value|col=value" lines, for compact assertions.
+    QStringList Rows(const QString &sql) const;
+
+private:
+    QTemporaryDir m_dir;
+};
