@@ -70,8 +70,8 @@ bool DatabaseConnection::Exec(const QString &sql, const Bindings &bindings)
         m_error = query.lastError().text();
         return false;
     }
-    for (const auto &[name, value] : bindings)
-        query.bindValue(name, value);
+    for (const QVariant &value : bindings)
+        query.addBindValue(value);
     if (!query.exec()) {
         m_error = query.lastError().text();
         return false;
@@ -89,8 +89,8 @@ std::optional<Recordset> DatabaseConnection::Select(const QString &sql, const Bi
         m_error = query.lastError().text();
         return std::nullopt;
     }
-    for (const auto &[name, value] : bindings)
-        query.bindValue(name, value);
+    for (const QVariant &value : bindings)
+        query.addBindValue(value);
     if (!query.exec()) {
         m_error = query.lastError().text();
         return std::nullopt;

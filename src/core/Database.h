@@ -7,12 +7,12 @@
 #include <QVariant>
 
 #include <optional>
-#include <utility>
 
 // Rows read into memory: SQLite blocks writers while a SELECT is unfinished, so no
 // statement outlives the operation that ran it.
 using Recordset = QList<QSqlRecord>;
-using Bindings = QList<std::pair<QString, QVariant>>;
+// Values for the statement's ? placeholders, in order.
+using Bindings = QVariantList;
 
 QString DatabasePath();
 bool DatabaseFileExists();
