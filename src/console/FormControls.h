@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QColor>
+#include <QtGlobal>
+
+class QCheckBox;
+class QComboBox;
+class QWidget;
+
+// Windows colour values (red + 256 * green + 65536 * blue) as Qt colours.
+QColor WindowsColour(int value);
+constexpr int kBackYellow = 65535;
+constexpr int kBackWhite = 16777215;
+
+// The back colour of an entry box, as a refused entry marks it.
+void SetBackColour(QWidget *box, int windowsColour);
+
+void CentreOnScreen(QWidget *window);
+
+// Check boxes hold 0 (unchecked), 1 (checked) or 2 (greyed); list positions count from 0
+// with -1 for none. A stored number outside that is refused with kInvalidPropertyValue.
+bool SetCheckValue(QCheckBox *box, int value);
+qint16 CheckValue(const QCheckBox *box);
+bool SetListPosition(QComboBox *list, int position);
+inline constexpr char16_t kInvalidPropertyValue[] = u"Invalid property value";
+
+// The hourglass pointer for the lifetime of the object.
+class WaitCursor {
+public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};

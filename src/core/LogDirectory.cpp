@@ -1,0 +1,7 @@
+#include "LogDirectory.h"
+
+QString &LogDirectory()
+{
+    static QString folder;
+    return folder;
+}
