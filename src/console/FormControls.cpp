@@ -1,15 +1,12 @@
 #include "FormControls.h"
 
+#include "WindowsColour.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QScreen>
 #include <QWidget>
-
-QColor WindowsColour(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
 
 void SetBackColour(QWidget *box, int windowsColour)
 {

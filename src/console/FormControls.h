@@ -1,18 +1,12 @@
 #pragma once
 
-#include <QColor>
 #include <QtGlobal>
 
 class QCheckBox;
 class QComboBox;
 class QWidget;
 
-// Windows colour values (red + 256 * green + 65536 * blue) as Qt colours.
-QColor WindowsColour(int value);
-constexpr int kBackYellow = 65535;
-constexpr int kBackWhite = 16777215;
-
-// The back colour of an entry box, as a refused entry marks it.
+// The back colour of an entry box (a Windows colour value), as a refused entry marks it.
 void SetBackColour(QWidget *box, int windowsColour);
 
 void CentreOnScreen(QWidget *window);
