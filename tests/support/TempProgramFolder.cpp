@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "ProgramFolder.h"
 #include "StatusBoard.h"
+#include "StatusGrid.h"
 
 #include <QFile>
 #include <QSqlField>
@@ -23,6 +24,7 @@ void TempProgramFolder::TearDown()
     SetProgramFolder({});
     Clock::SetFixed(std::nullopt);
     InstallStatusBoard(nullptr);
+    InstallStatusGrid(nullptr);
 }
 
 QString TempProgramFolder::Folder() const
