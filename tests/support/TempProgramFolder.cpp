@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Database.h"
 #include "ProgramFolder.h"
+#include "ServerDatabase.h"
 #include "StatusBoard.h"
 
 #include <QFile>
@@ -16,6 +17,7 @@ void TempProgramFolder::SetUp()
                           QFile::ReadOwner | QFile::WriteOwner);
     SetProgramFolder(m_dir.path());
     Clock::SetFixed(std::nullopt);
+    ServerDatabaseModule() = {};
 }
 
 void TempProgramFolder::TearDown()
