@@ -5,6 +5,7 @@
 #include "ProgramFolder.h"
 #include "ServerDatabase.h"
 #include "StatusBoard.h"
+#include "StatusGrid.h"
 
 #include <QFile>
 #include <QSqlField>
@@ -25,6 +26,7 @@ void TempProgramFolder::TearDown()
     SetProgramFolder({});
     Clock::SetFixed(std::nullopt);
     InstallStatusBoard(nullptr);
+    InstallStatusGrid(nullptr);
 }
 
 QString TempProgramFolder::Folder() const

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 // Each test gets its own program folder holding a fresh copy of the shipped database,
-// an empty status board, the real clock and fresh database module state (as at program
+// no status board or grid, the real clock and fresh database module state (as at program
 // start); it is all undone afterwards.
 class TempProgramFolder : public ::testing::Test {
 protected:
