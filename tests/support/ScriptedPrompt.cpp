@@ -1,17 +1,6 @@
 #include "ScriptedPrompt.h"
 
-bool Prompt::operator==(const Message &a, const Message &b)
-{
-    return a.text == b.text && a.buttons == b.buttons && a.icon == b.icon && a.title == b.title;
-}
-
-void Prompt::PrintTo(const Message &message, std::ostream *out)
-{
-    *out << '"' << message.text.toStdString() << "\" buttons " << int(message.buttons) << " icon "
-         << int(message.icon) << " title \"" << message.title.toStdString() << '"';
-}
-
-ScriptedPrompt::ScriptedPrompt()
+ScriptedPrompt::ScriptedPrompt(QList<Prompt::Answer> answers) : m_answers(std::move(answers))
 {
     Prompt::Install(this);
 }
@@ -21,24 +10,21 @@ ScriptedPrompt::~ScriptedPrompt()
     Prompt::Install(nullptr);
 }
 
+void ScriptedPrompt::Queue(Prompt::Answer answer)
+{
+    m_answers.append(answer);
+}
+
+Prompt::Answer ScriptedPrompt::Ask(const Prompt::Message &message)
+{
+    m_messages.append(message);
+    return m_answers.isEmpty() ? Prompt::FirstButton(message.buttons) : m_answers.takeFirst();
+}
+
 QStringList ScriptedPrompt::Texts() const
 {
     QStringList texts;
     for (const Prompt::Message &message : m_messages)
         texts << message.text;
     return texts;
-}
-
-Prompt::Answer ScriptedPrompt::Ask(const Prompt::Message &message)
-{
-    m_messages.append(message);
-    if (!m_answers.isEmpty())
-        return m_answers.dequeue();
-    switch (message.buttons) {
-    case Prompt::Buttons::YesNo:
-    case Prompt::Buttons::YesNoCancel:
-        return Prompt::Answer::Yes;
-    default:
-        return Prompt::Answer::Ok;
-    }
 }

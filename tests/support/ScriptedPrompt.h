@@ -3,31 +3,24 @@
 #include "Prompt.h"
 
 #include <QList>
-#include <QQueue>
+#include <QStringList>
 
-#include <ostream>
-
-namespace Prompt {
-bool operator==(const Message &a, const Message &b);
-void PrintTo(const Message &message, std::ostream *out);
-} // namespace Prompt
-
-// Answers every message box from a queue (the first button once the queue is empty) and
-// keeps every message shown. Installed for its lifetime.
-class ScriptedPrompt : public Prompt::Service {
+// Stands in for the message boxes while it lives: records every message and answers
+// from a queue; once the queue is empty, with the box's first button (Ok or Yes).
+class ScriptedPrompt final : public Prompt::Service {
 public:
-    ScriptedPrompt();
+    explicit ScriptedPrompt(QList<Prompt::Answer> answers = {});
     ~ScriptedPrompt() override;
     ScriptedPrompt(const ScriptedPrompt &) = delete;
     ScriptedPrompt &operator=(const ScriptedPrompt &) = delete;
 
-    void Queue(Prompt::Answer answer) { m_answers.enqueue(answer); }
+    void Queue(Prompt::Answer answer);
+    Prompt::Answer Ask(const Prompt::Message &message) override;
+
     const QList<Prompt::Message> &Messages() const { return m_messages; }
     QStringList Texts() const;
 
-    Prompt::Answer Ask(const Prompt::Message &message) override;
-
 private:
-    QQueue<Prompt::Answer> m_answers;
+    QList<Prompt::Answer> m_answers;
     QList<Prompt::Message> m_messages;
 };
