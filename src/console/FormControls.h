@@ -1,10 +1,18 @@
 #pragma once
 
+#include <QStringView>
 #include <QtGlobal>
 
 class QCheckBox;
 class QComboBox;
 class QWidget;
+
+// A new control under the name the tests and the rest of the program know it by.
+template <typename Control> Control *Named(Control *control, QStringView name)
+{
+    control->setObjectName(name.toString());
+    return control;
+}
 
 // The back colour of an entry box (a Windows colour value), as a refused entry marks it.
 void SetBackColour(QWidget *box, int windowsColour);

@@ -196,11 +196,12 @@ void frmBrowse::Drive1_Change()
 void frmBrowse::OKButton_Click()
 {
     const QString folder = Dir1->Path();
-    if (m_record && !FitsAnsiField(folder, kLogDirWidth)) {
+    const int width = ConfigTextWidth(&ConfigRecord::LogDir);
+    if (m_record && !FitsAnsiField(folder, width)) {
         Prompt::Show(QStringLiteral("The path of this folder is longer than %1 characters or holds "
                                     "characters that cannot be stored.  Please choose another "
                                     "folder.")
-                         .arg(kLogDirWidth),
+                         .arg(width),
                      Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
         return;
     }

@@ -18,9 +18,11 @@ bool FitsAnsiField(const QString &text, int width);
 // Credentials are stored trimmed and encrypted into a 100-byte field, which holds the
 // cipher of at most kMaxCredentialBytes.
 bool CredentialFits(const QString &text);
+inline constexpr char16_t kCredentialRefusal[] =
+    u"A user name or password can hold at most 63 characters, all of them from the Western "
+    u"European (Windows-1252) character set.  Please shorten it.";
 
 // An administrator address holding both a full stop and an at sign is taken without asking.
 bool LooksLikeEmailAddress(const QString &text);
 
 constexpr qint16 kMinimumUpdateRate = 5;
-constexpr int kLogDirWidth = 100;
