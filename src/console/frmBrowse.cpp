@@ -124,14 +124,10 @@ frmBrowse::frmBrowse(QString &logFolder, ConfigRecord *record, QWidget *parent)
     setWindowTitle(QStringLiteral("Vantrel Graphing"));
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    Drive1 = new DriveList(this);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Dir1 = new FolderList(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
+    OKButton = Named(new QPushButton(QStringLiteral("OK"), this), u"OKButton");
+    CancelButton = Named(new QPushButton(QStringLiteral("Cancel"), this), u"CancelButton");
+    Drive1 = Named(new DriveList(this), u"Drive1");
+    Dir1 = Named(new FolderList(this), u"Dir1");
     Drive1->ShowDriveOf(Dir1->Path());
 
     // Twips of the original layout at 15 per pixel: the lists take all the width the

@@ -1,6 +1,7 @@
 #include "frmLogin.h"
 
 #include "ConfigRecord.h"
+#include "FormControls.h"
 #include "Prompt.h"
 
 #include <QGridLayout>
@@ -16,24 +17,18 @@ frmLogin::frmLogin(bool &loginSucceeded, QWidget *parent)
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Login"));
 
-    txtUserName = new QLineEdit(this);
-    txtUserName->setObjectName(QStringLiteral("txtUserName"));
-    txtPassword = new QLineEdit(this);
-    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtUserName = Named(new QLineEdit(this), u"txtUserName");
+    txtPassword = Named(new QLineEdit(this), u"txtPassword");
     txtPassword->setEchoMode(QLineEdit::Password);
 
-    lblLabels[0] = new QLabel(QStringLiteral("&User Name:"), this);
-    lblLabels[0]->setObjectName(QStringLiteral("lblLabels(0)"));
+    lblLabels[0] = Named(new QLabel(QStringLiteral("&User Name:"), this), u"lblLabels(0)");
     lblLabels[0]->setBuddy(txtUserName);
-    lblLabels[1] = new QLabel(QStringLiteral("&Password:"), this);
-    lblLabels[1]->setObjectName(QStringLiteral("lblLabels(1)"));
+    lblLabels[1] = Named(new QLabel(QStringLiteral("&Password:"), this), u"lblLabels(1)");
     lblLabels[1]->setBuddy(txtPassword);
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), u"cmdOK");
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), u"cmdCancel");
     cmdCancel->setAutoDefault(false);
 
     auto *layout = new QGridLayout(this);
