@@ -11,6 +11,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -23,6 +24,30 @@ constexpr qint64 kLoneMomentMargin = 60 * 1000;
 void MarkLonePoint(QLineSeries *segment)
 {
     segment->setPointsVisible(segment->count() == 1);
+}
+
+// Axis ends on round numbers, worked out here rather than by the axis, so that an
+// unchanged range is not set again: every range change redraws every line.
+struct NiceRange {
+    qreal low;
+    qreal high;
+    int ticks;
+};
+
+NiceRange RoundOut(qreal low, qreal high)
+{
+    const qreal rough = (high - low) / 5;
+    const qreal magnitude = std::pow(10.0, std::floor(std::log10(rough)));
+    qreal step = 10 * magnitude;
+    for (const qreal factor : {1.0, 2.0, 5.0}) {
+        if (rough <= factor * magnitude) {
+            step = factor * magnitude;
+            break;
+        }
+    }
+    const qreal niceLow = std::floor(low / step) * step;
+    const qreal niceHigh = std::ceil(high / step) * step;
+    return {niceLow, niceHigh, int(std::lround((niceHigh - niceLow) / step)) + 1};
 }
 
 struct Span {
@@ -97,7 +122,7 @@ bool TrendChart::AddTrendChartPoints(const StatusGridView &grid)
         MarkLonePoint(segment);
         ++line.points;
         if (line.points > kPointsKept)
-            DropOldestPoint(line);
+            DropOldestPoints(line, kPointsDroppedAtOnce);
     }
     FitRanges();
     return true;
@@ -149,19 +174,23 @@ QLineSeries *TrendChart::NewSegment(Line &line)
     return segment;
 }
 
-void TrendChart::DropOldestPoint(Line &line)
+void TrendChart::DropOldestPoints(Line &line, int count)
 {
-    QLineSeries *oldest = line.segments.first();
-    oldest->remove(0);
-    --line.points;
-    if (oldest->count() > 0) {
-        MarkLonePoint(oldest);
-        return;
+    while (count > 0) {
+        QLineSeries *oldest = line.segments.first();
+        const int dropped = std::min(count, int(oldest->count()));
+        oldest->removePoints(0, dropped);
+        line.points -= dropped;
+        count -= dropped;
+        if (oldest->count() > 0) {
+            MarkLonePoint(oldest);
+            return;
+        }
+        line.segments.removeFirst();
+        chart()->removeSeries(oldest);
+        delete oldest;
+        ShowOneLegendEntry(line);
     }
-    line.segments.removeFirst();
-    chart()->removeSeries(oldest);
-    delete oldest;
-    ShowOneLegendEntry(line);
 }
 
 void TrendChart::ShowOneLegendEntry(const Line &line)
@@ -200,7 +229,8 @@ void TrendChart::FitRanges()
         if (span.Empty())
             continue;
         const qreal margin = span.low == span.high ? 1.0 : (span.high - span.low) * 0.05;
-        it.key()->setRange(span.low - margin, span.high + margin);
-        it.key()->applyNiceNumbers();
+        const NiceRange range = RoundOut(span.low - margin, span.high + margin);
+        it.key()->setTickCount(range.ticks);
+        it.key()->setRange(range.low, range.high);
     }
 }

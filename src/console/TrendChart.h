@@ -18,8 +18,10 @@ class TrendChart : public QChartView {
 public:
     // Points kept per line; older ones are dropped so that a station running for months
     // keeps a bounded chart (two and a half days at a 60 s update rate). Well below what
-    // the chart draws smoothly, so no thinning is needed.
+    // the chart draws smoothly, so no thinning is needed. They are dropped a tenth at a
+    // time, as each removal redraws the line.
     static constexpr int kPointsKept = 3600;
+    static constexpr int kPointsDroppedAtOnce = kPointsKept / 10;
 
     explicit TrendChart(QWidget *parent = nullptr);
 
@@ -51,7 +53,7 @@ private:
     void Clear();
     QValueAxis *AddValueAxis(const QString &title);
     QLineSeries *NewSegment(Line &line);
-    void DropOldestPoint(Line &line);
+    void DropOldestPoints(Line &line, int count);
     void ShowOneLegendEntry(const Line &line);
     void FitRanges();
 

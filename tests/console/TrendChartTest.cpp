@@ -154,21 +154,24 @@ TEST_F(TrendChartTest, MissingValueCountsAsZeroForTheLastLine)
     EXPECT_EQ(Points(2).at(0).y(), 0);
 }
 
-TEST_F(TrendChartTest, KeepsOnlyTheNewestPoints)
+TEST_F(TrendChartTest, DropsTheOldestPointsOnceTheCapIsPassed)
 {
     SetRows({F});
     ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
     Cycle({QStringLiteral("1")});
     Cycle({QStringLiteral("No Data")});
-    for (int i = 0; i < TrendChart::kPointsKept; ++i)
+    for (int i = 0; i < TrendChart::kPointsKept - 1; ++i)
         Cycle({QString::number(i % 50)});
-
     EXPECT_EQ(Points(0).size(), TrendChart::kPointsKept);
+    Cycle({QStringLiteral("7")});
+
+    const int kept = TrendChart::kPointsKept + 1 - TrendChart::kPointsDroppedAtOnce;
+    EXPECT_EQ(Points(0).size(), kept);
     ASSERT_EQ(m_chart.Segments(0).size(), 1) << "the segment before the gap has aged out";
-    EXPECT_TRUE(LegendShows(m_chart.Segments(0).first()));
     EXPECT_EQ(m_chart.chart()->series().size(), 1);
+    EXPECT_TRUE(LegendShows(m_chart.Segments(0).first()));
     EXPECT_EQ(m_chart.TimeAxis()->max(), m_now);
-    EXPECT_EQ(m_chart.TimeAxis()->min(), m_now.addSecs(-60 * (TrendChart::kPointsKept - 1)));
+    EXPECT_EQ(m_chart.TimeAxis()->min(), m_now.addSecs(-60 * (kept - 1)));
 }
 
 TEST(WindowsColourTest, ValuesAreBlueGreenRed)
