@@ -2,7 +2,6 @@
 #include "Clock.h"
 #include "TempProgramFolder.h"
 #include "TrendData.h"
-#include "WindowsColour.h"
 
 #include <QCoreApplication>
 #include <QDateTimeAxis>
@@ -77,10 +76,13 @@ TEST_F(TrendChartTest, ThreeFahrenheitAndOneHumidityRow)
     EXPECT_EQ(axes.at(0)->titleText(), QStringLiteral("\u00B0F"));
     EXPECT_EQ(axes.at(1)->titleText(), QStringLiteral("%RH"));
     EXPECT_EQ(axes.at(0)->gridLineColor(), QColor(0xE0, 0xE0, 0xE0));
+    // Table colours 1 to 4 are &H7CFC00, &HFF6A6A, &H00FF00, &H00FFFF (blue-green-red).
+    const QList<QColor> colours{QColor(0x00, 0xFC, 0x7C), QColor(0x6A, 0x6A, 0xFF),
+                                QColor(0x00, 0xFF, 0x00), QColor(0xFF, 0xFF, 0x00)};
     for (int k = 0; k < 4; ++k) {
         ASSERT_EQ(m_chart.Segments(k).size(), 1);
         QLineSeries *series = m_chart.Segments(k).first();
-        EXPECT_EQ(series->color(), WindowsColour(kTrendColours[k])) << "series " << k + 1;
+        EXPECT_EQ(series->color(), colours.at(k)) << "series " << k + 1;
         EXPECT_TRUE(series->attachedAxes().contains(axes.at(k == 3 ? 1 : 0))) << "series " << k + 1;
         EXPECT_TRUE(series->attachedAxes().contains(m_chart.TimeAxis()));
     }
@@ -172,14 +174,6 @@ TEST_F(TrendChartTest, DropsTheOldestPointsOnceTheCapIsPassed)
     EXPECT_TRUE(LegendShows(m_chart.Segments(0).first()));
     EXPECT_EQ(m_chart.TimeAxis()->max(), m_now);
     EXPECT_EQ(m_chart.TimeAxis()->min(), m_now.addSecs(-60 * (kept - 1)));
-}
-
-TEST(WindowsColourTest, ValuesAreBlueGreenRed)
-{
-    EXPECT_EQ(WindowsColour(0x7CFC00), QColor(0x00, 0xFC, 0x7C));
-    EXPECT_EQ(WindowsColour(0xFF6A6A), QColor(0x6A, 0x6A, 0xFF));
-    EXPECT_EQ(WindowsColour(0x191970), QColor(0x70, 0x19, 0x19));
-    EXPECT_EQ(WindowsColour(255), QColor(Qt::red));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Database.h"
 #include "ProgramFolder.h"
+#include "ServerDatabase.h"
 #include "StatusBoard.h"
 #include "StatusGrid.h"
 
@@ -17,6 +18,7 @@ void TempProgramFolder::SetUp()
                           QFile::ReadOwner | QFile::WriteOwner);
     SetProgramFolder(m_dir.path());
     Clock::SetFixed(std::nullopt);
+    ServerDatabaseModule() = {};
 }
 
 void TempProgramFolder::TearDown()
