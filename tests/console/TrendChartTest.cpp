@@ -156,6 +156,27 @@ TEST_F(TrendChartTest, MissingValueCountsAsZeroForTheLastLine)
     EXPECT_EQ(Points(2).at(0).y(), 0);
 }
 
+TEST_F(TrendChartTest, GoingLiveAfterExaminingShowsTheWholeRangeAgain)
+{
+    SetRows({F});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    for (int i = 0; i < 10; ++i)
+        Cycle({QString::number(60 + i)});
+    const QDateTime first = m_now.addSecs(-60 * 9);
+
+    m_chart.SetLiveMode(false);
+    EXPECT_EQ(m_chart.rubberBand(), QChartView::RectangleRubberBand);
+    m_chart.show(); // zooming needs a laid-out plot area
+    QCoreApplication::processEvents();
+    m_chart.chart()->zoomIn();
+    ASSERT_GT(m_chart.TimeAxis()->min(), first);
+
+    m_chart.SetLiveMode(true);
+    EXPECT_EQ(m_chart.rubberBand(), QChartView::NoRubberBand);
+    EXPECT_EQ(m_chart.TimeAxis()->min(), first);
+    EXPECT_EQ(m_chart.TimeAxis()->max(), m_now);
+}
+
 TEST_F(TrendChartTest, DropsTheOldestPointsOnceTheCapIsPassed)
 {
     SetRows({F});
