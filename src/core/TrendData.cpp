@@ -40,15 +40,6 @@ std::optional<double> NumericReading(const QString &text)
     return value;
 }
 
-bool IsSensorFault(const QString &reading)
-{
-    const QString lower = reading.toLower();
-    return lower.contains(QStringLiteral("sensor open")) ||
-           lower.contains(QStringLiteral("sensor shorted")) ||
-           lower.contains(QStringLiteral("no data")) ||
-           lower.contains(QStringLiteral("not connected"));
-}
-
 } // namespace
 
 QString TrendAxisTitle(TrendUnit unit)
@@ -107,15 +98,11 @@ std::optional<QList<double>> TrendValues(const StatusGridView &grid)
     for (int row = 1; row < grid.RowCount(); ++row) {
         if (!IsTrendRow(grid, row))
             continue;
-        const QString reading = grid.Cell(row, StatusColumn::Reading);
-        std::optional<double> value = NumericReading(reading);
-        if (!value && IsSensorFault(reading))
-            value = kTrendGap;
-        if (!value)
-            continue;
         if (values.size() == kMaxTrendValues)
             return std::nullopt;
-        values.append(*value);
+        // Any text that is not a number is a gap in its own line, so every later line
+        // keeps its own sensor's value.
+        values.append(NumericReading(grid.Cell(row, StatusColumn::Reading)).value_or(kTrendGap));
     }
     return values;
 }

@@ -146,14 +146,14 @@ TEST_F(TrendChartTest, UnusableValuesKeepThePointsItHad)
     EXPECT_EQ(Points(0).size(), 1);
 }
 
-TEST_F(TrendChartTest, MissingValueCountsAsZeroForTheLastLine)
+TEST_F(TrendChartTest, TextThatIsNoNumberBreaksOnlyItsOwnLine)
 {
     SetRows({F, F, F});
     ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
     Cycle({QStringLiteral("70"), QStringLiteral("Busy"), QStringLiteral("72")});
     EXPECT_EQ(Points(0).at(0).y(), 70);
-    EXPECT_EQ(Points(1).at(0).y(), 72);
-    EXPECT_EQ(Points(2).at(0).y(), 0);
+    EXPECT_TRUE(Points(1).isEmpty());
+    EXPECT_EQ(Points(2).at(0).y(), 72);
 }
 
 TEST_F(TrendChartTest, GoingLiveAfterExaminingShowsTheWholeRangeAgain)
