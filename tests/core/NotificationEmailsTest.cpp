@@ -2,6 +2,7 @@
 #include "Clock.h"
 #include "ConfigRecord.h"
 #include "Mail.h"
+#include "ServerDatabase.h"
 #include "SmtpServer.h"
 #include "TempProgramFolder.h"
 
@@ -286,4 +287,206 @@ TEST_F(MailSenderTest, SettingsReachEveryTransport)
         EXPECT_EQ(mails[0].kind, QString::fromLatin1(row.kind));
         EXPECT_EQ(mails[0].login.isEmpty(), QLatin1String(row.method) == QLatin1String("NONE"));
     }
+}
+
+class ServerMailTest : public MailSenderTest {
+protected:
+    // A server row as the device manager stores it; its IDNum.
+    qint32 AddStationServer(const QString &notes, const QString &addresses)
+    {
+        EXPECT_TRUE(AddServer(QStringLiteral("Freezer Room"), QStringLiteral("RK715"),
+                              QStringLiteral("10.0.0.7"), notes, 1, QString(), addresses, -1));
+        return Rows(QStringLiteral("SELECT IDNum FROM tblServers ORDER BY IDNum DESC"))
+            .value(0)
+            .section(QLatin1Char('='), 1)
+            .toInt();
+    }
+
+    QStringList FailureRows() const
+    {
+        return Rows(QStringLiteral("SELECT ServerIDNum, ServerName, OffLine, BackOnLine, EmailSent"
+                                   " FROM tblServerFailures ORDER BY IDNum"));
+    }
+
+    void SetTime(int hour, int minute)
+    {
+        Clock::SetFixed(QDateTime(QDate(2026, 3, 1), QTime(hour, minute)));
+    }
+};
+
+TEST_F(ServerMailTest, AlarmEmailsCarryTheirExactTexts)
+{
+    const qint32 withNotes = AddStationServer(QStringLiteral("  Back room, shelf 3  "),
+                                              QStringLiteral("ops@example.org,lab@example.org,"));
+    const qint32 withoutNotes = [&] {
+        EXPECT_TRUE(AddServer(QStringLiteral("Lab"), QStringLiteral("RK730"),
+                              QStringLiteral("10.0.0.8"), QString(), 1, QString(),
+                              QStringLiteral("ops@example.org\r\nlab@example.org"), -1));
+        return withNotes + 1;
+    }();
+    const QString message = QStringLiteral("Freezer 2 reads -5.0\u00B0F\r");
+    const struct {
+        const char *name;
+        const char *subjectSetting;
+        std::function<bool(QString &)> send;
+        QByteArray subject;
+        QString body;
+    } rows[] = {
+        {"first alarm", "",
+         [&](QString &e) {
+             return SendAlarmEmail(withNotes, QStringLiteral("Freezer 2"), message, e, {});
+         },
+         " Freezer 2 is in alarm!", message + QStringLiteral("Back room, shelf 3")},
+        {"reminder", "",
+         [&](QString &e) {
+             return SendAlarmEmail(withNotes, QStringLiteral("Freezer 2"), message, e,
+                                   QStringLiteral("REMINDER"));
+         },
+         "REMINDER Freezer 2 is in alarm!", message + QStringLiteral("Back room, shelf 3")},
+        {"first alarm with a configured subject", "  Cold store alarm  ",
+         [&](QString &e) {
+             return SendAlarmEmail(withoutNotes, QStringLiteral("Freezer 2"), message, e, {});
+         },
+         " Cold store alarm", message},
+        {"reminder with a configured subject", "Cold store alarm",
+         [&](QString &e) {
+             return SendAlarmEmail(withoutNotes, QStringLiteral("Freezer 2"), message, e,
+                                   QStringLiteral("REMINDER"));
+         },
+         "REMINDER Cold store alarm", message},
+        {"cleared", "Cold store alarm",
+         [&](QString &e) {
+             return SendAlarmClearedEmail(withNotes, QStringLiteral("Freezer 2"),
+                                          QStringLiteral("The sensor is back within limits."), e);
+         },
+         "Freezer 2 Alarm Cleared!",
+         QStringLiteral("Freezer 2 is no longer in alarm.\rThe sensor is back within limits.")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        m_server.Clear();
+        QFile::remove(File(QStringLiteral("LastSentEmailResult.xml")));
+        Config().AlarmEmailSubjectLine = QString::fromLatin1(row.subjectSetting);
+        QString error;
+        ASSERT_TRUE(row.send(error));
+        EXPECT_TRUE(error.isEmpty());
+        const QList<ReceivedMail> mails = m_server.Messages();
+        ASSERT_EQ(mails.size(), 1);
+        EXPECT_EQ(mails[0].RawHeader("Subject"), row.subject);
+        EXPECT_EQ(mails[0].body, OnTheWire(row.body));
+        EXPECT_EQ(mails[0].rcptTos, (QStringList{QStringLiteral("ops@example.org"),
+                                                 QStringLiteral("lab@example.org")}));
+        EXPECT_TRUE(Exists(QStringLiteral("LastSentEmailResult.xml")));
+    }
+}
+
+TEST_F(ServerMailTest, AlarmEmailFailuresGiveTheirErrorTexts)
+{
+    const qint32 noAddress = AddStationServer(QString(), QStringLiteral(" , "));
+    QString error;
+    EXPECT_FALSE(SendAlarmEmail(noAddress, QStringLiteral("S"), QStringLiteral("m"), error, {}));
+    EXPECT_EQ(error, QStringLiteral("No recipient address was given."));
+    EXPECT_FALSE(Exists(QStringLiteral("LastSentEmailResult.xml")));
+    EXPECT_TRUE(m_server.Connections().isEmpty());
+
+    ASSERT_TRUE(UpdateServerEmail(noAddress, QString(32768, QLatin1Char('a'))));
+    error.clear();
+    EXPECT_FALSE(SendAlarmClearedEmail(noAddress, QStringLiteral("S"), QStringLiteral("m"), error));
+    EXPECT_EQ(error, QStringLiteral("Error in ParseEmailAddress()"));
+
+    // Refused at the connection check: the component's text.
+    ASSERT_TRUE(UpdateServerEmail(noAddress, QStringLiteral("ops@example.org,")));
+    UseClosedPort();
+    error.clear();
+    EXPECT_FALSE(SendAlarmEmail(noAddress, QStringLiteral("S"), QStringLiteral("m"), error, {}));
+    EXPECT_TRUE(error.contains(QLatin1String("Couldn't connect"))) << error.toStdString();
+    EXPECT_TRUE(Exists(QStringLiteral("LastSentEmailResult.xml")));
+
+    // Refused after it (the server wants a log-in before MAIL FROM): no text.
+    UseServer(QStringLiteral("starttls"));
+    error.clear();
+    EXPECT_FALSE(SendAlarmEmail(noAddress, QStringLiteral("S"), QStringLiteral("m"), error, {}));
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_TRUE(ReadBytes(File(QStringLiteral("LastSentEmailResult.xml"))).contains("530"));
+    EXPECT_TRUE(m_server.Messages().isEmpty());
+    EXPECT_EQ(Rows(QStringLiteral("SELECT myFunction FROM tblErrors")),
+              QStringList{QStringLiteral("myFunction=ParseEmailAddresses")});
+}
+
+TEST_F(ServerMailTest, SilentServerOpensARowThenReportsItOnce)
+{
+    const qint32 id = AddStationServer(QString(), QString());
+    const QString prefix = QStringLiteral("ServerIDNum=%1|ServerName=Freezer Room|").arg(id);
+    QString error;
+
+    SetTime(9, 0); // an outage of one cycle: opened, closed, never reported
+    ASSERT_TRUE(ReportServerNoResponse(id, 3, error)) << error.toStdString();
+    SetTime(9, 1);
+    ASSERT_TRUE(MarkServerBackOnline(id, error));
+    const QString shortOutage =
+        prefix + QStringLiteral("OffLine=2026-03-01 09:00:00|"
+                                "BackOnLine=2026-03-01 09:01:00|EmailSent=False");
+    EXPECT_EQ(FailureRows(), QStringList{shortOutage});
+
+    SetTime(10, 0);
+    ASSERT_TRUE(ReportServerNoResponse(id, 3, error));
+    EXPECT_TRUE(m_server.Messages().isEmpty());
+    SetTime(10, 1);
+    ASSERT_TRUE(ReportServerNoResponse(id, 3, error));
+    SetTime(10, 2);
+    ASSERT_TRUE(ReportServerNoResponse(id, 3, error));
+
+    const QList<ReceivedMail> mails = m_server.Messages();
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_EQ(mails[0].RawHeader("Subject"), "Message from Zarvo Vantrel");
+    EXPECT_EQ(
+        mails[0].body,
+        OnTheWire(kHeading +
+                  QStringLiteral(" The device: Freezer Room, did not respond to 3 request(s) for "
+                                 "data.  The servers's IP address is: 10.0.0.7.\r\r")));
+    EXPECT_EQ(mails[0].rcptTos, QStringList{QStringLiteral("admin@example.org")});
+    EXPECT_EQ(FailureRows(),
+              (QStringList{shortOutage, prefix + QStringLiteral("OffLine=2026-03-01 10:00:00|"
+                                                                "BackOnLine=False|"
+                                                                "EmailSent=2026-03-01 10:01:00")}));
+}
+
+TEST_F(ServerMailTest, FailedReportKeepsItsErrorTextAndIsNotRetried)
+{
+    const struct {
+        const char *name;
+        const char *administrator;
+        bool closedPort;
+        const char *stored;
+    } rows[] = {
+        {"no administrator address", " ", false,
+         "Device failure email address has not been programmed."},
+        {"mail server refuses", "admin@example.org", true, "Couldn't connect"},
+    };
+    const qint32 id = AddStationServer(QString(), QString());
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(DeleteServerErrors());
+        Config().ServerFailureEmailAddress = QString::fromLatin1(row.administrator);
+        if (row.closedPort)
+            UseClosedPort();
+        QString error;
+        for (int cycle = 0; cycle < 3; ++cycle)
+            ASSERT_TRUE(ReportServerNoResponse(id, 2, error));
+        const QStringList failures =
+            Rows(QStringLiteral("SELECT EmailSent FROM tblServerFailures"));
+        ASSERT_EQ(failures.size(), 1);
+        EXPECT_TRUE(failures[0].contains(QString::fromLatin1(row.stored)))
+            << failures[0].toStdString();
+        EXPECT_TRUE(m_server.Messages().isEmpty());
+    }
+}
+
+TEST_F(ServerMailTest, NoResponseReportLeavesADatabaseFailureToItsCaller)
+{
+    ASSERT_TRUE(QFile::remove(File(QStringLiteral("zarvo.mdb"))));
+    QString error;
+    EXPECT_FALSE(ReportServerNoResponse(1, 3, error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(m_server.Connections().isEmpty());
 }

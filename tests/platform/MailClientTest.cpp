@@ -315,3 +315,14 @@ TEST_F(MailClientTest, LastResultRecordsTheAttemptAsXmlOrHtml)
     EXPECT_TRUE(html.startsWith(QLatin1String("<!DOCTYPE html>")));
     EXPECT_TRUE(html.contains(QLatin1String("535 5.7.8")));
 }
+
+TEST_F(MailClientTest, RequiredStartTlsIsNeverSkipped)
+{
+    Use(QStringLiteral("plain"));
+    m_client.StartTls = 1;
+    EXPECT_EQ(m_client.VerifyConnection(), 0);
+    EXPECT_TRUE(m_client.LastErrorText().contains(QLatin1String("STARTTLS")))
+        << m_client.LastErrorText().toStdString();
+    EXPECT_EQ(m_client.SendMessage(Message()), 0);
+    EXPECT_TRUE(m_server.Messages().isEmpty());
+}
