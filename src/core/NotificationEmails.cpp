@@ -10,6 +10,7 @@
 namespace {
 
 const QChar kLineBreak = QLatin1Char('\r');
+const QString kParseFailure = QStringLiteral("Error in ParseEmailAddress()");
 
 QString AdministratorRecipients()
 {
@@ -77,8 +78,6 @@ bool SendToServerRecipients(const QString &recipients, const QString &subject, c
     CloseSMTPConnection();
     return outcome.sent;
 }
-
-const QString kParseFailure = QStringLiteral("Error in ParseEmailAddress()");
 
 } // namespace
 
