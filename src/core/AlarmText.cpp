@@ -1,6 +1,7 @@
 #include "AlarmText.h"
 
 #include "NumberText.h"
+#include "StatusGrid.h"
 #include <QStringList>
 
 #include <algorithm>
@@ -10,7 +11,7 @@ namespace {
 
 const QChar kCR(u'\r');
 constexpr float kNoDataReading = -999991.0f;
-const QString kDegree = QStringLiteral("\u00B0");
+const QString kDegree(kDegreeSign);
 
 enum class Unit { Degree, Humidity, None };
 
