@@ -12,3 +12,8 @@ QString ProgramInfo::VersionNumbers()
         .arg(VANTREL_VERSION_MINOR)
         .arg(VANTREL_VERSION_TWEAK);
 }
+
+QString ProgramInfo::VersionLine()
+{
+    return QStringLiteral("Version ") + VersionNumbers();
+}

@@ -10,4 +10,6 @@ QString LegalNotice();
 QString SupportAddress();
 // "4.2.4" for version 4.2.0.4: major, minor and revision; the third number is not shown.
 QString VersionNumbers();
+// "Version 4.2.4": the version as the splash and About boxes show it.
+QString VersionLine();
 } // namespace ProgramInfo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QList>
 #include <QString>
 
@@ -20,6 +21,9 @@ constexpr int kColourRed = 255;
 constexpr int kColourYellow = 65535;
 constexpr int kColourWhite = 16777215;
 constexpr int kColourLightGrey = 0xE0E0E0;
+
+// Temperature unit texts are this sign followed by the unit letter ("\u00B0F").
+constexpr QChar kDegreeSign{u'\u00B0'};
 
 class StatusGridView {
 public:

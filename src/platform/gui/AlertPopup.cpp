@@ -1,5 +1,6 @@
 #include "AlertPopup.h"
 
+#include "DisplayText.h"
 #include "WindowsColour.h"
 
 #include <QGuiApplication>
@@ -80,9 +81,7 @@ void AlertPopup::SetDisplayTime(int milliseconds)
 
 void AlertPopup::Show(const QString &text)
 {
-    // Lone CRs do not break lines in a label.
-    m_text->setText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"))
-                        .replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    m_text->setText(WithDisplayLineBreaks(text));
     adjustSize();
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QPixmap>
+
+// The program's own pictures, built in as resources: the program icon (also the logo of
+// the splash box) and the station picture of the splash box.
+QPixmap ProgramPicture();
+QPixmap StationPicture();

@@ -1,0 +1,200 @@
+#include "TrendChart.h"
+#include "Clock.h"
+#include "TempProgramFolder.h"
+#include "TrendData.h"
+
+#include <QCoreApplication>
+#include <QDateTimeAxis>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QValueAxis>
+
+namespace {
+
+const QString F = QString(kDegreeSign) + u'F';
+const QString RH = QStringLiteral("%RH");
+
+class TrendChartTest : public TempProgramFolder {
+protected:
+    void SetUp() override
+    {
+        TempProgramFolder::SetUp();
+        Clock::SetFixed(m_now);
+    }
+
+    // One data row per unit text, each reading 70.
+    void SetRows(const QStringList &units)
+    {
+        m_grid.SetRowCount(units.size() + 1);
+        for (int i = 0; i < units.size(); ++i) {
+            m_grid.SetCell(i + 1, StatusColumn::Sensor, QStringLiteral("Sensor %1").arg(i + 1));
+            m_grid.SetCell(i + 1, StatusColumn::Units, units.at(i));
+            m_grid.SetCell(i + 1, StatusColumn::Reading, QStringLiteral("70"));
+        }
+    }
+
+    void Cycle(const QStringList &readings)
+    {
+        for (int i = 0; i < readings.size(); ++i)
+            m_grid.SetCell(i + 1, StatusColumn::Reading, readings.at(i));
+        m_now = m_now.addSecs(60);
+        Clock::SetFixed(m_now);
+        ASSERT_TRUE(m_chart.AddTrendChartPoints(m_grid));
+    }
+
+    // Legend entries report themselves hidden until the chart is shown and laid out; the
+    // chart is kept hidden before, as a shown chart redraws on every point.
+    bool LegendShows(QLineSeries *segment)
+    {
+        m_chart.show();
+        QCoreApplication::processEvents();
+        return m_chart.chart()->legend()->markers(segment).first()->isVisible();
+    }
+
+    QList<QPointF> Points(int line) const
+    {
+        QList<QPointF> all;
+        for (const QLineSeries *segment : m_chart.Segments(line))
+            all += segment->points();
+        return all;
+    }
+
+    QDateTime m_now{QDate(2024, 3, 5), QTime(13, 0)};
+    PlainStatusGrid m_grid;
+    TrendChart m_chart;
+};
+
+TEST_F(TrendChartTest, ThreeFahrenheitAndOneHumidityRow)
+{
+    SetRows({F, F, F, RH});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    Cycle({QStringLiteral("70"), QStringLiteral("71"), QStringLiteral("72"), QStringLiteral("45")});
+
+    ASSERT_EQ(m_chart.LineCount(), 4);
+    const QList<QValueAxis *> axes = m_chart.ValueAxes();
+    ASSERT_EQ(axes.size(), 2);
+    EXPECT_EQ(axes.at(0)->titleText(), QStringLiteral("\u00B0F"));
+    EXPECT_EQ(axes.at(1)->titleText(), QStringLiteral("%RH"));
+    EXPECT_EQ(axes.at(0)->gridLineColor(), QColor(0xE0, 0xE0, 0xE0));
+    // Table colours 1 to 4 are &H7CFC00, &HFF6A6A, &H00FF00, &H00FFFF (blue-green-red).
+    const QList<QColor> colours{QColor(0x00, 0xFC, 0x7C), QColor(0x6A, 0x6A, 0xFF),
+                                QColor(0x00, 0xFF, 0x00), QColor(0xFF, 0xFF, 0x00)};
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_EQ(m_chart.Segments(k).size(), 1);
+        QLineSeries *series = m_chart.Segments(k).first();
+        EXPECT_EQ(series->color(), colours.at(k)) << "series " << k + 1;
+        EXPECT_TRUE(series->attachedAxes().contains(axes.at(k == 3 ? 1 : 0))) << "series " << k + 1;
+        EXPECT_TRUE(series->attachedAxes().contains(m_chart.TimeAxis()));
+    }
+    EXPECT_EQ(m_chart.TimeAxis()->format(), QStringLiteral("h:mm AP"));
+    EXPECT_EQ(m_chart.TimeAxis()->titleText(), QStringLiteral("Time"));
+    EXPECT_LE(axes.at(1)->min(), 45);
+    EXPECT_GE(axes.at(1)->max(), 45);
+    EXPECT_LT(axes.at(1)->max(), 70);
+}
+
+TEST_F(TrendChartTest, NoTrendRowClearsTheChart)
+{
+    SetRows({F});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    Cycle({QStringLiteral("70")});
+    SetRows({QString(), QStringLiteral("minutes")});
+    EXPECT_FALSE(m_chart.SetupTrendChart(m_grid));
+    EXPECT_EQ(m_chart.LineCount(), 0);
+    EXPECT_TRUE(m_chart.chart()->series().isEmpty());
+    EXPECT_TRUE(m_chart.chart()->axes().isEmpty());
+    EXPECT_FALSE(m_chart.AddTrendChartPoints(m_grid));
+}
+
+TEST_F(TrendChartTest, NoDataBreaksOnlyThatLine)
+{
+    SetRows({F, F, RH});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    Cycle({QStringLiteral("70"), QStringLiteral("60"), QStringLiteral("40")});
+    Cycle({QStringLiteral("71"), QStringLiteral("No Data"), QStringLiteral("41")});
+    Cycle({QStringLiteral("72"), QStringLiteral("62"), QStringLiteral("42")});
+
+    EXPECT_EQ(m_chart.Segments(0).size(), 1);
+    EXPECT_EQ(m_chart.Segments(2).size(), 1);
+    EXPECT_EQ(Points(2).size(), 3);
+    EXPECT_EQ(Points(2).at(1).y(), 41);
+
+    const QList<QLineSeries *> broken = m_chart.Segments(1);
+    ASSERT_EQ(broken.size(), 2);
+    EXPECT_EQ(broken.at(0)->points().size(), 1);
+    EXPECT_EQ(broken.at(1)->points().size(), 1);
+    EXPECT_EQ(broken.at(1)->color(), broken.at(0)->color());
+    EXPECT_EQ(broken.at(1)->attachedAxes(), broken.at(0)->attachedAxes());
+    EXPECT_TRUE(broken.at(1)->pointsVisible()) << "a lone point must still be seen";
+    EXPECT_FALSE(m_chart.Segments(0).first()->pointsVisible());
+    EXPECT_TRUE(LegendShows(broken.at(0)));
+    EXPECT_FALSE(LegendShows(broken.at(1))) << "one legend entry per line";
+    EXPECT_LT(m_chart.ValueAxes().at(0)->max(), 1000) << "the gap must not stretch the axis";
+}
+
+TEST_F(TrendChartTest, UnusableValuesKeepThePointsItHad)
+{
+    SetRows({F});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    Cycle({QStringLiteral("70")});
+    m_grid.SetRowCount(kMaxTrendValues + 2);
+    for (int row = 1; row < m_grid.RowCount(); ++row) {
+        m_grid.SetCell(row, StatusColumn::Units, F);
+        m_grid.SetCell(row, StatusColumn::Reading, QStringLiteral("1"));
+    }
+    EXPECT_FALSE(m_chart.AddTrendChartPoints(m_grid));
+    EXPECT_EQ(Points(0).size(), 1);
+}
+
+TEST_F(TrendChartTest, TextThatIsNoNumberBreaksOnlyItsOwnLine)
+{
+    SetRows({F, F, F});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    Cycle({QStringLiteral("70"), QStringLiteral("Busy"), QStringLiteral("72")});
+    EXPECT_EQ(Points(0).at(0).y(), 70);
+    EXPECT_TRUE(Points(1).isEmpty());
+    EXPECT_EQ(Points(2).at(0).y(), 72);
+}
+
+TEST_F(TrendChartTest, GoingLiveAfterExaminingShowsTheWholeRangeAgain)
+{
+    SetRows({F});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    for (int i = 0; i < 10; ++i)
+        Cycle({QString::number(60 + i)});
+    const QDateTime first = m_now.addSecs(-60 * 9);
+
+    m_chart.SetLiveMode(false);
+    EXPECT_EQ(m_chart.rubberBand(), QChartView::RectangleRubberBand);
+    m_chart.show(); // zooming needs a laid-out plot area
+    QCoreApplication::processEvents();
+    m_chart.chart()->zoomIn();
+    ASSERT_GT(m_chart.TimeAxis()->min(), first);
+
+    m_chart.SetLiveMode(true);
+    EXPECT_EQ(m_chart.rubberBand(), QChartView::NoRubberBand);
+    EXPECT_EQ(m_chart.TimeAxis()->min(), first);
+    EXPECT_EQ(m_chart.TimeAxis()->max(), m_now);
+}
+
+TEST_F(TrendChartTest, DropsTheOldestPointsOnceTheCapIsPassed)
+{
+    SetRows({F});
+    ASSERT_TRUE(m_chart.SetupTrendChart(m_grid));
+    Cycle({QStringLiteral("1")});
+    Cycle({QStringLiteral("No Data")});
+    for (int i = 0; i < TrendChart::kPointsKept - 1; ++i)
+        Cycle({QString::number(i % 50)});
+    EXPECT_EQ(Points(0).size(), TrendChart::kPointsKept);
+    Cycle({QStringLiteral("7")});
+
+    const int kept = TrendChart::kPointsKept + 1 - TrendChart::kPointsDroppedAtOnce;
+    EXPECT_EQ(Points(0).size(), kept);
+    ASSERT_EQ(m_chart.Segments(0).size(), 1) << "the segment before the gap has aged out";
+    EXPECT_EQ(m_chart.chart()->series().size(), 1);
+    EXPECT_TRUE(LegendShows(m_chart.Segments(0).first()));
+    EXPECT_EQ(m_chart.TimeAxis()->max(), m_now);
+    EXPECT_EQ(m_chart.TimeAxis()->min(), m_now.addSecs(-60 * (kept - 1)));
+}
+
+} // namespace
