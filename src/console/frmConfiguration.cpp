@@ -3,6 +3,8 @@
 #include "ConfigRecord.h"
 #include "FormControls.h"
 #include "LogDirectory.h"
+#include "Mail.h"
+#include "NotificationEmails.h"
 #include "Prompt.h"
 #include "SettingsRules.h"
 #include "StatusBoard.h"
@@ -531,7 +533,38 @@ bool frmConfiguration::Apply()
     return true;
 }
 
-void frmConfiguration::btnTestEmail_Click() {}
+// The typed host is tried; every other mail setting, the sender included, is the saved one.
+void frmConfiguration::btnTestEmail_Click()
+{
+    const QList<QPushButton *> buttons{btnTestEmail, btnApply, btnClose};
+    for (QPushButton *button : buttons)
+        button->setEnabled(false);
+    ConfigureMailServer();
+    if (txtHost->text().trimmed().isEmpty()) {
+        Prompt::Show(QStringLiteral("Please enter a valid SMTP host address"));
+        txtHost->clear();
+        SetBackColour(txtHost, kColourYellow);
+    } else if (txtFromAddress->text().trimmed().isEmpty()) {
+        Prompt::Show(QStringLiteral("Please enter a from address"));
+        txtFromAddress->clear();
+        SetBackColour(txtFromAddress, kColourYellow);
+    } else {
+        TheMailClient().Host = txtHost->text().trimmed();
+        QString error;
+        bool sent = false;
+        {
+            const WaitCursor hourglass;
+            sent = SendTestEmail(txtServerFailureEmailAddress->text().trimmed(), error);
+        }
+        const QString address = txtServerFailureEmailAddress->text();
+        Prompt::Show(sent ? QStringLiteral("A test email has been successfully sent to ") +
+                                address + QStringLiteral(" using mail server ") + txtHost->text()
+                          : QStringLiteral("Failed to send email to '") + address +
+                                QStringLiteral("'. The error is: ") + error);
+    }
+    for (QPushButton *button : buttons)
+        button->setEnabled(true);
+}
 
 void frmConfiguration::btnClearUNPW_Click()
 {

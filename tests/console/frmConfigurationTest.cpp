@@ -3,6 +3,8 @@
 #include "frmAdvancedEmail.h"
 #include "frmBrowse.h"
 
+#include "Mail.h"
+#include "SmtpServer.h"
 #include "StatusBoard.h"
 #include "WindowsColour.h"
 
@@ -476,4 +478,108 @@ TEST_F(frmConfigurationTest, ANewPasswordEmptiesItsConfirmation)
     QTest::keyClicks(dialog.txtPW[0], QStringLiteral("n"));
     EXPECT_TRUE(dialog.txtPW[1]->text().isEmpty());
     EXPECT_EQ(dialog.txtPW[0]->text(), QStringLiteral("Secret1n"));
+}
+
+namespace {
+
+class TestEmailTest : public frmConfigurationTest {
+protected:
+    void SetUp() override
+    {
+        frmConfigurationTest::SetUp();
+        ASSERT_TRUE(m_server.IsRunning()) << m_server.StartError().toStdString();
+        m_server.Clear();
+        // Saved: a loopback host where nothing listens, so only the typed host can work.
+        Config().SMTPHost = QStringLiteral("127.0.0.2");
+        Config().SMTPPort = qint16(m_server.Port(QStringLiteral("noauth")));
+        Config().SMTPTimeOut = 5;
+        ASSERT_TRUE(SaveConfiguration());
+        TheMailClient().CaFile = m_server.CaFile();
+    }
+
+    void TearDown() override
+    {
+        TheMailClient().CloseConnection();
+        frmConfigurationTest::TearDown();
+    }
+
+    SmtpServer &m_server = SmtpServer::Shared();
+};
+
+} // namespace
+
+TEST_F(TestEmailTest, SendsThroughTheTypedHostFromTheSavedSender)
+{
+    frmConfiguration dialog;
+    dialog.show();
+    dialog.SSTab->setCurrentIndex(1);
+    Retype(dialog.txtHost, QStringLiteral(" 127.0.0.1 "));
+    Retype(dialog.txtFromAddress, QStringLiteral("typed@cold.example"));
+    Retype(dialog.txtServerFailureEmailAddress, QStringLiteral("ops@cold.example "));
+    QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton);
+
+    ASSERT_EQ(prompt.Messages().size(), 1);
+    EXPECT_EQ(prompt.Messages()[0],
+              Box(QStringLiteral("A test email has been successfully sent to ops@cold.example  "
+                                 "using mail server  127.0.0.1 ")));
+    const QList<ReceivedMail> mails = m_server.Messages();
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_EQ(mails[0].mailFrom, QStringLiteral("station@cold.example"));
+    EXPECT_EQ(mails[0].rcptTos, QStringList{QStringLiteral("ops@cold.example")});
+    for (const QPushButton *button : {dialog.btnTestEmail, dialog.btnApply, dialog.btnClose})
+        EXPECT_TRUE(button->isEnabled());
+}
+
+TEST_F(TestEmailTest, AFailureShowsTheMailError)
+{
+    frmConfiguration dialog;
+    dialog.show();
+    dialog.SSTab->setCurrentIndex(1);
+    Retype(dialog.txtHost, QStringLiteral("127.0.0.1"));
+    Config().SMTPPort = qint16(SmtpServer::ClosedPort());
+    QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton);
+    ASSERT_EQ(prompt.Messages().size(), 1);
+    const QString text = prompt.Messages()[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Failed to send email to 'admin@cold.example'. The "
+                                               "error is: ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("Couldn't connect"))) << text.toStdString();
+    EXPECT_TRUE(m_server.Messages().isEmpty());
+}
+
+TEST_F(TestEmailTest, AnEmptyHostOrSenderIsMarkedAndNothingIsSent)
+{
+    struct Row {
+        const char *name;
+        const char *box;
+        QString message;
+    };
+    const Row rows[] = {
+        {"host", "txtHost", QStringLiteral("Please enter a valid SMTP host address")},
+        {"sender", "txtFromAddress", QStringLiteral("Please enter a from address")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        frmConfiguration dialog;
+        dialog.show();
+        dialog.SSTab->setCurrentIndex(1);
+        auto *box = dialog.findChild<QLineEdit *>(QString::fromUtf8(row.box));
+        box->setText(QStringLiteral("   "));
+        const auto shown = prompt.Messages().size();
+        QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton);
+        ASSERT_EQ(prompt.Messages().size(), shown + 1);
+        EXPECT_EQ(prompt.Messages().last(), Box(row.message));
+        EXPECT_TRUE(box->text().isEmpty());
+        EXPECT_EQ(Back(box), WindowsColour(65535));
+        EXPECT_TRUE(dialog.btnTestEmail->isEnabled());
+    }
+    EXPECT_TRUE(m_server.Messages().isEmpty());
+
+    frmConfiguration dialog;
+    dialog.show();
+    dialog.SSTab->setCurrentIndex(1);
+    dialog.txtHost->clear();
+    QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton);
+    QTest::keyClicks(dialog.txtHost, QStringLiteral("m"));
+    EXPECT_EQ(Back(dialog.txtHost), WindowsColour(16777215));
 }
