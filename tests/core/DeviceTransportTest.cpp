@@ -3,12 +3,12 @@
 #include "DeviceLinkFixture.h"
 #include "DeviceTransport.h"
 #include "FakeDevice.h"
+#include "ProcessCpu.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <ctime>
 #include <stdexcept>
 
 namespace {
@@ -45,13 +45,6 @@ bool ListenOn(FakeDevice &device, const char *address)
         QTest::qWait(100);
     }
     return true;
-}
-
-double ProcessCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 FakeDevice::Knob Knob(FakeDevice::Behaviour behaviour)
