@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 namespace {
 
 void BM_SilentDeviceWait(benchmark::State &state)

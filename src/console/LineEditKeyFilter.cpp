@@ -5,8 +5,7 @@
 
 #include <QKeyEvent>
 
-LineEditKeyFilter::LineEditKeyFilter(KeyRule rule, QObject *parent)
-    : QObject(parent), m_rule(rule)
+LineEditKeyFilter::LineEditKeyFilter(KeyRule rule, QObject *parent) : QObject(parent), m_rule(rule)
 {
 }
 

@@ -14,7 +14,7 @@ struct Sentinel {
 };
 
 constexpr Sentinel kSentinels[] = {
-    {1000.0f, "Not Connected"}, {9999.0f, "Not Connected"}, {999.0f, "Sensor Open"},
+    {1000.0f, "Not Connected"},  {9999.0f, "Not Connected"},  {999.0f, "Sensor Open"},
     {-999.0f, "Sensor Shorted"}, {kNoDataReading, "No Data"},
 };
 
@@ -74,8 +74,8 @@ bool ParseIdentity(const QByteArray &reply)
 bool ParseCurrentData(const QByteArray &reply)
 {
     ReplyDecodingState &decoded = Decoded();
-    const int tenthsRecords = TenthsRecordCount(decoded.DeviceFamily, decoded.DeviceSubModel,
-                                                decoded.DeviceRevision);
+    const int tenthsRecords =
+        TenthsRecordCount(decoded.DeviceFamily, decoded.DeviceSubModel, decoded.DeviceRevision);
     for (int k = 1; k <= kChannelRecords; ++k) {
         const int p = 5 * k;
         const int needed = std::max(p + 4, kTenthsFlagByte);
@@ -93,8 +93,8 @@ bool ParseCurrentData(const QByteArray &reply)
     if (reply.size() < kUnitLetterByte)
         return Fail(TooShort(reply, kUnitLetterByte));
     decoded.UnitLetter = FromAnsi(reply.mid(kUnitLetterByte - 1, 1));
-    const bool reportsBattery = (decoded.DeviceFamily == 5 && decoded.DeviceRevision >= 25) ||
-                                decoded.DeviceFamily == 6;
+    const bool reportsBattery =
+        (decoded.DeviceFamily == 5 && decoded.DeviceRevision >= 25) || decoded.DeviceFamily == 6;
     decoded.BatteryVoltage =
         reportsBattery ? qint16(ReadDeviceUInt(reply, kBatteryByte, 1)) : qint16(-1);
     return true;

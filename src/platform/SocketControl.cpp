@@ -26,8 +26,7 @@ int WinsockNumber(QAbstractSocket::SocketError error)
 
 } // namespace
 
-SocketControl::SocketControl(QObject *parent)
-    : QObject(parent)
+SocketControl::SocketControl(QObject *parent) : QObject(parent)
 {
     connect(&m_socket, &QTcpSocket::readyRead, this,
             [this] { emit DataArrival(m_socket.bytesAvailable()); });

@@ -1,7 +1,7 @@
+#include "DeviceTransport.h"
 #include "ConfigRecord.h"
 #include "DeviceCommands.h"
 #include "DeviceLinkFixture.h"
-#include "DeviceTransport.h"
 #include "FakeDevice.h"
 #include "ProcessCpu.h"
 
@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -165,7 +166,8 @@ TEST_F(DeviceTransportTest, HighLowDownloadIsAcceptedByLengthWhileTheByteCountIs
     EXPECT_EQ(treeForm.hourglass, (QList<bool>{true, false}));
     EXPECT_TRUE(mainForm.hourglass.isEmpty());
 
-    const QString prefix = QStringLiteral("Downloading log records from Cold Room  Total bytes Received: ");
+    const QString prefix =
+        QStringLiteral("Downloading log records from Cold Room  Total bytes Received: ");
     ASSERT_GE(treeForm.serverErrorTexts.size(), 2);
     qint64 previous = -1;
     for (const QString &text : treeForm.serverErrorTexts) {
@@ -195,6 +197,13 @@ TEST_F(DeviceTransportTest, ZeroTimeOutWaitsThreeSecondsAsleepAndBecomesThree)
     EXPECT_GE(wall, 3000);
     EXPECT_LT(wall, 6000);
     EXPECT_EQ(mainForm.progressMaxima, (QList<int>{25, 30}));
+    // The ticker fills the bar up to, not past, its maximum; the end of the wait empties it.
+    ASSERT_FALSE(mainForm.progressValues.isEmpty());
+    const int fullest =
+        *std::max_element(mainForm.progressValues.begin(), mainForm.progressValues.end());
+    EXPECT_GE(fullest, 20);
+    EXPECT_LT(fullest, 30);
+    EXPECT_EQ(mainForm.progressValues.last(), 0);
     // Waiting sleeps on the event loop: a spinning wait would burn the whole three seconds.
     EXPECT_LT(cpu, 0.5) << "CPU seconds spent waiting";
 }
@@ -224,16 +233,16 @@ TEST_F(DeviceTransportTest, RefusedConnectionTurnsTheLampRedAfterTheConnectWait)
     QElapsedTimer waited;
     waited.start();
     QByteArray reply;
-    EXPECT_FALSE(ReadFromKV(nobody, kDevicePort, kIdentify, reply, kFrameLength,
-                            ProgressForm::None, true));
+    EXPECT_FALSE(
+        ReadFromKV(nobody, kDevicePort, kIdentify, reply, kFrameLength, ProgressForm::None, true));
     EXPECT_GE(waited.elapsed(), 2500);
     EXPECT_EQ(mainForm.lamp, QList<qint32>{kLampRed});
     EXPECT_TRUE(mainForm.hourglass.isEmpty());
     EXPECT_TRUE(board.Lines().contains(
         QStringLiteral("Connection could not be established with IP Address ") + nobody));
     // The "Connection " line then takes over this line, whose text holds its key.
-    EXPECT_TRUE(board.history.contains(QStringLiteral(
-        "Communication ErrorError Number: 10061.  Description Connection refused")))
+    EXPECT_TRUE(board.history.contains(
+        QStringLiteral("Communication ErrorError Number: 10061.  Description Connection refused")))
         << board.history.join(u'\n').toStdString();
 }
 
@@ -253,7 +262,8 @@ TEST_F(DeviceTransportTest, OpenConnectionServesOnlyTheDeviceItLeadsTo)
     EXPECT_TRUE(reply.startsWith(DeviceCommand::ReadCurrentData()));
     EXPECT_EQ(second.Requests(), QList<QByteArray>{kCurrentData});
     EXPECT_EQ(first.Requests(), (QList<QByteArray>{kIdentify, kIdentify}));
-    EXPECT_TRUE(board.history.contains(QStringLiteral("Connection opened with IP Address 127.0.0.3")));
+    EXPECT_TRUE(
+        board.history.contains(QStringLiteral("Connection opened with IP Address 127.0.0.3")));
 }
 
 TEST_F(DeviceTransportTest, PeerCloseIsNoCommunicationErrorAndTheNextExchangeReconnects)
@@ -285,13 +295,15 @@ TEST_F(DeviceTransportTest, FaultDuringTheWaitStopsTimersAndRestoresTheWindows)
     EXPECT_FALSE(vanishing.progressShown);
     EXPECT_EQ(mainForm.lamp.last(), kLampGrey);
     EXPECT_EQ(link->Winsock().CurrentState(), SocketControl::State::Closed);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors")),
-              QStringList{QStringLiteral("myFunction=Error in ReadFromKV is |Cause=name box gone")});
+    EXPECT_EQ(
+        Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors")),
+        QStringList{QStringLiteral("myFunction=Error in ReadFromKV is |Cause=name box gone")});
 }
 
 TEST(AcceptReplyTest, RulesInOrder)
 {
-    const QByteArray frame = PadWithNulls(DeviceCommand::Identify() + QByteArray::fromHex("000500070019"));
+    const QByteArray frame =
+        PadWithNulls(DeviceCommand::Identify() + QByteArray::fromHex("000500070019"));
     struct Row {
         const char *name;
         QByteArray request;
@@ -306,10 +318,12 @@ TEST(AcceptReplyTest, RulesInOrder)
         {"echo, full length", kIdentify, frame, 60, true, frame},
         {"echo, longer than expected", kIdentify, frame + "zz", 60, true, frame + "zz"},
         {"echo, too short", kIdentify, frame.left(59), 60, false, frame.left(59)},
-        {"high/low by length alone", kHiLo, QByteArray(12775, 'x'), 12775, true, QByteArray(12775, 'x')},
+        {"high/low by length alone", kHiLo, QByteArray(12775, 'x'), 12775, true,
+         QByteArray(12775, 'x')},
         {"data log by length alone", PadWithNulls(DeviceCommand::DownloadDataLog()),
          QByteArray(230, '\xDE'), 230, true, QByteArray(230, '\xDE')},
-        {"high/low one byte short", kHiLo, QByteArray(12774, 'x'), 12775, false, QByteArray(12774, 'x')},
+        {"high/low one byte short", kHiLo, QByteArray(12774, 'x'), 12775, false,
+         QByteArray(12774, 'x')},
         {"header further on, one frame after it", kIdentify, junk + frame, 60, true, frame},
         {"header further on, 59 bytes after it", kIdentify, junk + frame.left(59), 60, false,
          junk + frame.left(59)},

@@ -12,11 +12,21 @@ TEST(KeyFiltersTest, NumberAndDigitRules)
         int digits;
     };
     const Row rows[] = {
-        {"7", '7', 55, 55},       {"0", '0', 48, 48},      {"9", '9', 57, 57},
-        {"point", '.', 46, 0},    {"minus", '-', 45, 0},   {"backspace", 8, 8, 8},
-        {"letter a", 'a', 0, 0},  {"enter", 13, 0, 0},     {"escape", 27, 0, 0},
-        {"plus", '+', 0, 0},      {"comma", ',', 0, 0},    {"blank", ' ', 0, 0},
-        {"superscript two", 0xB2, 0, 0}, {"slash", '/', 0, 0}, {"colon", ':', 0, 0},
+        {"7", '7', 55, 55},
+        {"0", '0', 48, 48},
+        {"9", '9', 57, 57},
+        {"point", '.', 46, 0},
+        {"minus", '-', 45, 0},
+        {"backspace", 8, 8, 8},
+        {"letter a", 'a', 0, 0},
+        {"enter", 13, 0, 0},
+        {"escape", 27, 0, 0},
+        {"plus", '+', 0, 0},
+        {"comma", ',', 0, 0},
+        {"blank", ' ', 0, 0},
+        {"superscript two", 0xB2, 0, 0},
+        {"slash", '/', 0, 0},
+        {"colon", ':', 0, 0},
     };
     for (const Row &row : rows) {
         EXPECT_EQ(KeyFilterNumber(row.key), row.number) << row.name;

@@ -1,5 +1,5 @@
-#include "DeviceCommands.h"
 #include "ReplyDecoding.h"
+#include "DeviceCommands.h"
 #include "TempProgramFolder.h"
 
 namespace {
@@ -63,9 +63,9 @@ protected:
 
 TEST_F(ReplyDecodingTest, IdentityWordsAreBigEndian)
 {
-    EXPECT_TRUE(ParseMessage(DeviceCommand::Identify(),
-                             PadWithNulls(DeviceCommand::Identify() +
-                                          QByteArray::fromHex("000500070019"))));
+    EXPECT_TRUE(ParseMessage(
+        DeviceCommand::Identify(),
+        PadWithNulls(DeviceCommand::Identify() + QByteArray::fromHex("000500070019"))));
     EXPECT_EQ(Decoded().DeviceFamily, 5);
     EXPECT_EQ(Decoded().DeviceSubModel, 7);
     EXPECT_EQ(Decoded().DeviceRevision, 25);
@@ -75,9 +75,9 @@ TEST_F(ReplyDecodingTest, IdentityWordsAreBigEndian)
 TEST_F(ReplyDecodingTest, IdentityWordBeyondSixteenBitsStopsWithAnErrorRecord)
 {
     Identify(1, 2, 3);
-    EXPECT_FALSE(ParseMessage(DeviceCommand::Identify(),
-                              PadWithNulls(DeviceCommand::Identify() +
-                                           QByteArray::fromHex("000680000001"))));
+    EXPECT_FALSE(ParseMessage(
+        DeviceCommand::Identify(),
+        PadWithNulls(DeviceCommand::Identify() + QByteArray::fromHex("000680000001"))));
     EXPECT_EQ(Decoded().DeviceFamily, 6); // stored before the fault
     EXPECT_EQ(Decoded().DeviceSubModel, 2);
     EXPECT_EQ(Decoded().DeviceRevision, 3);
@@ -135,7 +135,7 @@ TEST_F(ReplyDecodingTest, SentinelsAreJudgedAfterScaling)
     ASSERT_TRUE(ParseMessage(DeviceCommand::ReadCurrentData(), CurrentData(records, 0, 10, 'C')));
 
     const std::pair<int, const char *> expected[] = {
-        {0, "100"}, {1, "Sensor Open"}, {2, "Sensor Shorted"},
+        {0, "100"},           {1, "Sensor Open"},    {2, "Sensor Shorted"},
         {8, "Not Connected"}, {9, "Sensor Shorted"},
     };
     for (const auto &[record, text] : expected) {
@@ -173,8 +173,8 @@ TEST_F(ReplyDecodingTest, BatteryVoltageOnlyFromDevicesThatReportIt)
     const Row rows[] = {{5, 25, 36}, {5, 24, -1}, {6, 0, 36}, {4, 30, -1}, {7, 30, -1}, {3, 9, -1}};
     for (const Row &row : rows) {
         Identify(row.family, 1, row.revision);
-        ASSERT_TRUE(ParseMessage(DeviceCommand::ReadCurrentData(),
-                                 CurrentData(AllReading(0), 36, 0, 'F')));
+        ASSERT_TRUE(
+            ParseMessage(DeviceCommand::ReadCurrentData(), CurrentData(AllReading(0), 36, 0, 'F')));
         EXPECT_EQ(Decoded().BatteryVoltage, row.battery)
             << "family " << row.family << " revision " << row.revision;
     }
@@ -183,8 +183,8 @@ TEST_F(ReplyDecodingTest, BatteryVoltageOnlyFromDevicesThatReportIt)
 TEST_F(ReplyDecodingTest, ShortCurrentDataReplyKeepsThePreviousValues)
 {
     Identify(6, 5, 1);
-    ASSERT_TRUE(ParseMessage(DeviceCommand::ReadCurrentData(),
-                             CurrentData(AllReading(215), 40, 0, 'C')));
+    ASSERT_TRUE(
+        ParseMessage(DeviceCommand::ReadCurrentData(), CurrentData(AllReading(215), 40, 0, 'C')));
     const QByteArray full = CurrentData(AllReading(300), 12, 0, 'F');
 
     EXPECT_FALSE(ParseMessage(DeviceCommand::ReadCurrentData(), full.left(59)));
@@ -193,11 +193,11 @@ TEST_F(ReplyDecodingTest, ShortCurrentDataReplyKeepsThePreviousValues)
     EXPECT_EQ(Decoded().BatteryVoltage, 40);
 
     EXPECT_FALSE(ParseMessage(DeviceCommand::ReadCurrentData(), full.left(30)));
-    EXPECT_EQ(Errors(), (QStringList{
-                            QStringLiteral("myFunction=ParseMessage|Cause=Reply too short: 59 "
-                                           "bytes, byte 60 is missing"),
-                            QStringLiteral("myFunction=ParseMessage|Cause=Reply too short: 30 "
-                                           "bytes, byte 59 is missing")}));
+    EXPECT_EQ(Errors(),
+              (QStringList{QStringLiteral("myFunction=ParseMessage|Cause=Reply too short: 59 "
+                                          "bytes, byte 60 is missing"),
+                           QStringLiteral("myFunction=ParseMessage|Cause=Reply too short: 30 "
+                                          "bytes, byte 59 is missing")}));
 }
 
 TEST_F(ReplyDecodingTest, OtherHeadersDecodeNothing)

@@ -105,8 +105,8 @@ int main(int argc, char **argv)
         device->tenths = parser.isSet(tenths);
         device->unitLetter = letter.at(0).toLatin1();
         if (!device->Listen(address)) {
-            QTextStream(stderr) << "fakedevice: cannot listen on " << address.toString()
-                                << ":10001" << Qt::endl;
+            QTextStream(stderr) << "fakedevice: cannot listen on " << address.toString() << ":10001"
+                                << Qt::endl;
             return 1;
         }
         Out() << "serving family " << device->family << ", sub-model " << device->subModel

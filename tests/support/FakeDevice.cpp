@@ -65,8 +65,7 @@ QByteArray FactoryCredentials()
 
 } // namespace
 
-FakeDevice::FakeDevice(QObject *parent)
-    : QObject(parent)
+FakeDevice::FakeDevice(QObject *parent) : QObject(parent)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &FakeDevice::OnNewConnection);
     FactoryReset();
@@ -244,8 +243,7 @@ QByteArray FakeDevice::Serve(const QByteArray &request)
         return request;
     }
     if (header == DeviceCommand::ReadClock())
-        return PadWithNulls(header + clock + char(logRate) +
-                            Word(dataLog.size() / logRecordSize));
+        return PadWithNulls(header + clock + char(logRate) + Word(dataLog.size() / logRecordSize));
     if (header == DeviceCommand::DownloadDataLog()) {
         const QByteArray log = dataLog.isEmpty() ? QByteArray("") : dataLog;
         if (request.at(4) == 1)

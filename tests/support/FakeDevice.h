@@ -71,11 +71,11 @@ public:
     quint8 battery = 0;
     bool tenths = false;
     char unitLetter = 'F';
-    QByteArray clock;      // seconds to year, packed BCD, hours in 12-hour mode
-    quint8 logRate = 5;    // minutes
+    QByteArray clock;   // seconds to year, packed BCD, hours in 12-hour mode
+    quint8 logRate = 5; // minutes
     int logRecordSize = 23;
-    QByteArray dataLog;    // the stored records; the clock reports their count
-    QByteArray hiLo;       // 365 daily records of 35 bytes unless set otherwise
+    QByteArray dataLog;     // the stored records; the clock reports their count
+    QByteArray hiLo;        // 365 daily records of 35 bytes unless set otherwise
     QByteArray credentials; // 60-byte block as read
 
     // `count` log records of `recordSize` bytes, a minute apart from 6/15/2014 5:30 AM.
