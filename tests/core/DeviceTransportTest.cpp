@@ -246,6 +246,18 @@ TEST_F(DeviceTransportTest, RefusedConnectionTurnsTheLampRedAfterTheConnectWait)
         << board.history.join(u'\n').toStdString();
 }
 
+TEST_F(DeviceTransportTest, PortOutOfRangeIsRecordedNotWrapped)
+{
+    QByteArray reply;
+    EXPECT_FALSE(ReadFromKV(device.Address(), 65536 + kDevicePort, kIdentify, reply, kFrameLength,
+                            ProgressForm::None, true));
+    EXPECT_EQ(mainForm.lamp, QList<qint32>{kLampRed});
+    EXPECT_EQ(device.ConnectionCount(), 0);
+    EXPECT_EQ(
+        Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors")),
+        QStringList{QStringLiteral("myFunction=OpenWinSocket()|Cause=port 75537 is out of range")});
+}
+
 TEST_F(DeviceTransportTest, OpenConnectionServesOnlyTheDeviceItLeadsTo)
 {
     FakeDevice first;
