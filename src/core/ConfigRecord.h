@@ -3,12 +3,15 @@
 #include <QString>
 #include <QtGlobal>
 
+class QIODevice;
+
 // The settings record, stored as the one 1557-byte record of VantrelConfig.dat.
 // Text fields hold what was set or read (full width after a read; NULs where never
 // set); writing cuts or blank-fills them to their width. Credentials are plain here
 // and encrypted only in the file.
 struct ConfigRecord {
     ConfigRecord();
+    bool operator==(const ConfigRecord &) const = default;
 
     QString Reserved1;                 // 50
     QString Reserved2;                 // 50
@@ -65,7 +68,11 @@ ConfigRecord &Config();
 // A field's value without the blanks and NULs of its fixed width.
 QString ConfigText(const QString &field);
 
+// Encryption of the credentials needs SetupCrypt to have run; before that a save fails.
 void SetupCrypt();
 bool SaveConfiguration();
 bool ReadConfiguration();
 bool ValidateConfiguration();
+// The same through a device of the caller's, opened here when it is not open yet.
+bool SaveConfiguration(QIODevice &device);
+bool ReadConfiguration(QIODevice &device);

@@ -19,6 +19,11 @@ Prompt::Answer Prompt::Show(const QString &text, Buttons buttons, Icon icon, con
     if (g_service)
         return g_service->Ask(message);
     qWarning("%s: %s", qPrintable(message.title), qPrintable(text));
+    return FirstButton(buttons);
+}
+
+Prompt::Answer Prompt::FirstButton(Buttons buttons)
+{
     switch (buttons) {
     case Buttons::YesNo:
     case Buttons::YesNoCancel:

@@ -26,6 +26,8 @@ public:
 // The window layer installs the real message boxes at start-up; tests install a script.
 // Without any, a message is written to the log and answered with its first button.
 void Install(Service *service);
+// The answer of a box's first button: Ok, or Yes for a question.
+Answer FirstButton(Buttons buttons);
 Answer Show(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
             const QString &title = {});
 

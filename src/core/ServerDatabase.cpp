@@ -2,10 +2,507 @@
 
 #include "Clock.h"
 #include "GeneralDate.h"
+#include "Prompt.h"
+
+#include <QLocale>
+
+#include <cfloat>
+#include <cmath>
+#include <optional>
+#include <utility>
+
+namespace {
+
+ServerDatabaseState g_state;
+
+QString Now()
+{
+    return GeneralDateText(Clock::Now());
+}
+
+// A null QString binds as SQL NULL; the stored texts are never NULL, an empty entry is "".
+QVariant Text(const QString &value)
+{
+    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
+}
+
+// Table and column names cannot be bound. A name handed in is accepted only when the
+// file's own schema holds it (letter case aside, as the old engine did), and is spliced
+// into the statement as the schema spells it. Returns the table, then the columns.
+std::optional<QStringList> SchemaNames(DatabaseConnection &db, const QString &table,
+                                       const QStringList &columns, QString &error)
+{
+    const auto tables =
+        db.Select(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
+                                 " AND name NOT LIKE 'sqlite%' AND name = ? COLLATE NOCASE"),
+                  {Text(table)});
+    if (!tables) {
+        error = db.LastError();
+        return std::nullopt;
+    }
+    if (tables->isEmpty()) {
+        error = QStringLiteral("There is no table named \"") + table + QStringLiteral("\".");
+        return std::nullopt;
+    }
+    QStringList names{tables->first().value(0).toString()};
+    for (const QString &column : columns) {
+        const auto found = db.Select(
+            QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"),
+            {names.first(), Text(column)});
+        if (!found) {
+            error = db.LastError();
+            return std::nullopt;
+        }
+        if (found->isEmpty()) {
+            error = QStringLiteral("Table ") + names.first() + QStringLiteral(" has no column \"") +
+                    column + QStringLiteral("\".");
+            return std::nullopt;
+        }
+        names << found->first().value(0).toString();
+    }
+    return names;
+}
+
+// The panels hand over limits and minutes as the texts they show. SQLite would keep a
+// text that is not a number as text, so it is refused here; an empty text stores no value.
+// Only a decimal point is taken, no thousands separator: "1,500" is refused, not 1500.
+std::optional<QVariant> NumberValue(const QString &what, const QString &text, bool whole,
+                                    QString &error)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return QVariant();
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    QVariant value;
+    if (whole) {
+        value = c.toInt(trimmed, &ok);
+    } else {
+        const double number = c.toDouble(trimmed, &ok);
+        ok = ok && std::isfinite(number) && std::fabs(number) <= FLT_MAX;
+        value = number;
+    }
+    if (!ok) {
+        error = what + QStringLiteral(" \"") + text +
+                (whole ? QStringLiteral("\" is not a whole number.")
+                       : QStringLiteral("\" is not a number."));
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The failure path of the operations that hand rows to the polling and alarm code.
+bool RecordedFailure(const QString &label, const QString &error, qint32 &count)
+{
+    count = 0;
+    RecordSystemError(label, error);
+    return false;
+}
+
+bool HandOutRows(DatabaseConnection &db, const QString &label, const QString &sql,
+                 const Bindings &bindings, Recordset &rs, qint32 &count)
+{
+    const auto rows = db.Select(sql, bindings);
+    if (!rows)
+        return RecordedFailure(label, db.LastError(), count);
+    rs = *rows;
+    count = qint32(rows->size());
+    return true;
+}
+
+QString FixedName(const QString &name)
+{
+    return name.leftJustified(20, QLatin1Char(' '), true);
+}
+
+} // namespace
+
+ServerDatabaseState &ServerDatabaseModule()
+{
+    return g_state;
+}
+
+bool UpgradeDatabaseSchema()
+{
+    if (g_state.schemaUpgraded)
+        return true;
+    struct AddedColumn {
+        QString table, column, type;
+    };
+    const AddedColumn added[] = {
+        {QStringLiteral("tblAlarms"), QStringLiteral("Resolution"), QStringLiteral("TEXT")},
+        {QStringLiteral("tblSensors"), QStringLiteral("UpperLimit"), QStringLiteral("REAL")},
+        {QStringLiteral("tblSensors"), QStringLiteral("LowerLimit"), QStringLiteral("REAL")},
+        {QStringLiteral("tblSensors"), QStringLiteral("TOL"), QStringLiteral("INTEGER")},
+    };
+    {
+        DatabaseConnection db;
+        for (const AddedColumn &c : added) {
+            QString ignored;
+            // A missing file or table makes both steps fail; that is left as it is.
+            if (!SchemaNames(db, c.table, {c.column}, ignored))
+                db.Exec(QStringLiteral("ALTER TABLE ") + c.table + QStringLiteral(" ADD COLUMN ") +
+                        c.column + QLatin1Char(' ') + c.type);
+        }
+    }
+    g_state.schemaUpgraded = true;
+    return true;
+}
 
 bool RecordSystemError(const QString &label, const QString &cause)
 {
     DatabaseConnection db;
-    return db.Exec(QStringLiteral("INSERT INTO tblErrors (myTime, myFunction, Cause) VALUES (?, ?, ?)"),
-                   {GeneralDateText(Clock::Now()), label, cause});
+    return db.Exec(
+        QStringLiteral("INSERT INTO tblErrors (myTime, myFunction, Cause) VALUES (?, ?, ?)"),
+        {Now(), Text(label), Text(cause)});
+}
+
+// ---- Servers ----
+
+bool RecordServers(Recordset &rs, qint32 &count)
+{
+    DatabaseConnection db;
+    return HandOutRows(
+        db, QStringLiteral("RecordServers()"),
+        QStringLiteral("SELECT * FROM tblServers ORDER BY ServerName COLLATE NOCASE ASC, IDNum"),
+        {}, rs, count);
+}
+
+bool OpenServerRecord(qint32 id, Recordset &rs)
+{
+    DatabaseConnection db;
+    const auto rows = db.Select(QStringLiteral("SELECT * FROM tblServers WHERE IDNum = ?"), {id});
+    if (!rows || rows->isEmpty())
+        return false;
+    rs = *rows;
+    return true;
+}
+
+bool GetServerField(qint32 id, const QString &table, const QString &field, QVariant &value)
+{
+    DatabaseConnection db;
+    QString error;
+    const auto names = SchemaNames(db, table, {field}, error);
+    if (!names)
+        return false;
+    const auto rows =
+        db.Select(QStringLiteral("SELECT ") + names->at(1) + QStringLiteral(" FROM ") +
+                      names->at(0) + QStringLiteral(" WHERE IDNum = ?"),
+                  {id});
+    if (!rows || rows->isEmpty())
+        return false;
+    value = rows->first().value(0);
+    return true;
+}
+
+namespace {
+
+// The rows holding this address, oldest first.
+std::optional<Recordset> ServersWithAddress(DatabaseConnection &db, const QString &ip)
+{
+    return db.Select(
+        QStringLiteral("SELECT * FROM tblServers WHERE ServerIPAddress = ? ORDER BY IDNum"),
+        {Text(ip)});
+}
+
+} // namespace
+
+bool VerifyUniqueIPAddress(const QString &ip, QString &name)
+{
+    DatabaseConnection db;
+    const auto rows = ServersWithAddress(db, ip);
+    if (!rows) {
+        Prompt::Show(QStringLiteral("Error verifying that the IP address ") + ip +
+                     QStringLiteral(" is unique.  The error is:  ") + db.LastError());
+        return false;
+    }
+    if (rows->isEmpty())
+        return true;
+    name = rows->first().value(QStringLiteral("ServerName")).toString();
+    return false;
+}
+
+bool AddServer(const QString &name, const QString &model, const QString &ip, const QString &notes,
+               qint16 enabled, const QString &password, const QString &email, qint16 comm)
+{
+    Recordset servers;
+    qint32 count = 0;
+    RecordServers(servers, count);
+
+    DatabaseConnection db;
+    if (count != 0) {
+        const auto holders = ServersWithAddress(db, ip);
+        if (!holders) {
+            Prompt::Show(QStringLiteral("Error adding server, the error is ") + db.LastError());
+            return false;
+        }
+        if (!holders->isEmpty()) {
+            Prompt::Show(QStringLiteral("The IP address for this server is not unique.  "
+                                        "Please verify the desired IP address."));
+            return false;
+        }
+    }
+    if (!db.Exec(QStringLiteral("INSERT INTO tblServers (ServerName, ServerModel, ServerIPAddress,"
+                                " ServerNotes, Enabled, UserPassword, EmailAddress, Comm)"
+                                " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                 {Text(name), Text(model), Text(ip), Text(notes), int(enabled), Text(password),
+                  Text(email), int(comm)})) {
+        Prompt::Show(QStringLiteral("Error adding server, the error is ") + db.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool UpdateServer(qint32 id, const QString &name, const QString &model, const QString &ip,
+                  const QString &notes, qint16 enabled, const QString &password,
+                  const QString &email, qint16 comm)
+{
+    DatabaseConnection db;
+    if (!db.Exec(QStringLiteral("UPDATE tblServers SET ServerName = ?, ServerModel = ?,"
+                                " ServerIPAddress = ?, ServerNotes = ?, Enabled = ?,"
+                                " UserPassword = ?, EmailAddress = ?, Comm = ? WHERE IDNum = ?"),
+                 {Text(name), Text(model), Text(ip), Text(notes), int(enabled), Text(password),
+                  Text(email), int(comm), id})) {
+        Prompt::Show(QStringLiteral("Error in UpdateServer is ") + db.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool UpdateServerEmail(qint32 id, const QString &addresses)
+{
+    DatabaseConnection db;
+    if (!db.Exec(QStringLiteral("UPDATE tblServers SET EmailAddress = ? WHERE IDNum = ?"),
+                 {Text(addresses), id})) {
+        Prompt::Show(QStringLiteral("Error updating email addresses.  The error is: ") +
+                     db.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool EnableDisableServer(qint32 id, qint16 enabled, qint16 comm)
+{
+    DatabaseConnection db;
+    if (!db.Exec(QStringLiteral("UPDATE tblServers SET Enabled = ?, Comm = ? WHERE IDNum = ?"),
+                 {int(enabled), int(comm), id})) {
+        Prompt::Show(QStringLiteral("Error in EnableDisableServer is ") + db.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool LoadServers(QList<ServerTreeEntry> &nodes)
+{
+    Recordset rs;
+    qint32 count = 0;
+    RecordServers(rs, count);
+
+    nodes.clear();
+    nodes.append({QStringLiteral("MainNode"), QStringLiteral("Available Zarvo Devices"), 1});
+    // A row with an empty (NULL) name or address is listed blank rather than ending the
+    // list, so the operator can still reach it and every server after it.
+    for (const QSqlRecord &row : std::as_const(rs)) {
+        const QString name = row.value(QStringLiteral("ServerName")).toString();
+        const QString ip = row.value(QStringLiteral("ServerIPAddress")).toString();
+        const bool comm = row.value(QStringLiteral("Comm")).toInt() == -1;
+        nodes.append({QStringLiteral("SERVER") + row.value(QStringLiteral("IDNum")).toString(),
+                      FixedName(name) + QStringLiteral(" @ IP ") + ip, comm ? 1 : 2});
+    }
+    return count != 0;
+}
+
+// ---- Sensors ----
+
+bool SaveSensorRecord(qint32 serverId, const QString &name, qint16 port, const QString &notes,
+                      const QString &sensorType, const QString &upperLimit,
+                      const QString &lowerLimit, const QString &tol)
+{
+    const auto fail = [port](const QString &error) {
+        Prompt::Show(QStringLiteral("Error saving sensor record for port ") +
+                     QString::number(port) + QStringLiteral(", the error is ") + error);
+        return false;
+    };
+    QString error;
+    const auto upper = NumberValue(QStringLiteral("Upper limit"), upperLimit, false, error);
+    if (!upper)
+        return fail(error);
+    const auto lower = NumberValue(QStringLiteral("Lower limit"), lowerLimit, false, error);
+    if (!lower)
+        return fail(error);
+    const auto minutes = NumberValue(QStringLiteral("Time out of limits"), tol, true, error);
+    if (!minutes)
+        return fail(error);
+
+    DatabaseConnection db;
+    const auto existing = db.Select(
+        QStringLiteral("SELECT COUNT(*) FROM tblSensors WHERE ServerIDNum = ? AND PortNum = ?"),
+        {serverId, int(port)});
+    if (!existing)
+        return fail(db.LastError());
+    const bool stored =
+        existing->first().value(0).toInt() != 0
+            ? db.Exec(QStringLiteral("UPDATE tblSensors SET SensorName = ?, SensorNotes = ?,"
+                                     " SensorType = ?, UpperLimit = ?, LowerLimit = ?, TOL = ?"
+                                     " WHERE ServerIDNum = ? AND PortNum = ?"),
+                      {Text(name), Text(notes), Text(sensorType), *upper, *lower, *minutes,
+                       serverId, int(port)})
+            : db.Exec(QStringLiteral("INSERT INTO tblSensors (ServerIDNum, SensorName, PortNum,"
+                                     " SensorNotes, SensorType, UpperLimit, LowerLimit, TOL)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                      {serverId, Text(name), int(port), Text(notes), Text(sensorType), *upper,
+                       *lower, *minutes});
+    if (!stored)
+        return fail(db.LastError());
+    return true;
+}
+
+bool LoadSensorNotes(qint32 serverId, qint16 port, QString &notes)
+{
+    DatabaseConnection db;
+    const auto rows =
+        db.Select(QStringLiteral("SELECT SensorNotes FROM tblSensors"
+                                 " WHERE ServerIDNum = ? AND PortNum = ? ORDER BY IDNum"),
+                  {serverId, int(port)});
+    if (!rows) {
+        Prompt::Show(QStringLiteral("Error loading sensor notes for port ") +
+                     QString::number(port) + QStringLiteral(", the error is ") + db.LastError());
+        return false;
+    }
+    // Notes never written (NULL) read as no notes.
+    notes = rows->isEmpty() ? QStringLiteral("") : rows->first().value(0).toString();
+    return true;
+}
+
+bool CountNamedSensors(qint16 &count)
+{
+    DatabaseConnection db;
+    const auto rows =
+        db.Select(QStringLiteral("SELECT COUNT(*) FROM tblSensors WHERE length(SensorName) <> 0"));
+    count = rows ? qint16(rows->first().value(0).toInt()) : 0;
+    return count != 0;
+}
+
+bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count)
+{
+    DatabaseConnection db;
+    const auto rows =
+        db.Select(QStringLiteral("SELECT * FROM tblSensors WHERE ServerIDNum = ?"
+                                 " AND length(SensorName) <> 0 ORDER BY PortNum, IDNum"),
+                  {serverId});
+    if (!rows) {
+        count = 0;
+        return false;
+    }
+    rs = *rows;
+    count = qint16(rows->size());
+    return count >= 1;
+}
+
+// ---- Alarms, failures, errors and log-folder backups ----
+
+bool AddAlarmRecord(qint32 sensorId, const QString &alarmStart, const QString &server,
+                    const QString &sensor, const QString &currentData, qint32 tol,
+                    qint16 alarmActive)
+{
+    DatabaseConnection db;
+    if (!db.Exec(QStringLiteral("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmActive,"
+                                " Server, Sensor, CurrentData, TOL) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                 {sensorId, Text(alarmStart), int(alarmActive), Text(server), Text(sensor),
+                  Text(currentData), tol})) {
+        RecordSystemError(QStringLiteral("Error adding alarm record to tblAlarms"), db.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool RecordOpenAlarms(const QString &table, const QString &field, qint32 value,
+                      const QString &nullField, Recordset &rs, qint32 &count)
+{
+    const QString label = QStringLiteral("Error RecordOpenAlarms");
+    DatabaseConnection db;
+    QString error;
+    const auto names = SchemaNames(db, table, {field, nullField}, error);
+    if (!names)
+        return RecordedFailure(label, error, count);
+    return HandOutRows(db, label,
+                       QStringLiteral("SELECT * FROM ") + names->at(0) + QStringLiteral(" WHERE ") +
+                           names->at(1) + QStringLiteral(" = ? AND ") + names->at(2) +
+                           QStringLiteral(" IS NULL ORDER BY rowid"),
+                       {value}, rs, count);
+}
+
+bool RecordActiveAlarms(qint32 sensorId, qint32 &count)
+{
+    DatabaseConnection db;
+    const auto rows = db.Select(QStringLiteral("SELECT COUNT(*) FROM tblAlarms"
+                                               " WHERE SensorIDNum = ? AND AlarmActive <> 0"),
+                                {sensorId});
+    if (!rows)
+        return RecordedFailure(QStringLiteral("RecordActiveAlarms"), db.LastError(), count);
+    count = rows->first().value(0).toInt();
+    return true;
+}
+
+bool AddLogFileBackupError(const QString &errorText)
+{
+    DatabaseConnection db;
+    if (!db.Exec(QStringLiteral("INSERT INTO tblLogFileBackup (FirstError, BackOnLine, EmailSent,"
+                                " Error) VALUES (?, 'False', 'False', ?)"),
+                 {Now(), Text(errorText)})) {
+        RecordSystemError(QStringLiteral("Error adding alarm record to tblLogFileBackup"),
+                          db.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool RecordOpenBackupFileErrors(Recordset &rs, qint32 &count)
+{
+    DatabaseConnection db;
+    return HandOutRows(db, QStringLiteral("Error RecordOpenBackupFileErrors()"),
+                       QStringLiteral("SELECT rowid AS rowid, * FROM tblLogFileBackup"
+                                      " WHERE FirstError <> 'False' AND BackOnLine = 'False'"
+                                      " ORDER BY rowid"),
+                       {}, rs, count);
+}
+
+bool MarkServerBackOnline(qint32 serverId, QString &error)
+{
+    DatabaseConnection db;
+    // Only the oldest open row closes; a second one closes when the server answers again.
+    if (!db.Exec(QStringLiteral("UPDATE tblServerFailures SET BackOnLine = ? WHERE IDNum ="
+                                " (SELECT MIN(IDNum) FROM tblServerFailures"
+                                " WHERE ServerIDNum = ? AND BackOnLine = 'False')"),
+                 {Now(), serverId})) {
+        error = db.LastError();
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool DeleteAllRows(const QString &table, const QString &label)
+{
+    DatabaseConnection db;
+    if (!db.Exec(QStringLiteral("DELETE FROM ") + table)) {
+        RecordSystemError(label, db.LastError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DeleteSystemErrors()
+{
+    return DeleteAllRows(QStringLiteral("tblErrors"), QStringLiteral("DeleteSystemErrors()"));
+}
+
+bool DeleteServerErrors()
+{
+    return DeleteAllRows(QStringLiteral("tblServerFailures"),
+                         QStringLiteral("DeleteServerErrors()"));
 }

@@ -9,13 +9,21 @@
 // The record operations on zarvo.mdb. Each opens its own connection, works and closes
 // it; a recordset handed out is a copy of the rows.
 
+// Module state, kept for the program run. Tests start each case from a fresh one.
+struct ServerDatabaseState {
+    // Set by the first upgrade, even a failed one: later activations do not retry.
+    bool schemaUpgraded = false;
+};
+ServerDatabaseState &ServerDatabaseModule();
+
 // Schema and error log.
+// Adds the columns older files lack; runs once per program run, ignores every error.
 bool UpgradeDatabaseSchema();
 bool RecordSystemError(const QString &label, const QString &cause);
 
 // Servers.
 struct ServerTreeEntry {
-    QString key;     // "MainNode" or "SERVER" + IDNum
+    QString key; // "MainNode" or "SERVER" + IDNum
     QString text;
     int picture = 1; // 1: root or in communication, 2: otherwise
 };

@@ -3,7 +3,9 @@
 #include "Clock.h"
 #include "Database.h"
 #include "ProgramFolder.h"
+#include "ServerDatabase.h"
 #include "StatusBoard.h"
+#include "StatusGrid.h"
 
 #include <QFile>
 #include <QSqlField>
@@ -16,6 +18,7 @@ void TempProgramFolder::SetUp()
                           QFile::ReadOwner | QFile::WriteOwner);
     SetProgramFolder(m_dir.path());
     Clock::SetFixed(std::nullopt);
+    ServerDatabaseModule() = {};
 }
 
 void TempProgramFolder::TearDown()
@@ -23,6 +26,7 @@ void TempProgramFolder::TearDown()
     SetProgramFolder({});
     Clock::SetFixed(std::nullopt);
     InstallStatusBoard(nullptr);
+    InstallStatusGrid(nullptr);
 }
 
 QString TempProgramFolder::Folder() const

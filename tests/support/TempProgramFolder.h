@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 // Each test gets its own program folder holding a fresh copy of the shipped database,
-// an empty status board and the real clock; it is all undone afterwards.
+// no status board or grid, the real clock and fresh database module state (as at program
+// start); it is all undone afterwards.
 class TempProgramFolder : public ::testing::Test {
 protected:
     void SetUp() override;

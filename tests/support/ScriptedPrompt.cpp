@@ -1,0 +1,30 @@
+#include "ScriptedPrompt.h"
+
+ScriptedPrompt::ScriptedPrompt(QList<Prompt::Answer> answers) : m_answers(std::move(answers))
+{
+    Prompt::Install(this);
+}
+
+ScriptedPrompt::~ScriptedPrompt()
+{
+    Prompt::Install(nullptr);
+}
+
+void ScriptedPrompt::Queue(Prompt::Answer answer)
+{
+    m_answers.append(answer);
+}
+
+Prompt::Answer ScriptedPrompt::Ask(const Prompt::Message &message)
+{
+    m_messages.append(message);
+    return m_answers.isEmpty() ? Prompt::FirstButton(message.buttons) : m_answers.takeFirst();
+}
+
+QStringList ScriptedPrompt::Texts() const
+{
+    QStringList texts;
+    for (const Prompt::Message &message : m_messages)
+        texts << message.text;
+    return texts;
+}
