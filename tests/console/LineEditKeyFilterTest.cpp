@@ -1,6 +1,5 @@
 #include "LineEditKeyFilter.h"
-#include "PromptRecorder.h"
-#include "WindowsColour.h"
+#include "ScriptedPrompt.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -23,17 +22,16 @@ QString Typed(KeyRule rule, const QString &keys)
 
 TEST(LineEditKeyFilterTest, RefusedCharactersAreNotTyped)
 {
-    PromptRecorder prompts;
+    ScriptedPrompt prompts;
     EXPECT_EQ(Typed(KeyRule::Digits, QStringLiteral("12a.-3 ")), QStringLiteral("123"));
     EXPECT_EQ(Typed(KeyRule::Number, QStringLiteral("-12a.5e")), QStringLiteral("-12.5"));
     EXPECT_EQ(Typed(KeyRule::Number, QStringLiteral("1\u00bd")), QStringLiteral("1"));
-    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_TRUE(prompts.Messages().isEmpty());
 
     EXPECT_EQ(Typed(KeyRule::NameChar, QStringLiteral("Cold/Room\\ 2\u00e9")),
               QStringLiteral("ColdRoom 2\u00e9"));
-    ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("/ is an invalid character."));
-    EXPECT_EQ(prompts.messages[1].text, QStringLiteral("\\ is an invalid character."));
+    EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("/ is an invalid character."),
+                                            QStringLiteral("\\ is an invalid character.")}));
 }
 
 TEST(LineEditKeyFilterTest, EditingAndNavigationKeysPass)
@@ -52,13 +50,4 @@ TEST(LineEditKeyFilterTest, EditingAndNavigationKeysPass)
     QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&box, Qt::Key_Backspace);
     EXPECT_TRUE(box.text().isEmpty());
-}
-
-TEST(WindowsColourTest, LowByteIsRed)
-{
-    EXPECT_EQ(WindowsColour(255), QColor(255, 0, 0));
-    EXPECT_EQ(WindowsColour(65280), QColor(0, 255, 0));
-    EXPECT_EQ(WindowsColour(0xE0E0E0), QColor(0xE0, 0xE0, 0xE0));
-    EXPECT_EQ(WindowsColour(0x7CFC00), QColor(0x00, 0xFC, 0x7C));
-    EXPECT_EQ(WindowsColour(0xFF0000), QColor(0, 0, 255));
 }

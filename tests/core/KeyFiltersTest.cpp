@@ -1,5 +1,5 @@
 #include "KeyFilters.h"
-#include "PromptRecorder.h"
+#include "ScriptedPrompt.h"
 
 #include <gtest/gtest.h>
 
@@ -36,18 +36,18 @@ TEST(KeyFiltersTest, NumberAndDigitRules)
 
 TEST(KeyFiltersTest, NameCharRefusesOnlyTheSlashesWithAMessage)
 {
-    PromptRecorder prompts;
+    ScriptedPrompt prompts;
     EXPECT_EQ(KeyFilterNameChar(QStringLiteral("65")), 65);
     EXPECT_EQ(KeyFilterNameChar(QStringLiteral("32")), 32);
     EXPECT_EQ(KeyFilterNameChar(QStringLiteral("8")), 8);
     EXPECT_EQ(KeyFilterNameChar(QStringLiteral("176")), 176);
-    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_TRUE(prompts.Messages().isEmpty());
 
     EXPECT_EQ(KeyFilterNameChar(QStringLiteral("92")), 0);
     EXPECT_EQ(KeyFilterNameChar(QStringLiteral("47")), 0);
-    ASSERT_EQ(prompts.messages.size(), 2);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("\\ is an invalid character."));
-    EXPECT_EQ(prompts.messages[1].text, QStringLiteral("/ is an invalid character."));
-    EXPECT_EQ(prompts.messages[1].buttons, Prompt::Buttons::Ok);
-    EXPECT_EQ(prompts.messages[1].icon, Prompt::Icon::None);
+    ASSERT_EQ(prompts.Messages().size(), 2);
+    EXPECT_EQ(prompts.Messages()[0].text, QStringLiteral("\\ is an invalid character."));
+    EXPECT_EQ(prompts.Messages()[1].text, QStringLiteral("/ is an invalid character."));
+    EXPECT_EQ(prompts.Messages()[1].buttons, Prompt::Buttons::Ok);
+    EXPECT_EQ(prompts.Messages()[1].icon, Prompt::Icon::None);
 }
