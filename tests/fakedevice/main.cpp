@@ -17,12 +17,12 @@ QTextStream &Out()
 }
 
 // ADDRESS[:FAMILY.SUBMODEL.REVISION[:READING,READING,...]]
-bool Configure(FakeDevice &device, const QString &spec, QHostAddress &address, QString &error)
+bool Configure(FakeDevice &device, const QString &argument, QHostAddress &address, QString &error)
 {
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QStringList parts = argument.split(QLatin1Char(':'));
     if (parts.size() > 3 || !address.setAddress(parts.at(0)) ||
         address.protocol() != QAbstractSocket::IPv4Protocol) {
-        error = QStringLiteral("not an IPv4 address with options: ") + spec;
+        error = QStringLiteral("not an IPv4 address with options: ") + argument;
         return false;
     }
     if (parts.size() > 1) {
@@ -89,11 +89,11 @@ int main(int argc, char **argv)
     }
 
     std::vector<std::unique_ptr<FakeDevice>> devices;
-    for (const QString &spec : parser.positionalArguments()) {
+    for (const QString &argument : parser.positionalArguments()) {
         auto device = std::make_unique<FakeDevice>();
         QHostAddress address;
         QString error;
-        if (!Configure(*device, spec, address, error)) {
+        if (!Configure(*device, argument, address, error)) {
             QTextStream(stderr) << "fakedevice: " << error << Qt::endl;
             return 1;
         }
