@@ -1,0 +1,85 @@
+#pragma once
+
+#include "DeviceLink.h"
+#include "StatusBoard.h"
+#include "TempProgramFolder.h"
+
+#include <QStringList>
+
+#include <optional>
+
+// Window parts an exchange drives, recorded for the tests to read.
+template <typename Form> class RecordingForm : public Form {
+public:
+    void SetHourglass(bool on) override { hourglass.append(on); }
+    void ShowProgress(int maximum) override
+    {
+        progressMaxima.append(maximum);
+        progressShown = true;
+    }
+    int ProgressMaximum() const override
+    {
+        return progressMaxima.isEmpty() ? 0 : progressMaxima.last();
+    }
+    void SetProgressValue(int value) override { progressValues.append(value); }
+    void HideProgress() override { progressShown = false; }
+
+    QList<bool> hourglass;
+    QList<int> progressValues;
+    QList<int> progressMaxima; // one per wait: connect 25, reply, close 20, pause 1
+    bool progressShown = false;
+};
+
+class RecordingMainForm : public RecordingForm<TransportMainForm> {
+public:
+    void SetLampColour(qint32 colour) override { lamp.append(colour); }
+
+    QList<qint32> lamp;
+};
+
+class RecordingTreeForm : public RecordingForm<TransportTreeForm> {
+public:
+    void SetServerErrorText(const QString &text) override { serverErrorTexts.append(text); }
+    QString ServerNameText() const override { return serverName; }
+
+    QStringList serverErrorTexts;
+    QString serverName;
+};
+
+// A status board that also remembers every line it ever showed.
+class RecordingStatusBoard final : public StatusBoardList {
+public:
+    int LineCount() const override { return m_board.LineCount(); }
+    QString Line(int index) const override { return m_board.Line(index); }
+    void ReplaceLine(int index, const QString &text) override
+    {
+        history.append(text);
+        m_board.ReplaceLine(index, text);
+    }
+    void RemoveLine(int index) override { m_board.RemoveLine(index); }
+    void AppendLine(const QString &text) override
+    {
+        history.append(text);
+        m_board.AppendLine(text);
+    }
+    void Clear() override { m_board.Clear(); }
+    const QStringList &Lines() const { return m_board.Lines(); }
+
+    QStringList history;
+
+private:
+    PlainStatusBoard m_board;
+};
+
+// A device link with recording windows and board, monitoring running, the shortest
+// reply wait (TCPTimeOut 1) and fresh module state.
+class DeviceLinkFixture : public TempProgramFolder {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    RecordingMainForm mainForm;
+    RecordingTreeForm treeForm;
+    RecordingStatusBoard board;
+    std::optional<DeviceLink> link;
+};
