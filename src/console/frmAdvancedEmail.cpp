@@ -2,6 +2,7 @@
 
 #include "ConfigRecord.h"
 #include "FormControls.h"
+#include "LineEditKeyFilter.h"
 #include "Prompt.h"
 #include "SettingsRules.h"
 #include "StatusGrid.h"
@@ -95,8 +96,10 @@ frmAdvancedEmail::frmAdvancedEmail(QWidget *parent) : QDialog(parent)
     CentreOnScreen(this);
 
     connect(chkAuthentication, &QCheckBox::clicked, this, &frmAdvancedEmail::Authenticate);
-    for (QLineEdit *box : {txtSMTPPort, txtServerTimeOut})
+    for (QLineEdit *box : {txtSMTPPort, txtServerTimeOut}) {
+        box->installEventFilter(new LineEditKeyFilter(KeyRule::Digits, box));
         connect(box, &QLineEdit::textEdited, this, [box] { SetBackColour(box, kColourWhite); });
+    }
     connect(OKButton, &QPushButton::clicked, this, &frmAdvancedEmail::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -2,6 +2,7 @@
 
 #include "ConfigRecord.h"
 #include "FormControls.h"
+#include "LineEditKeyFilter.h"
 #include "LogDirectory.h"
 #include "Mail.h"
 #include "NotificationEmails.h"
@@ -317,6 +318,8 @@ QGroupBox *frmConfiguration::AutoReportFrame()
 // do not count.
 void frmConfiguration::TrackChanges()
 {
+    for (QLineEdit *box : {txtCommunicationRetry, txtTCPTimeOut, txtUpdateRate, txtOKHour})
+        box->installEventFilter(new LineEditKeyFilter(KeyRule::Digits, box));
     for (QLineEdit *box :
          {txtCommunicationRetry, txtTCPTimeOut, txtUpdateRate, txtOrgName, txtOrgAddress,
           txtOrgPhoneNumber, txtHost, txtFromAddress, txtServerFailureEmailAddress})

@@ -195,13 +195,16 @@ TEST_F(frmAdvancedEmailTest, OkRefusesWhatTheFieldsCannotHold)
     }
 }
 
-TEST_F(frmAdvancedEmailTest, TypingADigitInAMarkedBoxTurnsItWhite)
+TEST_F(frmAdvancedEmailTest, OnlyDigitsAreTypedAndADigitTurnsAMarkedBoxWhite)
 {
     frmAdvancedEmail dialog;
     dialog.show();
     dialog.txtSMTPPort->clear();
     QTest::mouseClick(dialog.OKButton, Qt::LeftButton);
     ASSERT_EQ(Back(dialog.txtSMTPPort), WindowsColour(65535));
+    QTest::keyClicks(dialog.txtSMTPPort, QStringLiteral("x-."));
+    EXPECT_TRUE(dialog.txtSMTPPort->text().isEmpty());
+    EXPECT_EQ(Back(dialog.txtSMTPPort), WindowsColour(65535));
     QTest::keyClicks(dialog.txtSMTPPort, QStringLiteral("2"));
     EXPECT_EQ(Back(dialog.txtSMTPPort), WindowsColour(16777215));
 }

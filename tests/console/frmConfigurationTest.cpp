@@ -400,6 +400,15 @@ TEST_F(frmConfigurationTest, ClosingWithoutTypedChangesDoesNotAsk)
     };
     const Row rows[] = {
         {"untouched", [](frmConfiguration &) {}},
+        {"letters the number boxes drop",
+         [](frmConfiguration &d) {
+             for (QLineEdit *box :
+                  {d.txtCommunicationRetry, d.txtTCPTimeOut, d.txtUpdateRate, d.txtOKHour}) {
+                 box->clear();
+                 QTest::keyClicks(box, QStringLiteral("a.-"));
+                 EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
+             }
+         }},
         {"boxes that do not count",
          [](frmConfiguration &d) {
              QTest::keyClicks(d.txtUN, QStringLiteral("x"));
