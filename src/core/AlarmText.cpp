@@ -1,6 +1,7 @@
 #include "AlarmText.h"
 
 #include "NumberText.h"
+#include "ReplyDecoding.h"
 #include "StatusGrid.h"
 #include <QStringList>
 
@@ -10,7 +11,6 @@
 namespace {
 
 const QChar kCR(u'\r');
-constexpr float kNoDataReading = -999991.0f;
 const QString kDegree(kDegreeSign);
 
 enum class Unit { Degree, Humidity, None };

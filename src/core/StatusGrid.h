@@ -33,6 +33,8 @@ public:
     virtual void SetCell(int row, int column, const QString &text) = 0;
     virtual int CellBackColour(int row, int column) const = 0;
     virtual void SetCellBackColour(int row, int column, int colour) = 0;
+    // Refills the split-screen grids from this grid after each cycle.
+    virtual void FillInGrids() {}
 };
 
 // A grid that is only memory: used headless and in tests.
