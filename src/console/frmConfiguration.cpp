@@ -3,9 +3,9 @@
 #include "ConfigRecord.h"
 #include "FormControls.h"
 #include "LineEditKeyFilter.h"
-#include "LogDirectory.h"
 #include "Mail.h"
 #include "NotificationEmails.h"
+#include "Polling.h"
 #include "Prompt.h"
 #include "SettingsRules.h"
 #include "StatusBoard.h"
@@ -334,7 +334,7 @@ void frmConfiguration::Load()
 {
     CentreOnScreen(this);
     const ConfigRecord &record = Config();
-    lblLogDir->setText(kLogDirCaption + LogDirectory());
+    lblLogDir->setText(kLogDirCaption + Polling().LogDirectory);
     txtUN->setText(ConfigText(record.AdminUserName));
     txtPW[0]->setText(ConfigText(record.AdminPassword));
     txtPW[1]->setText(ConfigText(record.AdminPassword));
@@ -448,7 +448,7 @@ bool frmConfiguration::Apply()
         }
     }
     ConfigRecord &record = Config();
-    record.LogDir = LogDirectory();
+    record.LogDir = Polling().LogDirectory;
     record.AdminUserName = userName;
     record.AdminPassword = txtPW[0]->text();
 
@@ -578,9 +578,9 @@ void frmConfiguration::btnClearUNPW_Click()
 
 void frmConfiguration::btnLogDir_Click()
 {
-    frmBrowse picker(LogDirectory(), &Config(), this);
+    frmBrowse picker(Polling().LogDirectory, &Config(), this);
     picker.exec();
-    lblLogDir->setText(kLogDirCaption + LogDirectory());
+    lblLogDir->setText(kLogDirCaption + Polling().LogDirectory);
     Activate();
 }
 

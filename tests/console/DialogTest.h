@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ConfigRecord.h"
-#include "LogDirectory.h"
+#include "Polling.h"
 #include "ProgramInfo.h"
 #include "ScriptedPrompt.h"
 #include "TempProgramFolder.h"
@@ -37,7 +37,7 @@ protected:
     {
         TempProgramFolder::SetUp();
         Config() = ConfigRecord();
-        LogDirectory().clear();
+        ResetPollingState();
         SetupCrypt();
     }
 

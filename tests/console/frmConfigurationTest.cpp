@@ -51,7 +51,7 @@ protected:
         r.LogDir = QStringLiteral("/srv/Logs");
         ValidateConfiguration();
         ASSERT_TRUE(SaveConfiguration());
-        LogDirectory() = ConfigText(r.LogDir);
+        Polling().LogDirectory = ConfigText(r.LogDir);
         m_before = SettingsFileBytes();
         ASSERT_EQ(m_before.size(), 1557);
     }
@@ -469,7 +469,7 @@ TEST_F(frmConfigurationTest, TheLogFolderComesFromThePickerAndIsSavedByApply)
     });
     QTest::mouseClick(dialog.btnLogDir, Qt::LeftButton);
     EXPECT_EQ(dialog.lblLogDir->text(), QStringLiteral("Current Log File Location: ") + chosen);
-    EXPECT_EQ(LogDirectory(), chosen);
+    EXPECT_EQ(Polling().LogDirectory, chosen);
     EXPECT_EQ(SettingsFileBytes(), m_before);
 
     QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
@@ -477,7 +477,7 @@ TEST_F(frmConfigurationTest, TheLogFolderComesFromThePickerAndIsSavedByApply)
 
     OnNextModal([](QWidget *modal) { qobject_cast<frmBrowse *>(modal)->CancelButton->click(); });
     QTest::mouseClick(dialog.btnLogDir, Qt::LeftButton);
-    EXPECT_EQ(LogDirectory(), chosen);
+    EXPECT_EQ(Polling().LogDirectory, chosen);
 }
 
 TEST_F(frmConfigurationTest, ANewPasswordEmptiesItsConfirmation)

@@ -1,7 +1,0 @@
-#include "LogDirectory.h"
-
-QString &LogDirectory()
-{
-    static QString folder;
-    return folder;
-}
