@@ -115,23 +115,29 @@ TEST_F(frmBrowseTest, ChangingTheDriveOpensItsFolderUnlessUnreadable)
     EXPECT_TRUE(picker.isVisible());
 }
 
-TEST_F(frmBrowseTest, RefusesAFolderLongerThanTheStoredField)
+TEST_F(frmBrowseTest, RefusesAFolderTheStoredFieldCannotHold)
 {
     struct Row {
         const char *name;
-        int length;
+        QString folder;
         bool taken;
     };
-    for (const Row row : {Row{"fits", 100, true}, Row{"too long", 101, false}}) {
+    const QString outside1252 = Folder() + QStringLiteral("/\u0141\u00f3d\u017a");
+    ASSERT_TRUE(QDir().mkpath(outside1252));
+    const Row rows[] = {
+        {"100 characters", MakeFolderOfLength(100), true},
+        {"101 characters", MakeFolderOfLength(101), false},
+        {"a letter outside Windows-1252", outside1252, false},
+    };
+    for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        const QString folder = MakeFolderOfLength(row.length);
         QString logFolder = QStringLiteral("/old");
         frmBrowse picker(logFolder, &Config());
         picker.show();
-        picker.Dir1->SetPath(folder);
+        picker.Dir1->SetPath(row.folder);
         const auto before = prompt.Messages().size();
         QTest::mouseClick(picker.OKButton, Qt::LeftButton);
-        EXPECT_EQ(logFolder, row.taken ? folder : QStringLiteral("/old"));
+        EXPECT_EQ(logFolder, row.taken ? row.folder : QStringLiteral("/old"));
         EXPECT_EQ(picker.isVisible(), !row.taken);
         if (!row.taken) {
             ASSERT_EQ(prompt.Messages().size(), before + 1);
