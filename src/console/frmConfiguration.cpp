@@ -27,7 +27,8 @@
 
 namespace {
 
-enum Tab { NetworkTabIndex, AlarmEmailTabIndex };
+constexpr int kNetworkTab = 0;
+constexpr int kAlarmEmailTab = 1;
 
 const QString kLogDirCaption = QStringLiteral("Current Log File Location: ");
 
@@ -381,7 +382,7 @@ void frmConfiguration::Load()
     if (!SetListPosition(cmboReminder, record.ReminderIndex) ||
         !SetListPosition(cmboStatusGrid, record.StatusGridColour))
         return failed();
-    SSTab->setCurrentIndex(NetworkTabIndex);
+    SSTab->setCurrentIndex(kNetworkTab);
 }
 
 void frmConfiguration::showEvent(QShowEvent *event)
@@ -508,7 +509,7 @@ bool frmConfiguration::Apply()
 
     const QString address = txtServerFailureEmailAddress->text();
     if (!address.isEmpty() && !LooksLikeEmailAddress(address)) {
-        SSTab->setCurrentIndex(AlarmEmailTabIndex);
+        SSTab->setCurrentIndex(kAlarmEmailTab);
         txtServerFailureEmailAddress->setFocus();
         const Prompt::Answer answer = Prompt::Show(QStringLiteral("Is ") + address +
                                                        QStringLiteral(" a valid email address?"),
