@@ -11,6 +11,7 @@
 #include "SmtpServer.h"
 #include "StatusGrid.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace {
@@ -403,4 +404,34 @@ TEST_F(PollingTest, PopUpOncePerCycleWhenAnyFilledRowIsNotNormal)
     LogRoutine();
     EXPECT_EQ(alert.shown.size(), 1);
     InstallDesktopAlert(nullptr);
+}
+
+TEST_F(PollingTest, UnwritableLogFolderIsReportedOncePerOutage)
+{
+    FakeDevice device;
+    ASSERT_TRUE(device.Listen());
+    device.channels[0] = {61, 0, 0};
+    const qint32 sensor = AddSensor(AddServerAt(device, QStringLiteral("Lab"), QStringLiteral("RK730")),
+                                    QStringLiteral("Probe"), 0);
+    const QString logFolder = File(QStringLiteral("Backup Copies"));
+    Polling().LogDirectory = QStringLiteral("  ") + logFolder + QStringLiteral(" ");
+
+    LogRoutine();
+    LogRoutine();
+    const QString notice = QStringLiteral("There was an error writing data log files to the programmed directory ") +
+                           logFolder + QStringLiteral(".  A backup copy is being kept in ") + Folder();
+    const QList<ReceivedMail> mails = MailsTo(QStringLiteral("admin@example.org"));
+    ASSERT_EQ(mails.size(), 1);
+    EXPECT_TRUE(QString::fromUtf8(mails[0].body).contains(notice));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT BackOnLine, EmailSent, Error FROM tblLogFileBackup")),
+              QStringList{QStringLiteral("BackOnLine=False|EmailSent=2026-03-01 09:00:00|Error=Failed to "
+                                         "write log files to backup directory ") + logFolder});
+    EXPECT_TRUE(QFile::exists(AverageFileName(Folder(), sensor)));
+
+    ASSERT_TRUE(QDir().mkpath(logFolder));
+    AdvanceClock(5);
+    LogRoutine();
+    EXPECT_TRUE(QFile::exists(AverageFileName(logFolder, sensor)));
+    EXPECT_EQ(Rows(QStringLiteral("SELECT LatestAttempt, BackOnLine FROM tblLogFileBackup")),
+              QStringList{QStringLiteral("LatestAttempt=2026-03-01 09:05:00|BackOnLine=2026-03-01 09:05:00")});
 }
