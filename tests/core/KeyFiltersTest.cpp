@@ -3,51 +3,32 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 TEST(KeyFiltersTest, NumberAndDigitRules)
 {
-    struct Row {
-        const char *name;
-        int key;
-        int number;
-        int digits;
+    const struct {
+        int key, number, digits;
+    } rows[] = {
+        {'0', '0', '0'}, {'9', '9', '9'}, {'.', '.', 0},
+        {'-', '-', 0},   {8, 8, 8}, // backspace
+        {'a', 0, 0},     {13, 0, 0},      {'+', 0, 0},
+        {',', 0, 0},     {0xB2, 0, 0}, // superscript 2
+        {'/', 0, 0},     {':', 0, 0},
     };
-    const Row rows[] = {
-        {"7", '7', 55, 55},
-        {"0", '0', 48, 48},
-        {"9", '9', 57, 57},
-        {"point", '.', 46, 0},
-        {"minus", '-', 45, 0},
-        {"backspace", 8, 8, 8},
-        {"letter a", 'a', 0, 0},
-        {"enter", 13, 0, 0},
-        {"escape", 27, 0, 0},
-        {"plus", '+', 0, 0},
-        {"comma", ',', 0, 0},
-        {"blank", ' ', 0, 0},
-        {"superscript two", 0xB2, 0, 0},
-        {"slash", '/', 0, 0},
-        {"colon", ':', 0, 0},
-    };
-    for (const Row &row : rows) {
-        EXPECT_EQ(KeyFilterNumber(row.key), row.number) << row.name;
-        EXPECT_EQ(KeyFilterDigits(row.key), row.digits) << row.name;
+    for (const auto &row : rows) {
+        EXPECT_EQ(KeyFilterNumber(row.key), row.number) << row.key;
+        EXPECT_EQ(KeyFilterDigits(row.key), row.digits) << row.key;
     }
 }
 
 TEST(KeyFiltersTest, NameCharRefusesOnlyTheSlashesWithAMessage)
 {
     ScriptedPrompt prompts;
-    EXPECT_EQ(KeyFilterNameChar(QStringLiteral("65")), 65);
-    EXPECT_EQ(KeyFilterNameChar(QStringLiteral("32")), 32);
-    EXPECT_EQ(KeyFilterNameChar(QStringLiteral("8")), 8);
-    EXPECT_EQ(KeyFilterNameChar(QStringLiteral("176")), 176);
-    EXPECT_TRUE(prompts.Messages().isEmpty());
-
-    EXPECT_EQ(KeyFilterNameChar(QStringLiteral("92")), 0);
-    EXPECT_EQ(KeyFilterNameChar(QStringLiteral("47")), 0);
-    ASSERT_EQ(prompts.Messages().size(), 2);
-    EXPECT_EQ(prompts.Messages()[0].text, QStringLiteral("\\ is an invalid character."));
-    EXPECT_EQ(prompts.Messages()[1].text, QStringLiteral("/ is an invalid character."));
-    EXPECT_EQ(prompts.Messages()[1].buttons, Prompt::Buttons::Ok);
-    EXPECT_EQ(prompts.Messages()[1].icon, Prompt::Icon::None);
+    for (const char *key : {"65", "32", "8", "176"})
+        EXPECT_EQ(KeyFilterNameChar(QLatin1String(key)), QByteArray(key).toInt());
+    EXPECT_EQ(KeyFilterNameChar(u"92"_s), 0);
+    EXPECT_EQ(KeyFilterNameChar(u"47"_s), 0);
+    EXPECT_EQ(prompts.Texts(),
+              (QStringList{u"\\ is an invalid character."_s, u"/ is an invalid character."_s}));
 }

@@ -1,3 +1,4 @@
+#include "Polling.h"
 #include "AlarmEvaluation.h"
 #include "Clock.h"
 #include "ConfigRecord.h"
@@ -5,7 +6,6 @@
 #include "DeviceLinkFixture.h"
 #include "FakeDevice.h"
 #include "Mail.h"
-#include "Polling.h"
 #include "RecordLayouts.h"
 #include "ServerDatabase.h"
 #include "SmtpServer.h"
@@ -14,14 +14,11 @@
 #include <QDir>
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kDegF = QStringLiteral("\u00B0F");
-
-QByteArray OnTheWire(const QString &body)
-{
-    return QString(body).replace(QLatin1Char('\r'), QStringLiteral("\r\n")).toUtf8();
-}
+const QString kDegF = u"\u00B0F"_s;
 
 class RecordingAlert final : public DesktopAlert {
 public:
@@ -45,17 +42,18 @@ protected:
     {
         DeviceLinkFixture::SetUp();
         ASSERT_TRUE(m_smtp.IsRunning()) << m_smtp.StartError().toStdString();
+        ASSERT_TRUE(a.Listen() && b.Listen() && c.Listen());
         m_smtp.Clear();
         ResetPollingState();
         InstallStatusGrid(&grid);
         Clock::SetFixed(m_now);
-        Config().FromAddress = QStringLiteral("station@example.org");
-        Config().ServerFailureEmailAddress = QStringLiteral("admin@example.org");
-        Config().OrgName = QStringLiteral("Cold Store Ltd");
-        Config().SMTPHost = QStringLiteral("127.0.0.1");
-        Config().SMTPPort = qint16(m_smtp.Port(QStringLiteral("plain")));
+        Config().FromAddress = u"station@example.org"_s;
+        Config().ServerFailureEmailAddress = u"admin@example.org"_s;
+        Config().OrgName = u"Cold Store Ltd"_s;
+        Config().SMTPHost = u"127.0.0.1"_s;
+        Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
         Config().SMTPTimeOut = 5;
-        Config().AuthenticationMethod = QStringLiteral("NONE");
+        Config().AuthenticationMethod = u"NONE"_s;
         Config().CommunicationRetry = 1;
         SaveSettings();
     }
@@ -76,26 +74,24 @@ protected:
     }
 
     qint32 AddServerAt(const FakeDevice &device, const QString &name, const QString &model,
-                       const QString &email = QStringLiteral("ops@example.org,"))
+                       const QString &email = u"ops@example.org,"_s)
     {
         EXPECT_TRUE(AddServer(name, model, device.Address(), QString(), 1, QString(), email, -1));
-        return LastId(QStringLiteral("tblServers"));
+        return LastId(u"tblServers"_s);
     }
 
     qint32 AddSensor(qint32 serverId, const QString &name, qint16 port,
-                     const QString &upper = QStringLiteral("80"),
-                     const QString &lower = QStringLiteral("50"),
-                     const QString &type = QStringLiteral("Temperature"))
+                     const QString &upper = u"80"_s, const QString &lower = u"50"_s,
+                     const QString &type = u"Temperature"_s)
     {
-        EXPECT_TRUE(SaveSensorRecord(serverId, name, port, QString(), type, upper, lower,
-                                     QStringLiteral("0")));
-        return LastId(QStringLiteral("tblSensors"));
+        EXPECT_TRUE(SaveSensorRecord(serverId, name, port, QString(), type, upper, lower, u"0"_s));
+        return LastId(u"tblSensors"_s);
     }
 
     static qint32 LastId(const QString &table)
     {
         DatabaseConnection db;
-        return db.Select(QStringLiteral("SELECT MAX(IDNum) FROM ") + table)->first().value(0).toInt();
+        return db.Select(u"SELECT MAX(IDNum) FROM "_s + table)->first().value(0).toInt();
     }
 
     int RowOf(qint32 sensorId) const
@@ -114,11 +110,14 @@ protected:
         return QString();
     }
 
-    QList<ReceivedMail> MailsTo(const QString &recipient) const
+    QString Cell(qint32 sensorId, int column) const { return grid.Cell(RowOf(sensorId), column); }
+
+    // "ops" or "admin"
+    QList<ReceivedMail> MailsTo(const char *user) const
     {
         QList<ReceivedMail> mails;
         for (const ReceivedMail &mail : m_smtp.Messages())
-            if (mail.rcptTos.contains(recipient))
+            if (mail.rcptTos.contains(QLatin1String(user) + "@example.org"_L1))
                 mails.append(mail);
         return mails;
     }
@@ -129,6 +128,7 @@ protected:
         Clock::SetFixed(m_now);
     }
 
+    FakeDevice a, b, c;
     PlainStatusGrid grid{6};
     SmtpServer &m_smtp = SmtpServer::Shared();
     QDateTime m_now{QDate(2026, 3, 1), QTime(9, 0)};
@@ -136,136 +136,124 @@ protected:
 
 TEST(RetryLimit, SettingsOutsideOneToFiveGiveThree)
 {
-    for (const qint16 v : {0, 6, -1, 32767})
-        EXPECT_EQ(RetryLimit(v), 3) << v;
-    for (const qint16 v : {1, 2, 5})
-        EXPECT_EQ(RetryLimit(v), v);
+    for (const qint16 v : {0, 1, 5, 6, -1})
+        EXPECT_EQ(RetryLimit(v), v >= 1 && v <= 5 ? v : 3) << v;
 }
 
 TEST_F(PollingTest, HealthySilentAndBusyServersEachGetTheirLineRowsAndRecords)
 {
-    FakeDevice healthy, silent, busy;
-    ASSERT_TRUE(healthy.Listen() && silent.Listen() && busy.Listen());
-    healthy.channels[0] = {72, 0, 0};
-    silent.SetKnob(DeviceCommand::Identify(), {FakeDevice::Behaviour::Silent});
-    busy.SetKnob(DeviceCommand::ReadCurrentData(), {FakeDevice::Behaviour::Busy});
-    const qint32 a = AddServerAt(healthy, QStringLiteral("A healthy"), QStringLiteral("RK715"));
-    const qint32 b = AddServerAt(silent, QStringLiteral("B silent"), QStringLiteral("RK730"));
-    const qint32 c = AddServerAt(busy, QStringLiteral("C busy"), QStringLiteral("RK730"));
-    const qint32 sa = AddSensor(a, QStringLiteral("Freezer"), 0);
-    const qint32 sb = AddSensor(b, QStringLiteral("Chiller"), 0);
-    const qint32 sc = AddSensor(c, QStringLiteral("Cellar"), 0);
+    a.channels[0] = {72, 0, 0};
+    b.SetKnob(DeviceCommand::Identify(), {FakeDevice::Behaviour::Silent});
+    c.SetKnob(DeviceCommand::ReadCurrentData(), {FakeDevice::Behaviour::Busy});
+    const qint32 healthy = AddServerAt(a, u"A healthy"_s, u"RK715"_s);
+    const qint32 silent = AddServerAt(b, u"B silent"_s, u"RK730"_s);
+    const qint32 sa = AddSensor(healthy, u"Freezer"_s, 0);
+    const qint32 sb = AddSensor(silent, u"Chiller"_s, 0);
+    const qint32 sc = AddSensor(AddServerAt(c, u"C busy"_s, u"RK730"_s), u"Cellar"_s, 0);
     Config().CommunicationRetry = 0; // outside 1 to 5: three attempts
     SaveSettings();
 
     LogRoutine();
 
-    const auto line = [](const FakeDevice &d, const char *name, const char *outcome) -> QString {
-        return QStringLiteral("Communication with server ") + QString::fromLatin1(name) +
-               QStringLiteral(" at IP address ") + d.Address() + QString::fromLatin1(outcome);
-    };
-    EXPECT_TRUE(board.Lines().contains(line(healthy, "A healthy", ": OK")));
-    EXPECT_TRUE(board.Lines().contains(line(silent, "B silent", ": FAILED")));
-    EXPECT_TRUE(board.Lines().contains(line(busy, "C busy", ": Is busy")));
-    EXPECT_TRUE(BoardLine(QStringLiteral("Communication Time: ")).endsWith(QStringLiteral(" seconds")));
-    EXPECT_EQ(silent.Requests().size(), 3);
-    EXPECT_EQ(busy.Requests().size(), 2);            // one attempt: identify and readings
+    for (const auto &[device, line] : {std::pair{&a, "A healthy at IP address %1: OK"},
+                                       {&b, "B silent at IP address %1: FAILED"},
+                                       {&c, "C busy at IP address %1: Is busy"}})
+        EXPECT_TRUE(board.Lines().contains(u"Communication with server "_s +
+                                           QLatin1String(line).arg(device->Address())));
+    EXPECT_TRUE(BoardLine(u"Communication Time: "_s).endsWith(u" seconds"_s));
+    EXPECT_EQ(b.Requests().size(), 3);
+    EXPECT_EQ(c.Requests().size(), 2); // one attempt: identify and readings
     EXPECT_EQ(link->Winsock().CurrentState(), SocketControl::State::Closed);
 
     ASSERT_GT(RowOf(sa), 0);
-    EXPECT_EQ(grid.Cell(RowOf(sa), StatusColumn::Reading), QStringLiteral("72"));
-    EXPECT_EQ(grid.Cell(RowOf(sa), StatusColumn::Units), kDegF);
-    EXPECT_EQ(grid.Cell(RowOf(sa), StatusColumn::Status), QStringLiteral("Normal"));
+    EXPECT_EQ(Cell(sa, StatusColumn::Reading), u"72"_s);
+    EXPECT_EQ(Cell(sa, StatusColumn::Units), kDegF);
+    EXPECT_EQ(Cell(sa, StatusColumn::Status), u"Normal"_s);
     EXPECT_EQ(grid.CellBackColour(RowOf(sa), StatusColumn::Status), kColourGreen);
     ASSERT_GT(RowOf(sb), 0);
-    EXPECT_EQ(grid.Cell(RowOf(sb), StatusColumn::Reading), QStringLiteral("No Data"));
-    EXPECT_EQ(grid.Cell(RowOf(sb), StatusColumn::Status), QStringLiteral("NO DATA"));
+    EXPECT_EQ(Cell(sb, StatusColumn::Reading), u"No Data"_s);
+    EXPECT_EQ(Cell(sb, StatusColumn::Status), u"NO DATA"_s);
     EXPECT_EQ(grid.CellBackColour(RowOf(sb), StatusColumn::Status), kColourYellow);
     EXPECT_EQ(RowOf(sc), -1); // a busy server's sensors take no row
 
     EXPECT_TRUE(QFile::exists(SensorHeaderFileName(Folder(), sa)));
     EXPECT_TRUE(QFile::exists(AverageFileName(Folder(), sa)));
     EXPECT_TRUE(QFile::exists(InstantFileName(Folder(), sa, m_now.date())));
-    EXPECT_TRUE(QFile::exists(ServerLogFileName(Folder(), QStringLiteral("A healthy"), a)));
+    EXPECT_TRUE(QFile::exists(ServerLogFileName(Folder(), u"A healthy"_s, healthy)));
     for (const qint32 id : {sb, sc})
         EXPECT_FALSE(QFile::exists(SensorHeaderFileName(Folder(), id)));
-    EXPECT_FALSE(QFile::exists(ServerLogFileName(Folder(), QStringLiteral("B silent"), b)));
+    EXPECT_FALSE(QFile::exists(ServerLogFileName(Folder(), u"B silent"_s, silent)));
 
-    EXPECT_EQ(Rows(QStringLiteral("SELECT ServerIDNum, BackOnLine, EmailSent FROM tblServerFailures")),
-              QStringList{QStringLiteral("ServerIDNum=%1|BackOnLine=False|EmailSent=False").arg(b)});
-    EXPECT_TRUE(MailsTo(QStringLiteral("admin@example.org")).isEmpty());
+    EXPECT_EQ(Rows(u"SELECT ServerIDNum, BackOnLine, EmailSent FROM tblServerFailures"_s),
+              QStringList{u"ServerIDNum=%1|BackOnLine=False|EmailSent=False"_s.arg(silent)});
+    EXPECT_TRUE(MailsTo("admin").isEmpty());
 
-    // The second silent cycle reports the outage to the administrator, once.
+    // The second silent cycle reports the outage to the administrator.
     Config().CommunicationRetry = 1;
     SaveSettings();
     LogRoutine();
-    const QList<ReceivedMail> reports = MailsTo(QStringLiteral("admin@example.org"));
+    const QList<ReceivedMail> reports = MailsTo("admin");
     ASSERT_EQ(reports.size(), 1);
-    EXPECT_EQ(reports[0].subject, QStringLiteral("Message from Zarvo Vantrel"));
     EXPECT_TRUE(reports[0].body.contains("The device: B silent, did not respond to 1 request(s)"));
 }
 
 TEST_F(PollingTest, AlarmOpensRemindsAndClosesWithItsEmails)
 {
-    FakeDevice device;
-    ASSERT_TRUE(device.Listen());
-    device.channels[0] = {qint16(853), 12, 3};
-    device.tenths = true;
-    const qint32 server = AddServerAt(device, QStringLiteral("Lab"), QStringLiteral("RK715"));
-    const qint32 sensor = AddSensor(server, QStringLiteral("Freezer"), 0);
+    a.channels[0] = {853, 12, 3};
+    a.tenths = true;
+    const qint32 sensor = AddSensor(AddServerAt(a, u"Lab"_s, u"RK715"_s), u"Freezer"_s, 0);
     Config().ReminderIndex = 2;
     SaveSettings();
 
     LogRoutine();
-    const QString message = QStringLiteral(" WARNING Freezer is 85.3 ") + kDegF +
-                            QStringLiteral(" and is above the upper limit (80.0") + kDegF +
-                            QStringLiteral(") by 5.3") + kDegF +
-                            QStringLiteral(" and has been out of limits for 12 minutes.\r\r");
-    QList<ReceivedMail> mails = MailsTo(QStringLiteral("ops@example.org"));
+    const QString message = u" WARNING Freezer is 85.3 \u00B0F and is above the upper limit "
+                            "(80.0\u00B0F) by 5.3\u00B0F and has been out of limits for 12 "
+                            "minutes.\r\r"_s;
+    QList<ReceivedMail> mails = MailsTo("ops");
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails[0].RawHeader("Subject"), " Freezer is in alarm!");
     EXPECT_EQ(mails[0].body, OnTheWire(message));
-    EXPECT_EQ(grid.Cell(RowOf(sensor), StatusColumn::Status), QStringLiteral("ALARM: High Limit"));
-    EXPECT_EQ(Rows(QStringLiteral("SELECT AlarmStart, AlarmEnd, AlarmActive, CurrentData, TOL, "
-                                  "EmailSent, CauseOfAlarm FROM tblAlarms")),
-              QStringList{QStringLiteral("AlarmStart=2026-03-01 09:00:00|AlarmEnd=NULL|AlarmActive=-1|"
-                                         "CurrentData=85.3|TOL=12|EmailSent=2026-03-01 09:00:00|"
-                                         "CauseOfAlarm=") + message});
+    EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"ALARM: High Limit"_s);
+    EXPECT_EQ(Rows(u"SELECT AlarmStart, AlarmEnd, AlarmActive, CurrentData, TOL, EmailSent, "
+                   "CauseOfAlarm FROM tblAlarms"_s),
+              QStringList{u"AlarmStart=2026-03-01 09:00:00|AlarmEnd=NULL|AlarmActive=-1|"
+                          "CurrentData=85.3|TOL=12|EmailSent=2026-03-01 09:00:00|"
+                          "CauseOfAlarm="_s +
+                          message});
 
     AdvanceClock(59);
     LogRoutine();
-    EXPECT_EQ(MailsTo(QStringLiteral("ops@example.org")).size(), 1);
+    EXPECT_EQ(MailsTo("ops").size(), 1);
     AdvanceClock(1);
     LogRoutine();
-    mails = MailsTo(QStringLiteral("ops@example.org"));
+    mails = MailsTo("ops");
     ASSERT_EQ(mails.size(), 2);
     EXPECT_EQ(mails[1].RawHeader("Subject"), "REMINDER Freezer is in alarm!");
-    EXPECT_EQ(Rows(QStringLiteral("SELECT AlarmStart, EmailSent FROM tblAlarms WHERE AlarmEnd IS NULL")),
-              (QStringList{QStringLiteral("AlarmStart=2026-03-01 09:00:00|EmailSent=2026-03-01 09:00:00"),
-                           QStringLiteral("AlarmStart=2026-03-01 09:00:00|EmailSent=2026-03-01 10:00:00")}));
+    EXPECT_EQ(Rows(u"SELECT AlarmStart, EmailSent FROM tblAlarms WHERE AlarmEnd IS NULL"_s),
+              (QStringList{u"AlarmStart=2026-03-01 09:00:00|EmailSent=2026-03-01 09:00:00"_s,
+                           u"AlarmStart=2026-03-01 09:00:00|EmailSent=2026-03-01 10:00:00"_s}));
 
-    device.channels[0] = {700, 0, 0};
+    // One open row is closed per normal pass.
+    a.channels[0] = {700, 0, 0};
     LogRoutine();
-    EXPECT_EQ(grid.Cell(RowOf(sensor), StatusColumn::Status), QStringLiteral("ALARM"));
+    EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"ALARM"_s);
     LogRoutine();
-    EXPECT_EQ(grid.Cell(RowOf(sensor), StatusColumn::Status), QStringLiteral("Normal"));
-    mails = MailsTo(QStringLiteral("ops@example.org"));
+    EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"Normal"_s);
+    mails = MailsTo("ops");
     ASSERT_EQ(mails.size(), 4);
     for (const int i : {2, 3}) {
         EXPECT_EQ(mails[i].RawHeader("Subject"), "Freezer Alarm Cleared!");
-        EXPECT_EQ(mails[i].body, OnTheWire(QStringLiteral("Freezer is no longer in alarm.\rThe sensor is back within limits.")));
+        EXPECT_EQ(mails[i].body, OnTheWire(u"Freezer is no longer in alarm.\rThe sensor is back "
+                                           "within limits."_s));
     }
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) AS n FROM tblAlarms WHERE AlarmEnd IS NULL OR AlarmActive <> 0")),
-              QStringList{QStringLiteral("n=0")});
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblAlarms WHERE AlarmEnd IS NULL OR AlarmActive <> 0"_s),
+              QStringList{u"COUNT(*)=0"_s});
 }
 
 TEST_F(PollingTest, ServerWithoutAddressesRecordsWhyAndGetsNoReminders)
 {
-    FakeDevice device;
-    ASSERT_TRUE(device.Listen());
-    device.channels[1] = {999, 0, 0};
-    const qint32 server = AddServerAt(device, QStringLiteral("Lab"), QStringLiteral("RK730"), QString());
-    AddSensor(server, QStringLiteral("Probe"), 1);
+    a.channels[1] = {999, 0, 0};
+    AddSensor(AddServerAt(a, u"Lab"_s, u"RK730"_s, QString()), u"Probe"_s, 1);
     Config().ReminderIndex = 1;
     SaveSettings();
 
@@ -273,11 +261,11 @@ TEST_F(PollingTest, ServerWithoutAddressesRecordsWhyAndGetsNoReminders)
     AdvanceClock(120);
     LogRoutine();
     EXPECT_TRUE(m_smtp.Messages().isEmpty());
-    EXPECT_EQ(Rows(QStringLiteral("SELECT EmailSent, CauseOfAlarm FROM tblAlarms")),
-              QStringList{QStringLiteral(
-                  "EmailSent=An attempt to send an alarm email was made at: 2026-03-01 09:00:00\r"
-                  "The email could not be sent as no email addresses have been programmed for "
-                  "this device.|CauseOfAlarm=  Sensor Probe has failed open.\r\r")});
+    EXPECT_EQ(Rows(u"SELECT EmailSent, CauseOfAlarm FROM tblAlarms"_s),
+              QStringList{u"EmailSent=An attempt to send an alarm email was made at: 2026-03-01 "
+                          "09:00:00\rThe email could not be sent as no email addresses have been "
+                          "programmed for this device.|CauseOfAlarm=  Sensor Probe has failed "
+                          "open.\r\r"_s});
 }
 
 TEST_F(PollingTest, DailyEmailGoesOutOncePerDayAtTheDueHour)
@@ -286,98 +274,81 @@ TEST_F(PollingTest, DailyEmailGoesOutOncePerDayAtTheDueHour)
     Config().OKHour = 10;
     Config().OKHourAMPM = 0;
     SaveSettings();
-    const auto dailyMails = [&] { return MailsTo(QStringLiteral("admin@example.org")).size(); };
 
     LogRoutine();
-    EXPECT_EQ(dailyMails(), 0);
-    EXPECT_EQ(ConfigText(Config().LastSystemOKEmail), QStringLiteral("2026-03-01 09:00:00"));
-    AdvanceClock(60 * 3); // 12:00 the same day
-    LogRoutine();
-    EXPECT_EQ(dailyMails(), 0);
-    AdvanceClock(60 * 21 + 30); // 09:30 next day: before the hour
-    LogRoutine();
-    EXPECT_EQ(dailyMails(), 0);
-    AdvanceClock(30);
-    LogRoutine();
-    ASSERT_EQ(dailyMails(), 1);
-    EXPECT_EQ(MailsTo(QStringLiteral("admin@example.org"))[0].subject,
-              QStringLiteral("Zarvo Vantrel is up and running!"));
-    AdvanceClock(60);
-    LogRoutine();
-    EXPECT_EQ(dailyMails(), 1);
+    EXPECT_EQ(ConfigText(Config().LastSystemOKEmail), u"2026-03-01 09:00:00"_s);
+    // 12:00 the same day, 09:30 the next (before the hour), 10:00, 11:00.
+    for (const auto &[minutes, sent] : {std::pair{180, 0}, {21 * 60 + 30, 0}, {30, 1}, {60, 1}}) {
+        AdvanceClock(minutes);
+        LogRoutine();
+        EXPECT_EQ(MailsTo("admin").size(), sent) << m_now.toString().toStdString();
+    }
+    EXPECT_EQ(MailsTo("admin").value(0).subject, u"Zarvo Vantrel is up and running!"_s);
 }
 
 TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
 {
-    FakeDevice first, second;
-    ASSERT_TRUE(first.Listen() && second.Listen());
-    second.channels[0] = {66, 0, 0};
-    const qint32 a = AddServerAt(first, QStringLiteral("A"), QStringLiteral("RK730"));
-    const qint32 b = AddServerAt(second, QStringLiteral("B"), QStringLiteral("RK730"));
-    AddSensor(a, QStringLiteral("One"), 0);
-    const qint32 sb = AddSensor(b, QStringLiteral("Two"), 0);
+    b.channels[0] = {66, 0, 0};
+    const qint32 first = AddServerAt(a, u"A"_s, u"RK730"_s);
+    AddSensor(first, u"One"_s, 0);
+    const qint32 sb = AddSensor(AddServerAt(b, u"B"_s, u"RK730"_s), u"Two"_s, 0);
     DatabaseConnection db;
-    ASSERT_TRUE(db.Exec(QStringLiteral("INSERT INTO tblServerFailures (ServerIDNum, BackOnLine, EmailSent) "
-                                       "VALUES (?, 'False', 'False')"), {a}));
-    ASSERT_TRUE(db.Exec(QStringLiteral("CREATE TRIGGER broken BEFORE UPDATE ON tblServerFailures "
-                                       "WHEN OLD.ServerIDNum = %1 BEGIN SELECT RAISE(ABORT, 'disk says no'); END")
-                            .arg(a)));
+    ASSERT_TRUE(db.Exec(u"INSERT INTO tblServerFailures (ServerIDNum, BackOnLine, EmailSent) "
+                        "VALUES (?, 'False', 'False')"_s,
+                        {first}));
+    ASSERT_TRUE(db.Exec(
+        u"CREATE TRIGGER broken BEFORE UPDATE ON tblServerFailures WHEN "
+        "OLD.ServerIDNum = %1 BEGIN SELECT RAISE(ABORT, 'disk says no'); END"_s.arg(first)));
 
     LogRoutine();
 
-    const QStringList errors = Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors"));
+    const QStringList errors = ErrorRows();
     ASSERT_EQ(errors.size(), 1);
-    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("myFunction=Log Routine|Cause=disk says no")));
-    EXPECT_TRUE(errors[0].endsWith(QLatin1Char(' ') + first.Address()));
+    EXPECT_TRUE(errors[0].startsWith(u"myFunction=Log Routine|Cause=disk says no"_s));
+    EXPECT_TRUE(errors[0].endsWith(u' ' + a.Address()));
     ASSERT_GT(RowOf(sb), 0);
-    EXPECT_EQ(grid.Cell(RowOf(sb), StatusColumn::Reading), QStringLiteral("66"));
-    EXPECT_FALSE(BoardLine(QStringLiteral("Communication with server B ")).isEmpty());
-    EXPECT_FALSE(BoardLine(QStringLiteral("Communication Time: ")).isEmpty());
+    EXPECT_EQ(Cell(sb, StatusColumn::Reading), u"66"_s);
+    EXPECT_FALSE(BoardLine(u"Communication with server B "_s).isEmpty());
+    EXPECT_FALSE(BoardLine(u"Communication Time: "_s).isEmpty());
 }
 
 TEST_F(PollingTest, EverySensorKeepsItsRowWhenAnEarlierServerIsBusy)
 {
-    FakeDevice first, second;
-    ASSERT_TRUE(first.Listen() && second.Listen());
-    first.channels[0] = {60, 0, 0};
-    second.channels[0] = {70, 0, 0};
-    const qint32 sa = AddSensor(AddServerAt(first, QStringLiteral("A"), QStringLiteral("RK730")), QStringLiteral("One"), 0);
-    const qint32 sb = AddSensor(AddServerAt(second, QStringLiteral("B"), QStringLiteral("RK730")), QStringLiteral("Two"), 0);
+    a.channels[0] = {60, 0, 0};
+    b.channels[0] = {70, 0, 0};
+    const qint32 sa = AddSensor(AddServerAt(a, u"A"_s, u"RK730"_s), u"One"_s, 0);
+    const qint32 sb = AddSensor(AddServerAt(b, u"B"_s, u"RK730"_s), u"Two"_s, 0);
     LogRoutine();
     ASSERT_EQ(RowOf(sa), 1);
     ASSERT_EQ(RowOf(sb), 2);
 
-    first.SetKnob(DeviceCommand::ReadCurrentData(), {FakeDevice::Behaviour::Busy});
-    second.channels[0] = {71, 0, 0};
+    a.SetKnob(DeviceCommand::ReadCurrentData(), {FakeDevice::Behaviour::Busy});
+    b.channels[0] = {71, 0, 0};
     LogRoutine();
-    EXPECT_EQ(RowOf(sa), 1);
-    EXPECT_EQ(grid.Cell(1, StatusColumn::Reading), QStringLiteral("60"));
-    EXPECT_EQ(RowOf(sb), 2);
-    EXPECT_EQ(grid.Cell(2, StatusColumn::Reading), QStringLiteral("71"));
+    EXPECT_EQ(grid.Cell(1, StatusColumn::SensorID), QString::number(sa));
+    EXPECT_EQ(grid.Cell(1, StatusColumn::Reading), u"60"_s);
+    EXPECT_EQ(grid.Cell(2, StatusColumn::SensorID), QString::number(sb));
+    EXPECT_EQ(grid.Cell(2, StatusColumn::Reading), u"71"_s);
 }
 
 TEST_F(PollingTest, MissingLimitIsAbsentAndAPortOutOfRangeIsSkipped)
 {
-    FakeDevice device;
-    ASSERT_TRUE(device.Listen());
-    device.channels[0] = {95, 0, 3};
-    device.channels[1] = {40, 0, 0};
-    const qint32 server = AddServerAt(device, QStringLiteral("Lab"), QStringLiteral("RK730"), QString());
-    const qint32 first = AddSensor(server, QStringLiteral("First"), 0, QString(), QStringLiteral("50"));
-    const qint32 stray = AddSensor(server, QStringLiteral("Stray"), 12);
+    a.channels[0] = {95, 0, 3};
+    a.channels[1] = {40, 0, 0};
+    const qint32 server = AddServerAt(a, u"Lab"_s, u"RK730"_s, QString());
+    const qint32 first = AddSensor(server, u"First"_s, 0, QString(), u"50"_s);
+    const qint32 stray = AddSensor(server, u"Stray"_s, 12);
 
     LogRoutine();
 
-    QFile header(SensorHeaderFileName(Folder(), first));
-    ASSERT_TRUE(header.open(QIODevice::ReadOnly));
-    const auto record = SensorHeaderRecord::Decode(header.readAll());
-    ASSERT_TRUE(record);
-    EXPECT_EQ(record->upperLimit, 0);
-    EXPECT_EQ(record->lowerLimit, 50);
-    EXPECT_FALSE(Rows(QStringLiteral("SELECT CauseOfAlarm FROM tblAlarms")).first().contains(QStringLiteral("above")));
+    const auto header = SensorHeaderRecord::Decode(ReadAll(SensorHeaderFileName(Folder(), first)));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->upperLimit, 0);
+    EXPECT_EQ(header->lowerLimit, 50);
+    EXPECT_FALSE(Rows(u"SELECT CauseOfAlarm FROM tblAlarms"_s).value(0).contains(u"above"_s));
     EXPECT_EQ(RowOf(stray), -1);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT myFunction FROM tblErrors")),
-              QStringList{QStringLiteral("myFunction=CompareToEmailLimitsErr")});
+    EXPECT_EQ(Rows(u"SELECT myFunction FROM tblErrors"_s),
+              QStringList{u"myFunction=CompareToEmailLimitsErr"_s});
 }
 
 TEST_F(PollingTest, PopUpOncePerCycleWhenAnyFilledRowIsNotNormal)
@@ -388,15 +359,16 @@ TEST_F(PollingTest, PopUpOncePerCycleWhenAnyFilledRowIsNotNormal)
         grid.SetCell(row, StatusColumn::SensorID, QString::number(row));
         grid.SetCell(row, StatusColumn::Status, status);
     };
-    fill(1, QStringLiteral("Normal"));
+    fill(1, u"Normal"_s);
     NotifyAlarm();
     EXPECT_TRUE(alert.shown.isEmpty()); // the empty rows do not count
 
-    fill(2, QStringLiteral("NO DATA"));
-    fill(3, QStringLiteral("ALARM"));
+    fill(2, u"NO DATA"_s);
+    fill(3, u"ALARM"_s);
     NotifyAlarm();
-    EXPECT_EQ(alert.shown, QStringList{QStringLiteral("There is a temperature alarm.  Please view status on Vantrel.")});
-    EXPECT_EQ(alert.sound, File(QStringLiteral("ding.wav")));
+    EXPECT_EQ(alert.shown,
+              QStringList{u"There is a temperature alarm.  Please view status on Vantrel."_s});
+    EXPECT_EQ(alert.sound, File(u"ding.wav"_s));
 
     Config().PopUps = 1;
     SaveSettings();
@@ -406,32 +378,32 @@ TEST_F(PollingTest, PopUpOncePerCycleWhenAnyFilledRowIsNotNormal)
     InstallDesktopAlert(nullptr);
 }
 
+// The operator's folder name is kept as typed, letter case included.
 TEST_F(PollingTest, UnwritableLogFolderIsReportedOncePerOutage)
 {
-    FakeDevice device;
-    ASSERT_TRUE(device.Listen());
-    device.channels[0] = {61, 0, 0};
-    const qint32 sensor = AddSensor(AddServerAt(device, QStringLiteral("Lab"), QStringLiteral("RK730")),
-                                    QStringLiteral("Probe"), 0);
-    const QString logFolder = File(QStringLiteral("Backup Copies"));
-    Polling().LogDirectory = QStringLiteral("  ") + logFolder + QStringLiteral(" ");
+    a.channels[0] = {61, 0, 0};
+    const qint32 sensor = AddSensor(AddServerAt(a, u"Lab"_s, u"RK730"_s), u"Probe"_s, 0);
+    const QString logFolder = File(u"Backup Copies"_s);
+    Polling().LogDirectory = u"  "_s + logFolder + u" "_s;
 
     LogRoutine();
     LogRoutine();
-    const QString notice = QStringLiteral("There was an error writing data log files to the programmed directory ") +
-                           logFolder + QStringLiteral(".  A backup copy is being kept in ") + Folder();
-    const QList<ReceivedMail> mails = MailsTo(QStringLiteral("admin@example.org"));
+    const QList<ReceivedMail> mails = MailsTo("admin");
     ASSERT_EQ(mails.size(), 1);
-    EXPECT_TRUE(QString::fromUtf8(mails[0].body).contains(notice));
-    EXPECT_EQ(Rows(QStringLiteral("SELECT BackOnLine, EmailSent, Error FROM tblLogFileBackup")),
-              QStringList{QStringLiteral("BackOnLine=False|EmailSent=2026-03-01 09:00:00|Error=Failed to "
-                                         "write log files to backup directory ") + logFolder});
+    EXPECT_TRUE(QString::fromUtf8(mails[0].body)
+                    .contains(u"There was an error writing data log files to the programmed "
+                              "directory "_s +
+                              logFolder + u".  A backup copy is being kept in "_s + Folder()));
+    EXPECT_EQ(Rows(u"SELECT BackOnLine, EmailSent, Error FROM tblLogFileBackup"_s),
+              QStringList{u"BackOnLine=False|EmailSent=2026-03-01 09:00:00|Error=Failed to "
+                          "write log files to backup directory "_s +
+                          logFolder});
     EXPECT_TRUE(QFile::exists(AverageFileName(Folder(), sensor)));
 
     ASSERT_TRUE(QDir().mkpath(logFolder));
     AdvanceClock(5);
     LogRoutine();
     EXPECT_TRUE(QFile::exists(AverageFileName(logFolder, sensor)));
-    EXPECT_EQ(Rows(QStringLiteral("SELECT LatestAttempt, BackOnLine FROM tblLogFileBackup")),
-              QStringList{QStringLiteral("LatestAttempt=2026-03-01 09:05:00|BackOnLine=2026-03-01 09:05:00")});
+    EXPECT_EQ(Rows(u"SELECT LatestAttempt, BackOnLine FROM tblLogFileBackup"_s),
+              QStringList{u"LatestAttempt=2026-03-01 09:05:00|BackOnLine=2026-03-01 09:05:00"_s});
 }

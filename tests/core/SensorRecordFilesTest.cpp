@@ -9,14 +9,17 @@
 #include <array>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QDate kDay(2026, 1, 31);
 
 // Written by hand from the layouts, not by the code under test.
-const QByteArray kDate1005 = QByteArray("2026-01-31 10:05:00      ");
-const QByteArray kHeaderBytes = QByteArray("Plant room          ") + "Boiler return temper" +
-                                "\xB0" + "F " + QByteArray::fromHex("0000ab42 000020c1");
+const QByteArray kDate1005 = "2026-01-31 10:05:00      "_ba;
+const QByteArray kHeaderBytes = "Plant room          Boiler return temper\xB0"
+                                "F "_ba +
+                                QByteArray::fromHex("0000ab42 000020c1");
 const QByteArray kAverageBytes =
     kDate1005 + QByteArray::fromHex("00009142 00009142 00009142 01000000");
 const QByteArray kInstantBytes = kDate1005 + QByteArray::fromHex("00009142");
@@ -24,31 +27,16 @@ const QByteArray kServerLogBytes =
     kDate1005 + QByteArray::fromHex("0000803f 00000040 00004040 00008040 0000a040 0000c040 "
                                     "0000e040 702374c9 00000000 00000000 0000fc42");
 
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// Record `number` (from 1) of a file, as stored.
-QByteArray RecordOf(const QString &path, int number, int length)
-{
-    return Contents(path).mid((number - 1) * length, length);
-}
-
 void SetClock(const QDate &day, int hour, int minute, int second = 0)
 {
     Clock::SetFixed(QDateTime(day, QTime(hour, minute, second)));
 }
 
-std::array<float, 61> PollReadings()
+// Record `number` (from 1) of a file, as stored.
+std::optional<AverageRecord> AverageAt(const QString &path, int number)
 {
-    std::array<float, 61> readings{};
-    readings.fill(99); // counts and state codes, which the server log leaves out
-    for (int channel = 0; channel < 7; ++channel)
-        readings[3 * channel] = float(channel + 1);
-    readings[21] = -999991; // no data is logged as it stands
-    return readings;
+    return AverageRecord::Decode(
+        ReadAll(path).mid((number - 1) * AverageRecord::kLength, AverageRecord::kLength));
 }
 
 } // namespace
@@ -57,42 +45,41 @@ using SensorRecordFiles = TempProgramFolder;
 
 TEST_F(SensorRecordFiles, EachKindIsWrittenByteForByte)
 {
+    std::array<float, 61> readings{};
+    readings.fill(99); // counts and state codes, which the server log leaves out
+    for (int channel = 0; channel < 7; ++channel)
+        readings[3 * channel] = float(channel + 1);
+    readings[21] = -999991; // no data is logged as it stands
+
     SetClock(kDay, 10, 5);
-    ASSERT_TRUE(SaveSensorDatToFile(Folder(), 7, QStringLiteral("Boiler return temperature"),
-                                    QStringLiteral("Plant room"), QStringLiteral("\u00B0F"), 85.5f,
-                                    -10.0f));
+    ASSERT_TRUE(SaveSensorDatToFile(Folder(), 7, u"Boiler return temperature"_s, u"Plant room"_s,
+                                    u"\u00B0F"_s, 85.5f, -10.0f));
     ASSERT_TRUE(AppendAverageRecord(Folder(), 7, 72.5f));
     ASSERT_TRUE(AppendInstantRecord(Folder(), 7, 72.5f));
-    ASSERT_TRUE(AppendServerLogRecord(QStringLiteral("Plant room"), 3, PollReadings(), 126));
+    ASSERT_TRUE(AppendServerLogRecord(u"Plant room"_s, 3, readings, 126));
 
-    EXPECT_EQ(Contents(File(QStringLiteral("Sensor-7.dat"))), kHeaderBytes);
-    EXPECT_EQ(Contents(File(QStringLiteral("Sensor-7 Average.dat"))), kAverageBytes);
-    EXPECT_EQ(Contents(File(QStringLiteral("Sensor-7 Instantaneous Data Created 1-2026.dat"))),
-              kInstantBytes);
-    EXPECT_EQ(Contents(File(QStringLiteral("Plant room ID-3.dat"))), kServerLogBytes);
+    EXPECT_EQ(ReadAll(File(u"Sensor-7.dat"_s)), kHeaderBytes);
+    EXPECT_EQ(ReadAll(File(u"Sensor-7 Average.dat"_s)), kAverageBytes);
+    EXPECT_EQ(ReadAll(File(u"Sensor-7 Instantaneous Data Created 1-2026.dat"_s)), kInstantBytes);
+    EXPECT_EQ(ReadAll(File(u"Plant room ID-3.dat"_s)), kServerLogBytes);
 }
 
 TEST_F(SensorRecordFiles, EachKindIsReadFromHandWrittenBytes)
 {
     const auto header = SensorHeaderRecord::Decode(kHeaderBytes);
     ASSERT_TRUE(header);
-    EXPECT_EQ(header->serverName.trimmed(), QStringLiteral("Plant room"));
-    EXPECT_EQ(header->sensorName, QStringLiteral("Boiler return temper"));
-    EXPECT_EQ(header->units, QStringLiteral("\u00B0F "));
+    EXPECT_EQ(header->serverName.trimmed(), u"Plant room"_s);
+    EXPECT_EQ(header->sensorName, u"Boiler return temper"_s);
+    EXPECT_EQ(header->units, u"\u00B0F "_s);
     EXPECT_EQ(header->upperLimit, 85.5f);
     EXPECT_EQ(header->lowerLimit, -10.0f);
 
     const auto average = AverageRecord::Decode(kAverageBytes);
     ASSERT_TRUE(average);
-    EXPECT_EQ(average->date.trimmed(), QStringLiteral("2026-01-31 10:05:00"));
+    EXPECT_EQ(average->date.trimmed(), u"2026-01-31 10:05:00"_s);
     EXPECT_EQ(average->sum, 72.5f);
-    EXPECT_EQ(average->minimum, 72.5f);
-    EXPECT_EQ(average->maximum, 72.5f);
     EXPECT_EQ(average->count, 1);
-
-    const auto instant = InstantRecord::Decode(kInstantBytes);
-    ASSERT_TRUE(instant);
-    EXPECT_EQ(instant->reading, 72.5f);
+    EXPECT_EQ(InstantRecord::Decode(kInstantBytes)->reading, 72.5f);
 
     const auto log = ServerLogRecord::Decode(kServerLogBytes);
     ASSERT_TRUE(log);
@@ -104,19 +91,17 @@ TEST_F(SensorRecordFiles, EachKindIsReadFromHandWrittenBytes)
 
 TEST_F(SensorRecordFiles, HourlyAverageFollowsTheClock)
 {
-    const QString path = File(QStringLiteral("Sensor-7 Average.dat"));
-    SetClock(kDay, 10, 5);
-    ASSERT_TRUE(AppendAverageRecord(Folder(), 7, -2.0f));
-    SetClock(kDay, 10, 35);
-    ASSERT_TRUE(AppendAverageRecord(Folder(), 7, 0.0f));
-    // Equal to the maximum: a strict comparison keeps +0, a loose one would store -0.
-    SetClock(kDay, 10, 59, 59);
-    ASSERT_TRUE(AppendAverageRecord(Folder(), 7, -0.0f));
-
-    ASSERT_EQ(Contents(path).size(), AverageRecord::kLength);
-    const auto hour = AverageRecord::Decode(RecordOf(path, 1, AverageRecord::kLength));
+    const QString path = File(u"Sensor-7 Average.dat"_s);
+    // The last is equal to the maximum: a strict comparison keeps +0, a loose one stores -0.
+    for (const auto &[minute, second, reading] :
+         {std::tuple{5, 0, -2.0f}, {35, 0, 0.0f}, {59, 59, -0.0f}}) {
+        SetClock(kDay, 10, minute, second);
+        ASSERT_TRUE(AppendAverageRecord(Folder(), 7, reading));
+    }
+    ASSERT_EQ(ReadAll(path).size(), AverageRecord::kLength);
+    const auto hour = AverageAt(path, 1);
     ASSERT_TRUE(hour);
-    EXPECT_EQ(hour->date.trimmed(), QStringLiteral("2026-01-31 10:05:00"));
+    EXPECT_EQ(hour->date.trimmed(), u"2026-01-31 10:05:00"_s);
     EXPECT_EQ(hour->count, 3);
     EXPECT_EQ(hour->sum, -2.0f);
     EXPECT_EQ(hour->minimum, -2.0f);
@@ -125,14 +110,13 @@ TEST_F(SensorRecordFiles, HourlyAverageFollowsTheClock)
 
     SetClock(kDay, 11, 0);
     ASSERT_TRUE(AppendAverageRecord(Folder(), 7, 4.0f));
-    ASSERT_EQ(Contents(path).size(), 2 * AverageRecord::kLength);
-    EXPECT_EQ(RecordOf(path, 1, AverageRecord::kLength), hour->Encode());
-    const auto next = AverageRecord::Decode(RecordOf(path, 2, AverageRecord::kLength));
+    ASSERT_EQ(ReadAll(path).size(), 2 * AverageRecord::kLength);
+    EXPECT_EQ(AverageAt(path, 1)->Encode(), hour->Encode());
+    const auto next = AverageAt(path, 2);
     ASSERT_TRUE(next);
-    EXPECT_EQ(next->date.trimmed(), QStringLiteral("2026-01-31 11:00:00"));
+    EXPECT_EQ(next->date.trimmed(), u"2026-01-31 11:00:00"_s);
     EXPECT_EQ(next->count, 1);
     EXPECT_EQ(next->minimum, 4.0f);
-    EXPECT_EQ(next->maximum, 4.0f);
 }
 
 TEST_F(SensorRecordFiles, SingleReadingsStartANewFileEachMonth)
@@ -142,53 +126,31 @@ TEST_F(SensorRecordFiles, SingleReadingsStartANewFileEachMonth)
     SetClock(QDate(2026, 2, 1), 0, 0);
     ASSERT_TRUE(AppendInstantRecord(Folder(), 12, 2.0f));
 
-    EXPECT_EQ(QDir(Folder()).entryList({QStringLiteral("Sensor-*")}, QDir::Files, QDir::Name),
-              (QStringList{QStringLiteral("Sensor-12 Instantaneous Data Created 1-2026.dat"),
-                           QStringLiteral("Sensor-12 Instantaneous Data Created 2-2026.dat")}));
-    EXPECT_EQ(Contents(File(QStringLiteral("Sensor-12 Instantaneous Data Created 2-2026.dat"))),
-              QByteArray("2026-02-01               ") + QByteArray::fromHex("00000040"));
+    EXPECT_EQ(QDir(Folder()).entryList({u"Sensor-*"_s}, QDir::Files, QDir::Name),
+              (QStringList{u"Sensor-12 Instantaneous Data Created 1-2026.dat"_s,
+                           u"Sensor-12 Instantaneous Data Created 2-2026.dat"_s}));
+    EXPECT_EQ(ReadAll(File(u"Sensor-12 Instantaneous Data Created 2-2026.dat"_s)),
+              "2026-02-01               "_ba + QByteArray::fromHex("00000040"));
 }
 
-// A crash mid-append leaves part of a record at the end of the file.
+// A crash mid-append leaves part of a record at the end of the file; the next record
+// goes after the last whole one, over the torn tail.
 TEST_F(SensorRecordFiles, TornTailIsOverwrittenByTheNextRecord)
 {
-    struct Row {
+    const struct {
         const char *name;
         bool average;
-        QList<QTime> before;  // readings written before the crash
-        int tornBytes;        // what is left of the record being appended
-        QTime after;          // the next reading
-        int records;          // whole records afterwards
-        const char *lastDate; // of the last record
-        int lastCount;        // averages only
+        int tornBytes; // what is left of the record being appended after 10:05 and 11:05
+        QTime after;   // the next reading
+        int records;   // whole records afterwards
+        const char *lastDate;
+        int lastCount; // averages only
+    } rows[] = {
+        {"single reading", false, 20, QTime(11, 7), 2, "2026-01-31 11:07:00", 0},
+        {"average, new hour", true, 30, QTime(11, 30), 2, "2026-01-31 11:30:00", 1},
+        {"average, same hour", true, 40, QTime(10, 50), 1, "2026-01-31 10:05:00", 2},
     };
-    const Row rows[] = {
-        {"single reading",
-         false,
-         {QTime(10, 5), QTime(10, 6)},
-         20,
-         QTime(10, 7),
-         2,
-         "2026-01-31 10:07:00",
-         0},
-        {"average, new hour",
-         true,
-         {QTime(10, 5), QTime(11, 5)},
-         30,
-         QTime(11, 30),
-         2,
-         "2026-01-31 11:30:00",
-         1},
-        {"average, same hour",
-         true,
-         {QTime(10, 5), QTime(11, 5)},
-         40,
-         QTime(10, 50),
-         1,
-         "2026-01-31 10:05:00",
-         2},
-    };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const int length = row.average ? AverageRecord::kLength : InstantRecord::kLength;
         const QString path =
@@ -199,13 +161,13 @@ TEST_F(SensorRecordFiles, TornTailIsOverwrittenByTheNextRecord)
             return row.average ? AppendAverageRecord(Folder(), 5, 1.0f)
                                : AppendInstantRecord(Folder(), 5, 1.0f);
         };
-        for (const QTime &at : row.before)
-            ASSERT_TRUE(append(at));
+        ASSERT_TRUE(append(QTime(10, 5)) && append(QTime(11, 5)));
         ASSERT_TRUE(QFile::resize(path, length + row.tornBytes));
 
         ASSERT_TRUE(append(row.after));
-        ASSERT_EQ(Contents(path).size(), row.records * length);
-        const QByteArray last = RecordOf(path, row.records, length);
+        const QByteArray bytes = ReadAll(path);
+        ASSERT_EQ(bytes.size(), row.records * length);
+        const QByteArray last = bytes.right(length);
         EXPECT_EQ(last.left(kRecordDateWidth).trimmed(), QByteArray(row.lastDate));
         if (row.average) {
             EXPECT_EQ(AverageRecord::Decode(last)->count, row.lastCount);
@@ -215,53 +177,32 @@ TEST_F(SensorRecordFiles, TornTailIsOverwrittenByTheNextRecord)
 
 TEST_F(SensorRecordFiles, AverageWithUnreadableDateIsReportedAndLeftAlone)
 {
-    const QString path = File(QStringLiteral("Sensor-7 Average.dat"));
-    const QByteArray foreign = QByteArray("31/01/2026 10:05:00      ") +
-                               QByteArray::fromHex("00009142 00009142 00009142 01000000");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(foreign);
-    }
+    const QString path = File(u"Sensor-7 Average.dat"_s);
+    const QByteArray foreign = "31/01/2026 10:05:00      "_ba + kAverageBytes.mid(kRecordDateWidth);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(foreign) == foreign.size());
+    file.close();
     SetClock(kDay, 10, 20);
     EXPECT_FALSE(AppendAverageRecord(Folder(), 7, 5.0f));
-    EXPECT_EQ(Contents(path), foreign);
-    EXPECT_EQ(
-        Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors")),
-        QStringList{QStringLiteral("myFunction=Error saving data to ") + path +
-                    QStringLiteral("|Cause=Record 1 holds no date: \"31/01/2026 10:05:00\"")});
+    EXPECT_EQ(ReadAll(path), foreign);
+    EXPECT_EQ(ErrorRows(),
+              QStringList{u"myFunction=Error saving data to "_s + path +
+                          u"|Cause=Record 1 holds no date: \"31/01/2026 10:05:00\""_s});
 }
 
 TEST_F(SensorRecordFiles, MissingFolderIsReportedWithThePath)
 {
-    const QString gone = Folder() + QStringLiteral("/gone");
-    struct Row {
-        const char *name;
-        bool (*write)(const QString &folder);
-        QString label;
-    };
-    const Row rows[] = {
-        {"header",
-         [](const QString &f) {
-             return SaveSensorDatToFile(f, 4, QStringLiteral("s"), QStringLiteral("r"), {}, 1, 0);
-         },
-         QStringLiteral("Function: SaveSensorDatToFile() ") + gone +
-             QStringLiteral("/Sensor-4.dat")},
-        {"average", [](const QString &f) { return AppendAverageRecord(f, 4, 1.0f); },
-         QStringLiteral("Error saving data to ") + gone + QStringLiteral("/Sensor-4 Average.dat")},
-        {"single reading", [](const QString &f) { return AppendInstantRecord(f, 4, 1.0f); },
-         QStringLiteral("Error saving data to ") + gone +
-             QStringLiteral("/Sensor-4 Instantaneous Data Created 1-2026.dat")},
-    };
+    const QString gone = Folder() + u"/gone"_s;
     SetClock(kDay, 9, 0);
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_FALSE(row.write(gone));
-        const QStringList errors =
-            Rows(QStringLiteral("SELECT myFunction, Cause <> '' AS HasCause FROM tblErrors ORDER "
-                                "BY ErrorID DESC LIMIT 1"));
-        EXPECT_EQ(errors, QStringList{QStringLiteral("myFunction=") + row.label +
-                                      QStringLiteral("|HasCause=1")});
-    }
+    EXPECT_FALSE(SaveSensorDatToFile(gone, 4, u"s"_s, u"r"_s, {}, 1, 0));
+    EXPECT_FALSE(AppendAverageRecord(gone, 4, 1.0f));
+    EXPECT_FALSE(AppendInstantRecord(gone, 4, 1.0f));
+    EXPECT_EQ(
+        Rows(u"SELECT myFunction, Cause <> '' AS HasCause FROM tblErrors"_s),
+        (QStringList{u"myFunction=Function: SaveSensorDatToFile() %1/Sensor-4.dat|HasCause=1"_s,
+                     u"myFunction=Error saving data to %1/Sensor-4 Average.dat|HasCause=1"_s,
+                     u"myFunction=Error saving data to %1/Sensor-4 Instantaneous Data "
+                     "Created 1-2026.dat|HasCause=1"_s}
+             .replaceInStrings(u"%1"_s, gone)));
     EXPECT_FALSE(QDir(gone).exists());
 }

@@ -2,51 +2,28 @@
 
 #include <gtest/gtest.h>
 
-class StatusBoardTest : public ::testing::Test {
-protected:
-    void SetUp() override { InstallStatusBoard(&m_board); }
-    void TearDown() override { InstallStatusBoard(nullptr); }
-    QStringList Lines() const { return m_board.Lines(); }
+using namespace Qt::StringLiterals;
 
-    PlainStatusBoard m_board;
-};
-
-TEST_F(StatusBoardTest, SameKeyReplacesTheLineInPlace)
+// A key claims the first line containing it (case-sensitive): replaced in place, or
+// removed by "delete" in any case.
+TEST(StatusBoard, OneLinePerKeyReplacedInPlaceOrDeleted)
 {
-    SetStatusMessage(QStringLiteral("Connection "), QStringLiteral("opened with IP Address 10.0.0.5"));
-    SetStatusMessage(QStringLiteral("Update Rate "), QStringLiteral("60 seconds"));
-    SetStatusMessage(QStringLiteral("Connection "), QStringLiteral("closed"));
-    EXPECT_EQ(Lines(), (QStringList{QStringLiteral("Connection closed"),
-                                    QStringLiteral("Update Rate 60 seconds")}));
-}
+    PlainStatusBoard board;
+    InstallStatusBoard(&board);
+    SetStatusMessage(u"Communication Time: "_s, u"DELETE"_s); // nothing to remove
+    SetStatusMessage(u"Connection "_s, u"opened with IP Address 10.0.0.5"_s);
+    SetStatusMessage(u"Update Rate "_s, u"60 seconds"_s);
+    SetStatusMessage(u"connection "_s, u"a"_s);
+    SetStatusMessage(u"Connection "_s, u"closed"_s);
+    EXPECT_EQ(board.Lines(), (QStringList{u"Connection closed"_s, u"Update Rate 60 seconds"_s,
+                                          u"connection a"_s}));
 
-TEST_F(StatusBoardTest, DeleteInAnyCaseRemovesOnlyAnExistingLine)
-{
-    SetStatusMessage(QStringLiteral("Communication Time: "), QStringLiteral("DELETE"));
-    EXPECT_TRUE(Lines().isEmpty());
-    SetStatusMessage(QStringLiteral("Communication Time: "), QStringLiteral("3 seconds"));
-    SetStatusMessage(QStringLiteral("Communication Time: "), QStringLiteral("DeLeTe"));
-    EXPECT_TRUE(Lines().isEmpty());
-}
-
-TEST_F(StatusBoardTest, KeyInsideAnEarlierLineClaimsThatLine)
-{
-    SetStatusMessage(QStringLiteral("zarvo.mdb is not present in the application directory.  Vantrel requires this file."),
-                     QString());
-    SetStatusMessage(QStringLiteral("Other"), QString());
-    SetStatusMessage(QStringLiteral("zarvo.mdb is not present in the application directory."),
-                     QStringLiteral("delete"));
-    EXPECT_EQ(Lines(), QStringList{QStringLiteral("Other")});
-
-    SetStatusMessage(QStringLiteral("Last Connection "), QStringLiteral("x"));
-    SetStatusMessage(QStringLiteral("Connection "), QStringLiteral("y"));
-    EXPECT_EQ(Lines().at(1), QStringLiteral("Connection y"));
-    EXPECT_EQ(Lines().size(), 2);
-}
-
-TEST_F(StatusBoardTest, KeyMatchIsCaseSensitiveAndEmptyDetailIsKept)
-{
-    SetStatusMessage(QStringLiteral("connection "), QStringLiteral("a"));
-    SetStatusMessage(QStringLiteral("Connection "), QString());
-    EXPECT_EQ(Lines(), (QStringList{QStringLiteral("connection a"), QStringLiteral("Connection ")}));
+    SetStatusMessage(u"Last Connection "_s, u"x"_s); // "Connection " now finds this line first
+    SetStatusMessage(u"zarvo.mdb is not present.  Vantrel requires this file."_s, QString());
+    SetStatusMessage(u"Connection "_s, u"y"_s);
+    SetStatusMessage(u"Update Rate "_s, u"DeLeTe"_s);
+    SetStatusMessage(u"zarvo.mdb is not present."_s, u"delete"_s);
+    EXPECT_EQ(board.Lines(),
+              (QStringList{u"Connection y"_s, u"connection a"_s, u"Last Connection x"_s}));
+    InstallStatusBoard(nullptr);
 }

@@ -97,11 +97,6 @@ void FakeDevice::SetKnob(const QByteArray &header, const Knob &knob)
     m_knobs.insert(header.left(4), knob);
 }
 
-void FakeDevice::ClearKnobs()
-{
-    m_knobs.clear();
-}
-
 void FakeDevice::DropConnections()
 {
     for (QTcpSocket *socket : m_server.findChildren<QTcpSocket *>())
@@ -113,29 +108,6 @@ void FakeDevice::FactoryReset()
     for (int n = 0; n < kPageCount; ++n)
         pages[n] = PadWithNulls(DeviceCommand::ReadPage(n));
     credentials = FactoryCredentials();
-}
-
-QByteArray FakeDevice::DataLogRecords(int count, int recordSize)
-{
-    QByteArray log;
-    const QDateTime start(QDate(2014, 6, 15), QTime(5, 30));
-    for (int r = 0; r < count; ++r) {
-        const QDateTime at = start.addSecs(60 * r);
-        const int hour = at.time().hour();
-        const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
-        QByteArray record;
-        record += Bcd(at.time().minute());
-        record += char(Bcd(hour12) + 64 + (hour >= 12 ? 32 : 0));
-        record += char(at.date().dayOfWeek() % 7 + 1);
-        record += Bcd(at.date().day());
-        record += Bcd(at.date().month());
-        record += Bcd(at.date().year() - 2000);
-        for (int k = 0; record.size() < recordSize - 1; ++k)
-            record += Word(200 + 10 * k + r % 10);
-        record += char(0x05);
-        log += record.left(recordSize);
-    }
-    return log;
 }
 
 QByteArray FakeDevice::HiLoRecords(int days)
@@ -187,9 +159,6 @@ void FakeDevice::Answer(QTcpSocket *socket, const QByteArray &request)
     const Knob knob = TakeKnob(request.left(4));
     switch (knob.behaviour) {
     case Behaviour::Silent:
-        return;
-    case Behaviour::Close:
-        socket->disconnectFromHost();
         return;
     case Behaviour::Busy:
         Send(socket, PadWithNulls(DeviceCommand::BusyReply()), knob);

@@ -27,7 +27,6 @@ public:
         Busy,      // the busy reply instead; the request is not served
         WrongEcho, // byte 4 of the reply changed
         ErrorText, // errorText written over the reply from byte 5
-        Close,     // the connection closed instead of a reply
     };
     struct Knob {
         Behaviour behaviour = Behaviour::Normal;
@@ -52,7 +51,6 @@ public:
 
     // Keyed by the 4-byte header (a page's header carries its number).
     void SetKnob(const QByteArray &header, const Knob &knob);
-    void ClearKnobs();
 
     // Every 60-byte request received, in order.
     const QList<QByteArray> &Requests() const { return m_requests; }
@@ -78,8 +76,6 @@ public:
     QByteArray hiLo;        // 365 daily records of 35 bytes unless set otherwise
     QByteArray credentials; // 60-byte block as read
 
-    // `count` log records of `recordSize` bytes, a minute apart from 6/15/2014 5:30 AM.
-    static QByteArray DataLogRecords(int count, int recordSize);
     // `days` high/low records from 1 January 2014.
     static QByteArray HiLoRecords(int days);
 

@@ -1,22 +1,12 @@
 #include "SmtpServer.h"
+#include "TempProgramFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QTcpServer>
-
-namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 QByteArray ReceivedMail::RawHeader(const QByteArray &name) const
 {
@@ -71,15 +61,14 @@ SmtpServer::~SmtpServer()
 bool SmtpServer::MakeCertificate()
 {
     QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                   QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                   QStringLiteral("-keyout"), m_dir.filePath(QStringLiteral("key.pem")),
-                   QStringLiteral("-out"), CaFile(), QStringLiteral("-days"), QStringLiteral("2"),
-                   QStringLiteral("-subj"), QStringLiteral("/CN=localhost"),
-                   QStringLiteral("-addext"),
-                   QStringLiteral("subjectAltName=DNS:localhost,IP:127.0.0.1")});
+    openssl.start(
+        QStringLiteral("openssl"),
+        QStringLiteral("req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes "
+                       "-days 2 -subj /CN=localhost -addext "
+                       "subjectAltName=DNS:localhost,IP:127.0.0.1 -keyout")
+                .split(u' ') +
+            QStringList{m_dir.filePath(QStringLiteral("key.pem")), QStringLiteral("-out"),
+                        CaFile()});
     if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0) {
         m_error = QStringLiteral("openssl could not make the certificate: ") +
                   QString::fromLocal8Bit(openssl.readAllStandardError());

@@ -25,6 +25,12 @@ struct ReceivedMail {
     QByteArray RawHeader(const QByteArray &name) const;
 };
 
+// A body written with the program's single-CR line breaks, as the wire carries it.
+inline QByteArray OnTheWire(const QString &body)
+{
+    return QString(body).replace(QLatin1Char('\r'), QStringLiteral("\r\n")).toUtf8();
+}
+
 // A real SMTP server (aiosmtpd) on free loopback ports below 32768, with a certificate
 // made for this run. One per test process; it ends with the process.
 class SmtpServer {

@@ -13,9 +13,9 @@
 void TempProgramFolder::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VANTREL_TEMPLATE_DB), File(QStringLiteral("zarvo.mdb"))));
-    QFile::setPermissions(File(QStringLiteral("zarvo.mdb")),
-                          QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(VANTREL_TEMPLATE_DB), File(QStringLiteral("zarvo.mdb"))));
+    QFile::setPermissions(File(QStringLiteral("zarvo.mdb")), QFile::ReadOwner | QFile::WriteOwner);
     SetProgramFolder(m_dir.path());
     Clock::SetFixed(std::nullopt);
     ServerDatabaseModule() = {};
@@ -56,4 +56,15 @@ QStringList TempProgramFolder::Rows(const QString &sql) const
         lines << cells.join(QLatin1Char('|'));
     }
     return lines;
+}
+
+QStringList TempProgramFolder::ErrorRows() const
+{
+    return Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors ORDER BY ErrorID"));
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -19,7 +19,12 @@ protected:
     QString File(const QString &name) const;
     // The rows of a table as "col=value|col=value" lines, for compact assertions.
     QStringList Rows(const QString &sql) const;
+    // tblErrors as "myFunction=...|Cause=..." lines, oldest first.
+    QStringList ErrorRows() const;
 
 private:
     QTemporaryDir m_dir;
 };
+
+// A file's bytes; empty when it cannot be read.
+QByteArray ReadAll(const QString &path);

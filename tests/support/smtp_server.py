@@ -1,15 +1,10 @@
-"""SMTP server for the e-mail tests, on free loopback ports below 32768.
+"""SMTP server for the e-mail tests: smtp_server.py FOLDER CERT KEY USER PASSWORD
 
-usage: smtp_server.py FOLDER CERT KEY USER PASSWORD
-
-Listens on four ports and prints them as one line once all of them accept:
-  plain     AUTH LOGIN/PLAIN/CRAM-MD5 offered without TLS, not required
-  noauth    no AUTH offered at all
-  starttls  STARTTLS required, AUTH required and offered only over TLS
-  tls       implicit TLS, AUTH offered
-Every delivered message is written to FOLDER as NNNN.eml (the bytes as they arrived)
-and NNNN.json (envelope, connection, log-in, decoded subject and body); every new
-connection adds a line to FOLDER/connections.log. Ends when stdin closes.
+Prints "ports plain=N noauth=N starttls=N tls=N" once all four loopback listeners accept:
+AUTH without TLS, no AUTH at all, STARTTLS with AUTH required over it, and implicit TLS.
+Each message is kept in FOLDER as NNNN.eml (raw bytes) and NNNN.json (envelope, log-in,
+decoded subject and body); each connection adds a line to FOLDER/connections.log.
+Ends when stdin closes.
 """
 
 import asyncio
