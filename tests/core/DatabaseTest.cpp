@@ -64,7 +64,7 @@ protected:
     {
         EXPECT_TRUE(
             AddServer(name, u"RK715"_s, ip, u"notes"_s, 1, u"pw"_s, u"a@b.example,"_s, comm));
-        return Rows(u"SELECT MAX(IDNum) FROM tblServers"_s).value(0).section(u'=', 1).toInt();
+        return LastId(u"tblServers"_s);
     }
     // Turns the shipped file into one written before the four later columns existed.
     static void DropLaterColumns()

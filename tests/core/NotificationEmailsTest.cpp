@@ -76,7 +76,7 @@ protected:
     {
         EXPECT_TRUE(AddServer(u"Freezer Room"_s, u"RK715"_s, u"10.0.0.7"_s, notes, 1, QString(),
                               addresses, -1));
-        return Rows(u"SELECT MAX(IDNum) FROM tblServers"_s).value(0).section(u'=', 1).toInt();
+        return LastId(u"tblServers"_s);
     }
 
     SmtpServer &m_server = SmtpServer::Shared();

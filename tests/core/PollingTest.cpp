@@ -88,26 +88,12 @@ protected:
         return LastId(u"tblSensors"_s);
     }
 
-    static qint32 LastId(const QString &table)
-    {
-        DatabaseConnection db;
-        return db.Select(u"SELECT MAX(IDNum) FROM "_s + table)->first().value(0).toInt();
-    }
-
     int RowOf(qint32 sensorId) const
     {
         for (int row = 1; row < grid.RowCount(); ++row)
             if (grid.Cell(row, StatusColumn::SensorID) == QString::number(sensorId))
                 return row;
         return -1;
-    }
-
-    QString BoardLine(const QString &start) const
-    {
-        for (const QString &line : board.Lines())
-            if (line.startsWith(start))
-                return line;
-        return QString();
     }
 
     QString Cell(qint32 sensorId, int column) const { return grid.Cell(RowOf(sensorId), column); }
@@ -160,7 +146,7 @@ TEST_F(PollingTest, HealthySilentAndBusyServersEachGetTheirLineRowsAndRecords)
                                        {&c, "C busy at IP address %1: Is busy"}})
         EXPECT_TRUE(board.Lines().contains(u"Communication with server "_s +
                                            QLatin1String(line).arg(device->Address())));
-    EXPECT_TRUE(BoardLine(u"Communication Time: "_s).endsWith(u" seconds"_s));
+    EXPECT_TRUE(board.Lines().filter(u"Communication Time: "_s).value(0).endsWith(u" seconds"_s));
     EXPECT_EQ(b.Requests().size(), 3);
     EXPECT_EQ(c.Requests().size(), 2); // one attempt: identify and readings
     EXPECT_EQ(link->Winsock().CurrentState(), SocketControl::State::Closed);
@@ -308,8 +294,8 @@ TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
     EXPECT_TRUE(errors[0].endsWith(u' ' + a.Address()));
     ASSERT_GT(RowOf(sb), 0);
     EXPECT_EQ(Cell(sb, StatusColumn::Reading), u"66"_s);
-    EXPECT_FALSE(BoardLine(u"Communication with server B "_s).isEmpty());
-    EXPECT_FALSE(BoardLine(u"Communication Time: "_s).isEmpty());
+    EXPECT_EQ(board.Lines().filter(u"Communication with server B "_s).size(), 1);
+    EXPECT_EQ(board.Lines().filter(u"Communication Time: "_s).size(), 1);
 }
 
 TEST_F(PollingTest, EverySensorKeepsItsRowWhenAnEarlierServerIsBusy)
@@ -331,21 +317,27 @@ TEST_F(PollingTest, EverySensorKeepsItsRowWhenAnEarlierServerIsBusy)
     EXPECT_EQ(grid.Cell(2, StatusColumn::Reading), u"71"_s);
 }
 
+// Neither a missing limit nor a port outside 0 to 9 may borrow from the sensor before.
 TEST_F(PollingTest, MissingLimitIsAbsentAndAPortOutOfRangeIsSkipped)
 {
-    a.channels[0] = {95, 0, 3};
-    a.channels[1] = {40, 0, 0};
+    a.channels[0] = {60, 0, 0};
+    a.channels[1] = {95, 0, 3};
     const qint32 server = AddServerAt(a, u"Lab"_s, u"RK730"_s, QString());
-    const qint32 first = AddSensor(server, u"First"_s, 0, QString(), u"50"_s);
+    AddSensor(server, u"Limited"_s, 0);
+    const qint32 missing = AddSensor(server, u"Missing"_s, 1, QString(), u"50"_s);
     const qint32 stray = AddSensor(server, u"Stray"_s, 12);
 
     LogRoutine();
 
-    const auto header = SensorHeaderRecord::Decode(ReadAll(SensorHeaderFileName(Folder(), first)));
+    const auto header =
+        SensorHeaderRecord::Decode(ReadAll(SensorHeaderFileName(Folder(), missing)));
     ASSERT_TRUE(header);
     EXPECT_EQ(header->upperLimit, 0);
     EXPECT_EQ(header->lowerLimit, 50);
-    EXPECT_FALSE(Rows(u"SELECT CauseOfAlarm FROM tblAlarms"_s).value(0).contains(u"above"_s));
+    const QStringList alarms = Rows(u"SELECT SensorIDNum, CauseOfAlarm FROM tblAlarms"_s);
+    ASSERT_EQ(alarms.size(), 1);
+    EXPECT_TRUE(alarms[0].startsWith(u"SensorIDNum=%1|"_s.arg(missing)));
+    EXPECT_FALSE(alarms[0].contains(u"above"_s));
     EXPECT_EQ(RowOf(stray), -1);
     EXPECT_EQ(Rows(u"SELECT myFunction FROM tblErrors"_s),
               QStringList{u"myFunction=CompareToEmailLimitsErr"_s});

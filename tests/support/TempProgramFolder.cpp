@@ -63,6 +63,14 @@ QStringList TempProgramFolder::ErrorRows() const
     return Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors ORDER BY ErrorID"));
 }
 
+qint32 TempProgramFolder::LastId(const QString &table) const
+{
+    return Rows(QStringLiteral("SELECT MAX(IDNum) FROM ") + table)
+        .value(0)
+        .section(u'=', 1)
+        .toInt();
+}
+
 QByteArray ReadAll(const QString &path)
 {
     QFile file(path);
