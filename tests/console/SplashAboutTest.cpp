@@ -18,16 +18,14 @@ QString LabelText(const QWidget &form, const char *name)
     return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
 
-// Long enough that returning early can only come from the key or click.
-constexpr int kSplashPause = 60000;
-
 TEST(frmSplashTest, ShowsTheVersionInformation)
 {
     frmSplash splash;
-    EXPECT_EQ(LabelText(splash, "lblVersion"), QStringLiteral("Version 4.2.4"));
-    EXPECT_EQ(LabelText(splash, "lblProductName"), QStringLiteral("Zarvo Vantrel"));
-    EXPECT_EQ(LabelText(splash, "lblCompanyProduct"), QStringLiteral("Zarvo"));
-    EXPECT_EQ(LabelText(splash, "lblCompany"), QStringLiteral("Zarvo Monitoring"));
+    EXPECT_EQ(
+        (QStringList{LabelText(splash, "lblVersion"), LabelText(splash, "lblProductName"),
+                     LabelText(splash, "lblCompanyProduct"), LabelText(splash, "lblCompany")}),
+        (QStringList{QStringLiteral("Version 4.2.4"), QStringLiteral("Zarvo Vantrel"),
+                     QStringLiteral("Zarvo"), QStringLiteral("Zarvo Monitoring")}));
     EXPECT_FALSE(LabelText(splash, "lblCopyright").isEmpty());
     for (const char *picture : {"imgLogo", "Image2"}) {
         const auto *label = splash.findChild<QLabel *>(QLatin1String(picture));
@@ -36,31 +34,33 @@ TEST(frmSplashTest, ShowsTheVersionInformation)
     }
 }
 
-TEST(frmSplashTest, KeyPressDuringThePauseClosesItEarly)
+TEST(frmSplashTest, AKeyOrAClickOnTheFrameEndsThePauseEarly)
 {
-    frmSplash splash;
-    splash.show();
-    QTimer::singleShot(20, &splash, [&splash] { QTest::keyClick(&splash, Qt::Key_Space); });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    splash.CloseAfter(kSplashPause);
-    EXPECT_LT(elapsed.elapsed(), kSplashPause / 2);
-    EXPECT_FALSE(splash.isVisible());
-}
+    // Long enough that returning early can only come from the key or click.
+    constexpr int kPause = 60000;
+    const struct {
+        const char *name;
+        std::function<void(frmSplash &)> act;
+    } rows[] = {
+        {"key", [](frmSplash &splash) { QTest::keyClick(&splash, Qt::Key_Space); }},
+        {"click",
+         [](frmSplash &splash) {
+             QTest::mouseClick(splash.findChild<QFrame *>(QStringLiteral("Frame1")),
+                               Qt::LeftButton);
+         }},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        frmSplash splash;
+        splash.show();
+        QTimer::singleShot(20, &splash, [&] { row.act(splash); });
+        QElapsedTimer elapsed;
+        elapsed.start();
+        splash.CloseAfter(kPause);
+        EXPECT_LT(elapsed.elapsed(), kPause / 2);
+        EXPECT_FALSE(splash.isVisible());
+    }
 
-TEST(frmSplashTest, ClickOnTheFrameClosesItEarly)
-{
-    frmSplash splash;
-    splash.show();
-    auto *frame = splash.findChild<QFrame *>(QStringLiteral("Frame1"));
-    ASSERT_NE(frame, nullptr);
-    QTimer::singleShot(20, frame, [frame] { QTest::mouseClick(frame, Qt::LeftButton); });
-    splash.CloseAfter(kSplashPause);
-    EXPECT_FALSE(splash.isVisible());
-}
-
-TEST(frmSplashTest, ClosesAfterThePause)
-{
     frmSplash splash;
     splash.show();
     splash.CloseAfter(10);
@@ -77,8 +77,7 @@ TEST(frmAboutTest, TextsAndButton)
               (QStringList{QStringLiteral("Copyright (C) Zarvo Monitoring. All rights reserved."),
                            QString(), QStringLiteral("For technical support email:"),
                            QStringLiteral("support@zarvo.example")}));
-
-    auto *ok = about.findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    const auto *ok = about.findChild<QPushButton *>(QStringLiteral("cmdOK"));
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     about.show();
