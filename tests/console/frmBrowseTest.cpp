@@ -36,15 +36,6 @@ TEST_F(frmBrowseTest, ShowsItsFixedTextsWithNoDefaultButton)
     QTest::keyClick(picker.Dir1, Qt::Key_Return);
     EXPECT_TRUE(picker.isVisible());
     EXPECT_EQ(m_logFolder, u"/old"_s);
-
-    // The lists and buttons follow the window's width.
-    const QList<int> before{picker.Drive1->width(), picker.Dir1->width(), picker.OKButton->x(),
-                            picker.CancelButton->x()};
-    picker.resize(picker.width() + 60, picker.height());
-    QApplication::processEvents();
-    EXPECT_EQ((QList<int>{picker.Drive1->width(), picker.Dir1->width(), picker.OKButton->x(),
-                          picker.CancelButton->x()}),
-              (QList<int>{before[0] + 60, before[1] + 60, before[2] + 60, before[3] + 60}));
 }
 
 TEST_F(frmBrowseTest, OkTakesTheOpenFolderExactlyAsChosenAndCancelNothing)
@@ -107,7 +98,7 @@ TEST_F(frmBrowseTest, RefusesAFolderTheStoredFieldCannotHold)
         frmBrowse picker(m_logFolder, &Config());
         picker.show();
         picker.Dir1->SetPath(row.folder);
-        const auto shown = Shown([&] { QTest::mouseClick(picker.OKButton, Qt::LeftButton); });
+        const auto shown = Click(picker.OKButton);
         EXPECT_EQ(m_logFolder, row.taken ? row.folder : u"/old"_s);
         EXPECT_EQ(picker.isVisible(), !row.taken);
         EXPECT_EQ(shown, row.taken

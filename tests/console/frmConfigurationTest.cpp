@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QScopeGuard>
 
 using namespace Qt::StringLiterals;
 
@@ -158,7 +159,7 @@ TEST_F(frmConfigurationTest, ApplySavesWhatItLoadedAndWhatWasTyped)
               (QList<int>{5, 12, 0, -1, 1}));
 
     BlockSettingsFile();
-    EXPECT_EQ(Shown([&] { QTest::mouseClick(dialog.btnApply, Qt::LeftButton); }),
+    EXPECT_EQ(Click(dialog.btnApply),
               QList{Box(u"Error saving configuration file.  Please verify that hard drive is not "
                         "write protected."_s)});
     EXPECT_TRUE(dialog.isVisible());
@@ -167,6 +168,7 @@ TEST_F(frmConfigurationTest, ApplySavesWhatItLoadedAndWhatWasTyped)
 TEST_F(frmConfigurationTest, ApplyRefusesWhatItCannotTake)
 {
     const QString blank = u"Please do not leave any option blank"_s;
+    const QString rate = u"The minimum update rate is 5 seconds.  Please adjust the update rate."_s;
     const QString hour = u"Please enter an hour between 1 and 12."_s;
     const QString credential = QString::fromUtf16(kCredentialRefusal);
     const QString u64(64, u'u'), p64(64, u'p');
@@ -174,37 +176,31 @@ TEST_F(frmConfigurationTest, ApplyRefusesWhatItCannotTake)
         const char *name;
         QList<std::pair<const char *, QString>> edits;
         QString message;
-        const char *marked; // the box turned yellow, if any, and the text it is left with
-        QString markedText;
+        QString marked; // null, or the text the first edited box is left with, marked yellow
     } rows[] = {
-        {"update rate 4",
-         {{"txtUpdateRate", u"4"_s}},
-         u"The minimum update rate is 5 seconds.  Please adjust the update rate."_s,
-         "txtUpdateRate",
-         u"5"_s},
-        {"hour 0", {{"txtOKHour", u"0"_s}}, hour, "txtOKHour", u"0"_s},
-        {"hour 13", {{"txtOKHour", u"13"_s}}, hour, "txtOKHour", u"13"_s},
-        {"empty update rate", {{"txtUpdateRate", {}}}, blank, nullptr, {}},
-        {"empty retries", {{"txtCommunicationRetry", {}}}, blank, nullptr, {}},
-        {"empty hour", {{"txtOKHour", {}}}, blank, nullptr, {}},
-        {"update rate above 32767", {{"txtUpdateRate", u"32768"_s}}, blank, nullptr, {}},
-        {"user name of 64", {{"txtUN", u64}}, credential, "txtUN", u64},
-        {"password of 64", {{"txtPW(0)", p64}, {"txtPW(1)", p64}}, credential, "txtPW(0)", p64},
+        {"update rate 4", {{"txtUpdateRate", u"4"_s}}, rate, u"5"_s},
+        {"hour 0", {{"txtOKHour", u"0"_s}}, hour, u"0"_s},
+        {"hour 13", {{"txtOKHour", u"13"_s}}, hour, u"13"_s},
+        {"empty update rate", {{"txtUpdateRate", {}}}, blank, {}},
+        {"empty retries", {{"txtCommunicationRetry", {}}}, blank, {}},
+        {"empty hour", {{"txtOKHour", {}}}, blank, {}},
+        {"update rate above 32767", {{"txtUpdateRate", u"32768"_s}}, blank, {}},
+        {"user name of 64", {{"txtUN", u64}}, credential, u64},
+        {"password of 64", {{"txtPW(0)", p64}, {"txtPW(1)", p64}}, credential, p64},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         frmConfiguration dialog;
         dialog.show();
-        for (const auto &[box, text] : row.edits)
-            dialog.findChild<QLineEdit *>(QString::fromUtf8(box))->setText(text);
-        EXPECT_EQ(Shown([&] { QTest::mouseClick(dialog.btnApply, Qt::LeftButton); }),
-                  QList{Box(row.message)});
+        for (const auto &[name, text] : row.edits)
+            dialog.findChild<QLineEdit *>(QString::fromUtf8(name))->setText(text);
+        EXPECT_EQ(Click(dialog.btnApply), QList{Box(row.message)});
         EXPECT_TRUE(dialog.btnApply->isEnabled());
         EXPECT_EQ(SettingsFileBytes(), m_before);
-        if (row.marked) {
-            const auto *box = dialog.findChild<QLineEdit *>(QString::fromUtf8(row.marked));
+        if (!row.marked.isNull()) {
+            const auto *box = dialog.findChild<QLineEdit *>(QString::fromUtf8(row.edits[0].first));
             ExpectMarked(box);
-            EXPECT_EQ(box->text(), row.markedText);
+            EXPECT_EQ(box->text(), row.marked);
         }
     }
 }
@@ -230,35 +226,31 @@ TEST_F(frmConfigurationTest, ANewPasswordIsConfirmedOnlyWithAUserName)
 TEST_F(frmConfigurationTest, AnAddressWithoutStopOrAtSignIsQuestioned)
 {
     const struct {
-        const char *name;
         QString address;
         std::optional<Prompt::Answer> answer; // none: no question expected
-        bool saved;
-    } rows[] = {
-        {"no at sign, No", u"admin.cold.example"_s, Prompt::Answer::No, false},
-        {"no full stop, Yes", u"admin@localhost"_s, Prompt::Answer::Yes, true},
-        {"empty", {}, std::nullopt, true},
-    };
+    } rows[] = {{u"admin.cold.example"_s, Prompt::Answer::No},
+                {u"admin@localhost"_s, Prompt::Answer::Yes},
+                {{}, std::nullopt}};
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.address.toStdString());
         frmConfiguration dialog;
         dialog.show();
         dialog.txtServerFailureEmailAddress->setText(row.address);
-        if (row.answer)
-            prompt.Queue(*row.answer);
-        const auto shown = Shown([&] { QTest::mouseClick(dialog.btnApply, Qt::LeftButton); });
         QList<Prompt::Message> expected;
         if (row.answer) {
+            prompt.Queue(*row.answer);
             expected << Box(u"Is "_s + row.address + u" a valid email address?"_s,
                             Prompt::Buttons::YesNo, Prompt::Icon::Question);
-            EXPECT_EQ(dialog.SSTab->currentIndex(), 1);
-            EXPECT_EQ(dialog.focusWidget(), dialog.txtServerFailureEmailAddress);
         }
-        if (row.saved)
+        const bool saved = row.answer != Prompt::Answer::No;
+        if (saved)
             expected << Box(kSaved);
-        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(Click(dialog.btnApply), expected);
+        EXPECT_EQ(dialog.SSTab->currentIndex() == 1 &&
+                      dialog.focusWidget() == dialog.txtServerFailureEmailAddress,
+                  row.answer.has_value());
         EXPECT_EQ(ConfigText(SavedRecord().ServerFailureEmailAddress),
-                  row.saved ? row.address : u"admin@cold.example"_s);
+                  saved ? row.address : u"admin@cold.example"_s);
     }
 }
 
@@ -283,50 +275,33 @@ TEST_F(frmConfigurationTest, ClosingAfterTypingAsksEvenAfterAMessageBox)
 
 TEST_F(frmConfigurationTest, ClosingWithoutTypedChangesDoesNotAsk)
 {
-    const struct {
-        const char *name;
-        std::function<void(frmConfiguration &)> act;
-    } rows[] = {
-        {"untouched", [](frmConfiguration &) {}},
-        {"letters the number boxes drop",
-         [](frmConfiguration &d) {
-             for (QLineEdit *box :
-                  {d.txtCommunicationRetry, d.txtTCPTimeOut, d.txtUpdateRate, d.txtOKHour}) {
-                 box->clear();
-                 QTest::keyClicks(box, u"a.-"_s);
-                 EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
-             }
-         }},
-        {"boxes that do not count",
-         [](frmConfiguration &d) {
-             for (QLineEdit *box : {d.txtUN, d.txtOKHour, d.txtAlarmEmailSubjectLine})
-                 Retype(box, u"1"_s);
-             QTest::mouseClick(d.chkPopUps, Qt::LeftButton);
-         }},
-        {"saved",
-         [](frmConfiguration &d) {
-             QTest::keyClicks(d.txtHost, u"x"_s);
-             QTest::mouseClick(d.btnApply, Qt::LeftButton);
-         }},
-        {"back from the advanced dialog",
-         [](frmConfiguration &d) {
-             QTest::keyClicks(d.txtOrgAddress, u"x"_s);
-             OnNextModal([](QWidget *modal) {
-                 ASSERT_NE(qobject_cast<frmAdvancedEmail *>(modal), nullptr);
-                 qobject_cast<frmAdvancedEmail *>(modal)->CancelButton->click();
-             });
-             QTest::mouseClick(d.btnAdvanced, Qt::LeftButton);
-         }},
+    frmConfiguration d;
+    const auto closesWithoutAsking = [&](const char *after) {
+        EXPECT_EQ(Click(d.btnClose), QList<Prompt::Message>()) << after;
+        EXPECT_FALSE(d.isVisible()) << after;
+        d.show();
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        frmConfiguration dialog;
-        dialog.show();
-        row.act(dialog);
-        QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_FALSE(prompt.Messages().contains(kDiscard));
+    d.show();
+    closesWithoutAsking("nothing typed");
+    QTest::keyClicks(d.txtHost, u"x"_s);
+    QTest::mouseClick(d.btnApply, Qt::LeftButton);
+    closesWithoutAsking("saved");
+    for (QLineEdit *box : {d.txtUN, d.txtOKHour, d.txtAlarmEmailSubjectLine})
+        Retype(box, u"1"_s);
+    QTest::mouseClick(d.chkPopUps, Qt::LeftButton);
+    closesWithoutAsking("boxes that do not count");
+    for (QLineEdit *box :
+         {d.txtCommunicationRetry, d.txtTCPTimeOut, d.txtUpdateRate, d.txtOKHour}) {
+        box->clear();
+        QTest::keyClicks(box, u"a.-"_s);
+        EXPECT_TRUE(box->text().isEmpty()) << box->objectName().toStdString();
     }
+    closesWithoutAsking("letters the number boxes drop");
+    QTest::keyClicks(d.txtOrgAddress, u"x"_s);
+    OnNextModal(
+        [](QWidget *modal) { qobject_cast<frmAdvancedEmail *>(modal)->CancelButton->click(); });
+    QTest::mouseClick(d.btnAdvanced, Qt::LeftButton);
+    closesWithoutAsking("back from the advanced dialog");
 }
 
 TEST_F(frmConfigurationTest, TheLogFolderComesFromThePickerAndIsSavedByApply)
@@ -354,36 +329,19 @@ TEST_F(frmConfigurationTest, TheLogFolderComesFromThePickerAndIsSavedByApply)
     EXPECT_EQ(Polling().LogDirectory, chosen);
 }
 
-namespace {
-
-class TestEmailTest : public frmConfigurationTest {
-protected:
-    void SetUp() override
-    {
-        frmConfigurationTest::SetUp();
-        ASSERT_TRUE(m_server.IsRunning()) << m_server.StartError().toStdString();
-        m_server.Clear();
-        // Saved: a loopback host where nothing listens, so only the typed host can work.
-        Config().SMTPHost = u"127.0.0.2"_s;
-        Config().SMTPPort = qint16(m_server.Port(u"noauth"_s));
-        Config().SMTPTimeOut = 5;
-        ASSERT_TRUE(SaveConfiguration());
-        TheMailClient().CaFile = m_server.CaFile();
-    }
-
-    void TearDown() override
-    {
-        TheMailClient().CloseConnection();
-        frmConfigurationTest::TearDown();
-    }
-
-    SmtpServer &m_server = SmtpServer::Shared();
-};
-
-} // namespace
-
-TEST_F(TestEmailTest, GoesThroughTheTypedHostFromTheSavedSender)
+TEST_F(frmConfigurationTest, TestEmailGoesThroughTheTypedHostFromTheSavedSender)
 {
+    SmtpServer &server = SmtpServer::Shared();
+    ASSERT_TRUE(server.IsRunning()) << server.StartError().toStdString();
+    server.Clear();
+    // Saved: a loopback host where nothing listens, so only the typed host can work.
+    Config().SMTPHost = u"127.0.0.2"_s;
+    Config().SMTPPort = qint16(server.Port(u"noauth"_s));
+    Config().SMTPTimeOut = 5;
+    ASSERT_TRUE(SaveConfiguration());
+    TheMailClient().CaFile = server.CaFile();
+    const auto disconnect = qScopeGuard([] { TheMailClient().CloseConnection(); });
+
     frmConfiguration dialog;
     dialog.show();
     for (QLineEdit *box : {dialog.txtHost, dialog.txtFromAddress}) {
@@ -395,15 +353,14 @@ TEST_F(TestEmailTest, GoesThroughTheTypedHostFromTheSavedSender)
     }
     EXPECT_EQ(prompt.Messages(), (QList{Box(u"Please enter a valid SMTP host address"_s),
                                         Box(u"Please enter a from address"_s)}));
-    EXPECT_TRUE(m_server.Messages().isEmpty());
     Retype(dialog.txtHost, u" 127.0.0.1 "_s);
     EXPECT_FALSE(IsYellow(dialog.txtHost));
     Retype(dialog.txtFromAddress, u"typed@cold.example"_s);
     Retype(dialog.txtServerFailureEmailAddress, u"ops@cold.example "_s);
-    EXPECT_EQ(Shown([&] { QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton); }),
+    EXPECT_EQ(Click(dialog.btnTestEmail),
               QList{Box(u"A test email has been successfully sent to ops@cold.example  using mail "
                         "server  127.0.0.1 "_s)});
-    const QList<ReceivedMail> mails = m_server.Messages();
+    const QList<ReceivedMail> mails = server.Messages();
     ASSERT_EQ(mails.size(), 1);
     EXPECT_EQ(mails[0].mailFrom, u"station@cold.example"_s);
     EXPECT_EQ(mails[0].rcptTos, QStringList{u"ops@cold.example"_s});
@@ -411,11 +368,11 @@ TEST_F(TestEmailTest, GoesThroughTheTypedHostFromTheSavedSender)
         EXPECT_TRUE(button->isEnabled());
 
     Config().SMTPPort = qint16(SmtpServer::ClosedPort());
-    const auto failed = Shown([&] { QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton); });
+    const auto failed = Click(dialog.btnTestEmail);
     ASSERT_EQ(failed.size(), 1);
     EXPECT_TRUE(failed[0].text.startsWith(u"Failed to send email to 'ops@cold.example '. The "
                                           "error is: "_s) &&
                 failed[0].text.contains(u"Couldn't connect"_s))
         << failed[0].text.toStdString();
-    EXPECT_EQ(m_server.Messages().size(), 1);
+    EXPECT_EQ(server.Messages().size(), 1);
 }
