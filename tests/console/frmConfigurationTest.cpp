@@ -217,7 +217,7 @@ TEST_F(frmConfigurationTest, ANewPasswordIsConfirmedOnlyWithAUserName)
     EXPECT_EQ(dialog.txtUN->text() + dialog.txtPW[0]->text() + dialog.txtPW[1]->text(), QString());
     dialog.txtPW[0]->setText(u"one"_s);
     QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
-    EXPECT_EQ(prompt.Texts(), (QStringList{u"The passwords do not match."_s, kSaved}));
+    EXPECT_EQ(prompt.Messages(), (QList{Box(u"The passwords do not match."_s), Box(kSaved)}));
     const ConfigRecord saved = SavedRecord();
     EXPECT_EQ(ConfigText(saved.AdminUserName), QString());
     EXPECT_EQ(ConfigText(saved.AdminPassword), u"one"_s);

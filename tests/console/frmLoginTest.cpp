@@ -17,7 +17,7 @@ protected:
     bool m_loginSucceeded = false;
 };
 
-TEST_F(frmLoginTest, ComparesTypedTextWithTheStoredValuesTrimmed)
+TEST_F(frmLoginTest, EnterComparesTypedTextWithTheStoredValuesTrimmed)
 {
     const QString password = u"Invalid Password, try again!"_s;
     const QString userName = u"Invalid Username, try again!"_s;
@@ -39,7 +39,7 @@ TEST_F(frmLoginTest, ComparesTypedTextWithTheStoredValuesTrimmed)
         box.show();
         QTest::keyClicks(box.txtUserName, row.user);
         QTest::keyClicks(box.txtPassword, row.password);
-        const auto shown = Click(box.cmdOK);
+        const auto shown = Shown([&] { QTest::keyClick(box.txtPassword, Qt::Key_Return); });
         EXPECT_EQ(m_loginSucceeded, row.message.isEmpty());
         EXPECT_EQ(box.isVisible(), !row.message.isEmpty());
         if (row.message.isEmpty()) {
@@ -71,29 +71,17 @@ TEST_F(frmLoginTest, ShowsItsFixedTextsAndStartsEmptyEachTime)
     EXPECT_EQ(box.focusWidget(), box.txtUserName);
 }
 
-TEST_F(frmLoginTest, EnterLogsInEscCancelsTheCloseBoxChangesNothing)
+TEST_F(frmLoginTest, EscCancelsAndTheCloseBoxLeavesTheFlagAsItWas)
 {
-    const struct {
-        const char *name;
-        bool before, after;
-        std::function<void(frmLogin *)> act;
-    } rows[] = {
-        {"Enter in the password box", false, true,
-         [](frmLogin *box) {
-             QTest::keyClicks(box->txtUserName, u"admin"_s);
-             QTest::keyClicks(box->txtPassword, u"Secret1"_s);
-             QTest::keyClick(box->txtPassword, Qt::Key_Return);
-         }},
-        {"Esc", true, false, [](frmLogin *box) { QTest::keyClick(box, Qt::Key_Escape); }},
-        {"close box after success", true, true, [](frmLogin *box) { box->close(); }},
-        {"close box after failure", false, false, [](frmLogin *box) { box->close(); }},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        m_loginSucceeded = row.before;
-        frmLogin box(m_loginSucceeded);
-        OnNextModal([&row](QWidget *modal) { row.act(qobject_cast<frmLogin *>(modal)); });
-        box.exec();
-        EXPECT_EQ(m_loginSucceeded, row.after);
+    for (const bool before : {false, true}) {
+        for (const bool esc : {false, true}) {
+            m_loginSucceeded = before;
+            frmLogin box(m_loginSucceeded);
+            OnNextModal([esc](QWidget *modal) {
+                esc ? QTest::keyClick(modal, Qt::Key_Escape) : void(modal->close());
+            });
+            box.exec();
+            EXPECT_EQ(m_loginSucceeded, before && !esc) << before << esc;
+        }
     }
 }
