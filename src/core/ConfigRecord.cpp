@@ -187,6 +187,11 @@ ConfigRecord &Config()
     return record;
 }
 
+int ConfigTextWidth(QString ConfigRecord::*field)
+{
+    return FieldWidth(field);
+}
+
 QString ConfigText(const QString &field)
 {
     QString text = field;

@@ -67,6 +67,8 @@ ConfigRecord &Config();
 
 // A field's value without the blanks and NULs of its fixed width.
 QString ConfigText(const QString &field);
+// The width in the file of a text field, in bytes.
+int ConfigTextWidth(QString ConfigRecord::*field);
 
 // Encryption of the credentials needs SetupCrypt to have run; before that a save fails.
 void SetupCrypt();

@@ -1,5 +1,22 @@
 #include "Polling.h"
 
+#include "AlarmEvaluation.h"
+#include "Clock.h"
+#include "ConfigRecord.h"
+#include "DeviceCommands.h"
+#include "DeviceLink.h"
+#include "DeviceTransport.h"
+#include "EventWait.h"
+#include "GeneralDate.h"
+#include "NotificationEmails.h"
+#include "ReplyDecoding.h"
+#include "SensorRecordFiles.h"
+#include "ServerDatabase.h"
+#include "StatusBoard.h"
+#include "StatusGrid.h"
+
+#include <QElapsedTimer>
+#include <QSqlRecord>
 #include <QTimer>
 
 namespace {
@@ -38,6 +55,166 @@ void StopPolling()
         g_pollTimer->stop();
 }
 
+namespace {
+
+constexpr int kPauseAfterFailureMs = 1000;
+
+enum class Outcome { Answered, Busy, Failed, ShutDown };
+
+bool Running()
+{
+    return LinkState().Running;
+}
+
+void SetMainHourglass(bool on)
+{
+    if (DeviceLink *link = DeviceLink::Instance())
+        link->MainForm().SetHourglass(on);
+}
+
+// The pause after a failed attempt; false when the program is shutting down.
+bool PauseAfterFailure()
+{
+    StartTimeout(kPauseAfterFailureMs);
+    while (!LinkState().WatchDogFired) {
+        YieldToEventLoop();
+        if (!Running())
+            return false;
+    }
+    StopTimeout();
+    return Running();
+}
+
+// Identify, then read the current data, up to `retryLimit` attempts.
+Outcome PollServer(const QString &ip, int retryLimit, QByteArray &readings)
+{
+    for (int attempt = 1; attempt <= retryLimit; ++attempt) {
+        QByteArray identity;
+        if (!ReadFromKV(ip, kDevicePort, PadWithNulls(DeviceCommand::Identify()), identity,
+                        kFrameLength, ProgressForm::None, false)) {
+            CloseWinSocket();
+        } else {
+            ParseMessage(DeviceCommand::Identify(), identity);
+            SetMainHourglass(true);
+            const bool read = ReadFromKV(ip, kDevicePort, PadWithNulls(DeviceCommand::ReadCurrentData()),
+                                         readings, kFrameLength, ProgressForm::None, true);
+            SetMainHourglass(false);
+            if (!Running()) {
+                CloseWinSocket();
+                return Outcome::ShutDown;
+            }
+            SetStatusMessage(QStringLiteral("Last download data at: "), GeneralDateText(Clock::Now()));
+            if (IsBusyReply(readings)) {
+                CloseWinSocket();
+                return Outcome::Busy;
+            }
+            if (read)
+                return Outcome::Answered;
+        }
+        if (!PauseAfterFailure())
+            return Outcome::ShutDown;
+    }
+    return Outcome::Failed;
+}
+
+bool IsLoggingModel(const QString &model)
+{
+    const QString lower = model.toLower();
+    return lower.contains(QLatin1String("rk720")) || lower.contains(QLatin1String("rk715"));
+}
+
+// The due time of the daily e-mail: OKHour with AM or PM; none for an hour outside 1-12.
+std::optional<QTime> DailyEmailTime()
+{
+    const int hour = Config().OKHour;
+    if (hour < 1 || hour > 12)
+        return std::nullopt;
+    return QTime(hour % 12 + (Config().OKHourAMPM == 0 ? 0 : 12), 0);
+}
+
+void SendDailyEmailWhenDue()
+{
+    if (Config().SystemOKEmail != 1)
+        return;
+    const QDateTime now = Clock::Now();
+    const std::optional<QDateTime> last = ParseGeneralDate(ConfigText(Config().LastSystemOKEmail));
+    if (last) {
+        const std::optional<QTime> due = DailyEmailTime();
+        if (DayBoundariesBetween(*last, now) < 1 || !due || now.time() < *due)
+            return;
+        SendSytemOKEmail();
+    }
+    Config().LastSystemOKEmail = GeneralDateText(now);
+    SaveConfiguration();
+}
+
+} // namespace
+
+int RetryLimit(qint16 communicationRetry)
+{
+    return communicationRetry >= 1 && communicationRetry <= 5 ? communicationRetry : 3;
+}
+
 void LogRoutine()
 {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const int retryLimit = RetryLimit(Config().CommunicationRetry);
+    Recordset servers;
+    qint32 count = 0;
+    if (!RecordServers(servers, count))
+        return;
+
+    for (const QSqlRecord &server : servers) {
+        if (server.value(QStringLiteral("Enabled")).toInt() != 1)
+            continue;
+        const qint32 id = server.value(QStringLiteral("IDNum")).toInt();
+        const QString ip = server.value(QStringLiteral("ServerIPAddress")).toString();
+        const QString model = server.value(QStringLiteral("ServerModel")).toString();
+        const QString name = server.value(QStringLiteral("ServerName")).toString();
+
+        QByteArray readings;
+        const Outcome outcome = PollServer(ip, retryLimit, readings);
+        if (outcome == Outcome::ShutDown)
+            return;
+        QString error;
+        if (outcome == Outcome::Answered && ParseMessage(DeviceCommand::ReadCurrentData(), readings)) {
+            ReplyDecodingState &decoded = Decoded();
+            if (IsLoggingModel(model))
+                AppendServerLogRecord(name, id, decoded.ChannelReadings, decoded.BatteryVoltage);
+            // A fault with one server is logged and the cycle goes on with the next one.
+            if (!MarkServerBackOnline(id, error)) {
+                RecordSystemError(QStringLiteral("Log Routine"), error + QLatin1Char(' ') + ip);
+                continue;
+            }
+            CompareToEmailLimits(id, model);
+        }
+
+        const QString key = QStringLiteral("Communication with server ") + name +
+                            QStringLiteral(" at IP address ") + ip;
+        switch (outcome) {
+        case Outcome::Busy:
+            SetStatusMessage(key, QStringLiteral(": Is busy"));
+            break;
+        case Outcome::Answered:
+            SetStatusMessage(key, QStringLiteral(": OK"));
+            break;
+        default:
+            SetStatusMessage(key, QStringLiteral(": FAILED"));
+            Decoded().ChannelReadings.fill(kNoDataReading);
+            CompareToEmailLimits(id, model);
+            if (!ReportServerNoResponse(id, qint16(retryLimit), error))
+                RecordSystemError(QStringLiteral("Log Routine"), error + QLatin1Char(' ') + ip);
+            break;
+        }
+    }
+
+    if (ReadConfiguration())
+        SendDailyEmailWhenDue();
+    if (StatusGridView *grid = InstalledStatusGrid())
+        grid->FillInGrids();
+    SetStatusMessage(QStringLiteral("Communication Time: "),
+                     QString::number(elapsed.elapsed() / 1000) + QStringLiteral(" seconds"));
+    if (Config().PopUps == 1)
+        NotifyAlarm();
 }

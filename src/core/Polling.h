@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class QTimer;
 
@@ -22,3 +23,5 @@ void StopPolling();
 
 // One cycle over every enabled server: identify, read, record, judge, report.
 void LogRoutine();
+// Attempts per server and cycle: the setting when it lies in 1 to 5, else 3.
+int RetryLimit(qint16 communicationRetry);

@@ -384,7 +384,7 @@ bool CountNamedSensors(qint16 &count)
     return count != 0;
 }
 
-bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count)
+bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count, QString *error)
 {
     DatabaseConnection db;
     const auto rows =
@@ -393,6 +393,8 @@ bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count)
                   {serverId});
     if (!rows) {
         count = 0;
+        if (error)
+            *error = db.LastError();
         return false;
     }
     rs = *rows;

@@ -47,7 +47,8 @@ bool SaveSensorRecord(qint32 serverId, const QString &name, qint16 port, const Q
                       const QString &lowerLimit, const QString &tol);
 bool LoadSensorNotes(qint32 serverId, qint16 port, QString &notes);
 bool CountNamedSensors(qint16 &count);
-bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count);
+// False both for a server without named sensors and for a failure; `error` tells them apart.
+bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count, QString *error = nullptr);
 
 // Alarms, failures, errors and log-folder backups.
 bool AddAlarmRecord(qint32 sensorId, const QString &alarmStart, const QString &server,

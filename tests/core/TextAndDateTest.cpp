@@ -31,5 +31,7 @@ TEST(GeneralDate, BoundariesCountWallClockValues)
     EXPECT_EQ(HourBoundariesBetween(QDateTime(d, QTime(10, 59, 59)), QDateTime(d, QTime(11, 0))), 1);
     EXPECT_EQ(HourBoundariesBetween(QDateTime(d, QTime(10, 5)), QDateTime(d, QTime(10, 59))), 0);
     EXPECT_EQ(HourBoundariesBetween(QDateTime(d, QTime(23, 30)), QDateTime(d.addDays(1), QTime(0, 10))), 1);
+    EXPECT_EQ(MinuteBoundariesBetween(QDateTime(d, QTime(10, 59, 59)), QDateTime(d, QTime(12, 0, 0))), 61);
+    EXPECT_EQ(MinuteBoundariesBetween(QDateTime(d, QTime(23, 59, 59)), QDateTime(d.addDays(1), QTime(0, 0))), 1);
     EXPECT_EQ(DayBoundariesBetween(QDateTime(d, QTime(23, 59)), QDateTime(d.addDays(1), QTime(0, 0))), 1);
 }

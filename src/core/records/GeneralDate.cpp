@@ -33,3 +33,8 @@ qint64 HourBoundariesBetween(const QDateTime &from, const QDateTime &to)
 {
     return DayBoundariesBetween(from, to) * 24 + to.time().hour() - from.time().hour();
 }
+
+qint64 MinuteBoundariesBetween(const QDateTime &from, const QDateTime &to)
+{
+    return HourBoundariesBetween(from, to) * 60 + to.time().minute() - from.time().minute();
+}

@@ -15,3 +15,4 @@ std::optional<QDateTime> ParseGeneralDate(const QString &text);
 // 10:59 to 11:00 is one hour, 23:59 to 00:00 one day.
 qint64 HourBoundariesBetween(const QDateTime &from, const QDateTime &to);
 qint64 DayBoundariesBetween(const QDateTime &from, const QDateTime &to);
+qint64 MinuteBoundariesBetween(const QDateTime &from, const QDateTime &to);

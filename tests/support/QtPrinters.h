@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+// Readable gtest failure messages for Qt's text types.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList &list, std::ostream *os)
+{
+    *os << '{';
+    for (const QString &text : list) {
+        PrintTo(text, os);
+        *os << ' ';
+    }
+    *os << '}';
+}
+
+inline void PrintTo(const QByteArray &bytes, std::ostream *os)
+{
+    *os << "\"" << bytes.toPercentEncoding(" !#$&'()*+,/:;=?@[]<>{}|^~`\\\"").toStdString() << '"';
+}
