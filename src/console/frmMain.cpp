@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "AlarmEvaluation.h"
 #include "AlertPopup.h"
 #include "ConfigRecord.h"
 #include "Database.h"
@@ -18,6 +19,8 @@
 #include "TrendChart.h"
 #include "WindowsColour.h"
 #include "frmAbout.h"
+#include "frmConfiguration.h"
+#include "frmLogin.h"
 #include "frmSplash.h"
 
 #include <QApplication>
@@ -85,8 +88,19 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     m_alert = std::make_unique<AlertPopup>();
     InstallDesktopAlert(m_alert.get());
 
-    RunLogin = [this] { return m_loginSucceeded; };
-    RunConfiguration = [] {};
+    SetupAlertPopup(ProgramPicturePath());
+
+    RunLogin = [this] {
+        frmLogin box(m_loginSucceeded, this);
+        box.exec();
+        return m_loginSucceeded;
+    };
+    RunConfiguration = [this] {
+        frmConfiguration settings(this);
+        settings.exec();
+    };
+    // The device manager screen comes with the server tree; until then the entry only
+    // stops polling and hands the link over and back.
     RunDeviceManager = [] {};
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     // A wait loop may still be on the stack when the close is accepted: the program ends

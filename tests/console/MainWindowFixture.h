@@ -14,14 +14,7 @@
 #include <QWidget>
 
 #include <functional>
-#include <ostream>
 #include <memory>
-
-// Readable failure messages.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 // Waits while the event loop runs until `done` holds or `ms` pass; true when it held.
 inline bool WaitUntil(const std::function<bool()> &done, int ms = 5000)
@@ -68,6 +61,7 @@ protected:
             ++loginBoxes;
             return loginAnswer;
         };
+        window->RunConfiguration = [] {};
     }
 
     void TearDown() override
