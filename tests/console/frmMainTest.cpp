@@ -7,10 +7,13 @@
 #include "StatusGridTable.h"
 #include "TrendChart.h"
 #include "WindowsColour.h"
+#include "frmConfiguration.h"
+#include "frmLogin.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -676,4 +679,166 @@ TEST_F(frmMainViews, MinimiseHidesIntoTheTrayOnlyWhereThereIsOne)
     window->mPopRestore->trigger();
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isMaximized());
+}
+
+class frmMainCycle : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        ASSERT_TRUE(device.Listen());
+        device.channels[1] = {72, 0, 0};
+        FakeDevice::Knob late;
+        late.delayMs = 400;
+        device.SetKnob(DeviceCommand::Identify(), late);
+        AddServerWithSensors(1, device.Address(), 1);
+    }
+
+    void Settings(const std::function<void(ConfigRecord &)> &more = {})
+    {
+        WriteSettings([&more](ConfigRecord &config) {
+            config.UpdateRate = 5;
+            config.CommunicationRetry = 1;
+            config.TCPTimeOut = 1;
+            config.EnableTrending = 1;
+            config.NoShutdownPrompt = 1;
+            if (more)
+                more(config);
+        });
+    }
+
+    // Runs `during` once the cycle that `start` begins is waiting for the device.
+    void DuringCycle(const std::function<void()> &start, const std::function<void()> &during)
+    {
+        QTimer::singleShot(150, window.get(), during);
+        start();
+    }
+
+    FakeDevice device;
+};
+
+TEST_F(frmMainCycle, TickRunsTheCycleWithTheClockOffAndTheGridShielded)
+{
+    Settings();
+    Load();
+    bool inInterrupt = false, gridEnabled = true, clockRunning = true;
+    DuringCycle([this] { window->tmrInterupt_Timer(); },
+                [&] {
+                    inInterrupt = Polling().InInterrupt;
+                    gridEnabled = window->gridServerStatus->isEnabled();
+                    clockRunning = window->tmrInterupt->isActive();
+                    // Neither may start a second exchange on the connection in use.
+                    QTest::mouseClick(window->btnUpdate, Qt::LeftButton);
+                    window->mnuLogIn->trigger();
+                });
+    EXPECT_TRUE(inInterrupt);
+    EXPECT_FALSE(gridEnabled);
+    EXPECT_FALSE(clockRunning);
+    EXPECT_EQ(device.Requests().size(), 2);
+    EXPECT_EQ(loginBoxes, 0);
+
+    EXPECT_FALSE(Polling().InInterrupt);
+    EXPECT_TRUE(window->gridServerStatus->isEnabled());
+    EXPECT_TRUE(window->tmrInterupt->isActive());
+    EXPECT_EQ(window->TickCount(), 0);
+    EXPECT_EQ(window->gridServerStatus->Cell(1, StatusColumn::Reading), QStringLiteral("72"));
+    EXPECT_TRUE(BoardLines(*window).contains(QStringLiteral("Communication with server Server ") +
+                                             device.Address() + QStringLiteral(" at IP address ") +
+                                             device.Address() + QStringLiteral(": OK")));
+    EXPECT_FALSE(Polling().FirstCycle);
+    EXPECT_EQ(window->XYChart4->LineCount(), 1);
+}
+
+TEST_F(frmMainCycle, NoTrendPointsWhileExamining)
+{
+    Settings();
+    Load();
+    window->btnFreezeExamine_Click();
+    window->tmrInterupt_Timer();
+    EXPECT_EQ(window->XYChart4->LineCount(), 0);
+    EXPECT_TRUE(Polling().FirstCycle);
+}
+
+TEST_F(frmMainCycle, ActivationAskedForDuringACycleRunsWhenItEnds)
+{
+    Settings([](ConfigRecord &config) {
+        config.AdminUserName = QStringLiteral("boss");
+        config.AdminPassword = QStringLiteral("secret");
+    });
+    Load();
+    int activationsDuring = 0;
+    bool closed = true;
+    DuringCycle([this] { window->tmrInterupt_Timer(); },
+                [&] {
+                    closed = window->close(); // the log-in box fails: the close is refused
+                    activationsDuring = window->ActivationCount();
+                });
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(loginBoxes, 1);
+    EXPECT_EQ(activationsDuring, 1);
+    EXPECT_EQ(window->ActivationCount(), 2);
+    EXPECT_TRUE(window->tmrInterupt->isActive());
+}
+
+TEST_F(frmMainCycle, CloseDuringARefreshCycleLeavesTheClockOff)
+{
+    Settings();
+    Load();
+    DuringCycle([this] { QTest::mouseClick(window->btnUpdate, Qt::LeftButton); },
+                [this] { EXPECT_TRUE(window->close()); });
+    EXPECT_FALSE(LinkState().Running);
+    EXPECT_FALSE(window->tmrInterupt->isActive());
+    EXPECT_FALSE(Polling().InInterrupt);
+    EXPECT_EQ(quits, 1);
+    EXPECT_FALSE(BoardLines(*window).filter(QStringLiteral("Communication Time: ")).size() > 0);
+}
+
+TEST_F(frmMainCycle, CloseDuringATickCycleEndsItWithoutRearmingTheClock)
+{
+    Settings();
+    Load();
+    DuringCycle([this] { window->tmrInterupt_Timer(); },
+                [this] { EXPECT_TRUE(window->close()); });
+    EXPECT_FALSE(window->tmrInterupt->isActive());
+    EXPECT_FALSE(Polling().InInterrupt);
+    EXPECT_EQ(window->TickCount(), 1);
+}
+
+TEST_F(frmMainLogIn, RealLogInBoxAndSettingsDialogFromTheMenus)
+{
+    window.reset();
+    window = std::make_unique<frmMain>();
+    window->SplashMilliseconds = 0;
+    window->QuitProgram = [this] { ++quits; };
+    AddServerWithSensors(1);
+    WriteSettings([](ConfigRecord &config) {
+        config.AdminUserName = QStringLiteral("boss");
+        config.AdminPassword = QStringLiteral("secret");
+    });
+    Load();
+
+    QTimer::singleShot(50, window.get(), [] {
+        auto *box = qobject_cast<frmLogin *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClicks(box->txtUserName, QStringLiteral("boss"));
+        QTest::keyClicks(box->txtPassword, QStringLiteral("secret"));
+        QTest::mouseClick(box->cmdOK, Qt::LeftButton);
+    });
+    window->mnuLogIn->trigger();
+    EXPECT_TRUE(window->LoginSucceeded());
+    EXPECT_EQ(window->mnuLogIn->text(), QStringLiteral("Log Out"));
+    EXPECT_EQ(window->windowTitle(), kLoggedInCaption);
+    EXPECT_EQ(window->ActivationCount(), 2);
+
+    bool settingsShown = false;
+    QTimer::singleShot(50, window.get(), [&settingsShown] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        settingsShown = qobject_cast<frmConfiguration *>(dialog) != nullptr;
+        if (dialog)
+            dialog->close();
+    });
+    window->mnuOrganization->trigger();
+    EXPECT_TRUE(settingsShown);
+    EXPECT_EQ(window->ActivationCount(), 3);
+    EXPECT_TRUE(window->tmrInterupt->isActive());
 }
