@@ -117,6 +117,7 @@ EventsFrame::EventsFrame(QWidget *parent) : QGroupBox(QStringLiteral("Alarms"), 
 
     tabMain = new QTabBar(this);
     tabMain->setObjectName(QStringLiteral("tabMain"));
+    tabMain->setExpanding(false);
     for (const char *tab : {"Status", "Trending", "Errors"})
         tabMain->addTab(QString::fromLatin1(tab));
 
@@ -173,9 +174,7 @@ EventsFrame::EventsFrame(QWidget *parent) : QGroupBox(QStringLiteral("Alarms"), 
     m_gridsLayout->addWidget(dbgridAlarms, kAlarmsRow, 0);
     m_gridsLayout->addWidget(dbgridDeviceAlarms, 1, 0);
     m_gridsLayout->addWidget(dbgridSystemErrors, kErrorsRow, 0);
-    m_gridsLayout->setRowStretch(kAlarmsRow, 3);
-    m_gridsLayout->setRowStretch(1, 2);
-    m_gridsLayout->setRowStretch(kErrorsRow, 2);
+    m_gridsLayout->setRowStretch(kAlarmsRow, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabMain);

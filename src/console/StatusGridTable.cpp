@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -24,10 +25,15 @@ constexpr std::array<ColumnLayout, StatusColumn::Count> kColumns = {{
 
 constexpr int kSplitGridPointSize = 8;
 
+// The widths were laid out for an 8-point system font whose average character is 5 pixels
+// of 15 twips; scaled by the grid's own font they still fit what they were made for.
 int TwipsToPixels(int twips, const QWidget &widget)
 {
-    return twips * widget.logicalDpiX() / 1440;
+    return twips * widget.fontMetrics().averageCharWidth() / 75;
 }
+
+constexpr int kRowPadding = 6;
+constexpr int kHeadingPadding = 8;
 
 // The grid's general alignment: numbers to the right, other text to the left; the device
 // column is always left-aligned.
@@ -50,6 +56,13 @@ StatusGridTable::StatusGridTable(const QString &name, QWidget *parent) : QTableW
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setHighlightSections(false);
+    // The grid is disabled while a cycle writes it, every few seconds: it must not flash grey.
+    QPalette colours = palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = QPalette::ColorRole(role);
+        colours.setColor(QPalette::Disabled, r, colours.color(QPalette::Active, r));
+    }
+    setPalette(colours);
     Configure(0);
 }
 
@@ -58,12 +71,64 @@ void StatusGridTable::Configure(int dataRows)
     clear();
     setColumnCount(StatusColumn::Count);
     setRowCount(dataRows);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
     for (int column = 0; column < StatusColumn::Count; ++column) {
         auto *heading = new QTableWidgetItem(QString::fromLatin1(kColumns[column].heading));
         heading->setTextAlignment(CellAlignment(column, {}));
         setHorizontalHeaderItem(column, heading);
-        setColumnWidth(column, TwipsToPixels(kColumns[column].twips, *this));
     }
+    FitColumns();
+}
+
+void StatusGridTable::FitColumns()
+{
+    std::array<int, StatusColumn::Count> laidOut{};
+    std::array<int, StatusColumn::Count> headings{};
+    int total = 0;
+    for (int column = 0; column < StatusColumn::Count; ++column) {
+        laidOut[column] = TwipsToPixels(kColumns[column].twips, *this);
+        headings[column] = fontMetrics().horizontalAdvance(
+                               QString::fromLatin1(kColumns[column].heading)) +
+                           kHeadingPadding;
+        total += laidOut[column];
+    }
+    std::array<int, StatusColumn::Count> widths = laidOut;
+    // A grid too narrow for the layout (a split-screen half) narrows its columns alike
+    // rather than hiding the last ones; a column held at its heading's width leaves the
+    // others to share what is left.
+    const int room = viewport()->width();
+    std::array<bool, StatusColumn::Count> held{};
+    bool narrowing = isVisible() && total > room;
+    while (narrowing) {
+        narrowing = false;
+        int heldWidth = 0;
+        int freeWidth = 0;
+        for (int column = 0; column < StatusColumn::Count; ++column) {
+            if (held[column])
+                heldWidth += headings[column];
+            else
+                freeWidth += laidOut[column];
+        }
+        const int share = std::max(room - heldWidth, 0);
+        for (int column = 0; column < StatusColumn::Count; ++column) {
+            if (held[column])
+                continue;
+            widths[column] = laidOut[column] * share / freeWidth;
+            if (widths[column] < headings[column]) {
+                held[column] = true;
+                widths[column] = headings[column];
+                narrowing = true;
+            }
+        }
+    }
+    for (int column = 0; column < StatusColumn::Count; ++column)
+        setColumnWidth(column, widths[column]);
+}
+
+void StatusGridTable::resizeEvent(QResizeEvent *event)
+{
+    QTableWidget::resizeEvent(event);
+    FitColumns();
 }
 
 void StatusGridTable::SetGridColours(int backColour, int textColour, bool bold)
@@ -154,10 +219,10 @@ void StatusGridTable::FillInGrids()
     if (!m_normalGrid || !m_othersGrid)
         return;
     for (StatusGridTable *grid : {m_normalGrid, m_othersGrid}) {
-        grid->Configure(1);
         QFont splitFont(font().family());
         splitFont.setPointSize(kSplitGridPointSize);
         grid->setFont(splitFont);
+        grid->Configure(1);
     }
     for (int row = 1; row < RowCount(); ++row) {
         const bool normal = CellBackColour(row, StatusColumn::Status) == kColourGreen;

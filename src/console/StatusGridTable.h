@@ -30,7 +30,11 @@ public:
     void SetCellBackColour(int row, int column, int colour) override;
     void FillInGrids() override;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void FitColumns();
     QTableWidgetItem *ItemAt(int row, int column);
     // Appends a copy of `row` of `from` before this grid's last (empty) row, painted all
     // over in the colour of its Status cell.

@@ -164,17 +164,25 @@ TEST_F(frmMainStartUp, MissingDatabaseIsReportedAndActivationGoesOn)
 TEST_F(frmMainStartUp, StatusGridLayout)
 {
     Load();
-    StatusGridTable &grid = *window->gridServerStatus;
     const QList<std::pair<QString, int>> columns = {
         {QStringLiteral("Device"), 2500}, {QStringLiteral("Sensor"), 2500},
         {QStringLiteral("Reading"), 1300}, {QStringLiteral("Units"), 500},
         {QStringLiteral("Status"), 2500}, {QStringLiteral("Sensor ID"), 1000}};
-    ASSERT_EQ(grid.columnCount(), columns.size());
-    for (int c = 0; c < columns.size(); ++c) {
-        for (StatusGridTable *table : {&grid, window->Grid2, window->Grid3}) {
-            EXPECT_EQ(table->Cell(0, c), columns[c].first) << table->objectName().toStdString();
-            EXPECT_EQ(table->columnWidth(c), columns[c].second * grid.logicalDpiX() / 1440);
+    for (StatusGridTable *table : {window->gridServerStatus, window->Grid2, window->Grid3}) {
+        const std::string name = table->objectName().toStdString();
+        ASSERT_EQ(table->columnCount(), columns.size()) << name;
+        const double pixelsPerTwip = table->columnWidth(0) / 2500.0;
+        for (int c = 0; c < columns.size(); ++c) {
+            EXPECT_EQ(table->Cell(0, c), columns[c].first) << name;
+            EXPECT_NEAR(table->columnWidth(c), columns[c].second * pixelsPerTwip, 1) << name;
+            EXPECT_LT(table->fontMetrics().horizontalAdvance(columns[c].first),
+                      table->columnWidth(c))
+                << name << " " << c;
         }
+        // A unit text fits its narrow column.
+        EXPECT_LT(table->fontMetrics().horizontalAdvance(QStringLiteral("%RH")),
+                  table->columnWidth(StatusColumn::Units))
+            << name;
     }
 }
 
@@ -614,6 +622,22 @@ TEST_F(frmMainViews, SplitScreenSortsNormalRowsLeftAndTheRestRight)
     }
     EXPECT_EQ(window->Grid2->font().pointSize(), 8);
     EXPECT_EQ(window->Grid2->font().family(), grid.font().family());
+}
+
+TEST_F(frmMainViews, SplitGridsFitTheirHalfOfTheWindow)
+{
+    Load();
+    window->resize(900, 600);
+    QTest::mouseClick(window->btnMax, Qt::LeftButton);
+    QApplication::processEvents();
+    for (StatusGridTable *split : {window->Grid2, window->Grid3}) {
+        int total = 0;
+        for (int c = 0; c < StatusColumn::Count; ++c)
+            total += split->columnWidth(c);
+        EXPECT_LE(total, split->viewport()->width()) << split->objectName().toStdString();
+        EXPECT_GT(split->columnWidth(StatusColumn::Status),
+                  split->fontMetrics().horizontalAdvance(QStringLiteral("ALARM: High")));
+    }
 }
 
 TEST_F(frmMainViews, SplitScreenWithoutSensorsShowsHeadingsAndOneEmptyRow)
