@@ -37,9 +37,8 @@ const QList<GridColumn> kAlarmColumns = {
     {"TOL", "Time Out of Limits (min)"},
 };
 const QList<GridColumn> kFailureColumns = {
-    {"IDNum", "IDNum"},         {"ServerName", "Device Name"},
-    {"ServerIDNum", "ServerIDNum"}, {"OffLine", "Off Line"},
-    {"BackOnLine", "Back On Line"}, {"EmailSent", "Email Sent?"},
+    {"IDNum", "IDNum"},      {"ServerName", "Device Name"},  {"ServerIDNum", "ServerIDNum"},
+    {"OffLine", "Off Line"}, {"BackOnLine", "Back On Line"}, {"EmailSent", "Email Sent?"},
 };
 const QList<GridColumn> kErrorColumns = {
     {"ErrorID", "ID"},
@@ -151,8 +150,8 @@ EventsFrame::EventsFrame(QWidget *parent) : QGroupBox(QStringLiteral("Alarms"), 
     resolutionLayout->addLayout(resolutionButtons);
     frmResolution->hide();
 
-    dbgridAlarms = new DataGrid(QStringLiteral("dbgridAlarms"), QStringLiteral("Alarms"),
-                                kAlarmColumns, this);
+    dbgridAlarms =
+        new DataGrid(QStringLiteral("dbgridAlarms"), QStringLiteral("Alarms"), kAlarmColumns, this);
     dbgridDeviceAlarms = new DataGrid(QStringLiteral("dbgridDeviceAlarms"),
                                       QStringLiteral("Device Alarms"), kFailureColumns, this);
     dbgridSystemErrors = new DataGrid(QStringLiteral("dbgridSystemErrors"),
@@ -183,17 +182,15 @@ EventsFrame::EventsFrame(QWidget *parent) : QGroupBox(QStringLiteral("Alarms"), 
 
     connect(AlarmNum, &QScrollBar::valueChanged, this, &EventsFrame::DisplayAlarms);
     connect(btnResolution, &QPushButton::clicked, this, &EventsFrame::btnResolution_Click);
-    connect(btnSaveResolution, &QPushButton::clicked, this,
-            &EventsFrame::btnSaveResolution_Click);
+    connect(btnSaveResolution, &QPushButton::clicked, this, &EventsFrame::btnSaveResolution_Click);
     connect(btnCancelResolution, &QPushButton::clicked, this,
             &EventsFrame::btnCancelResolution_Click);
     connect(tabMain, &QTabBar::currentChanged, this, &EventsFrame::tabMain_Click);
     new MouseAction(dbgridDeviceAlarms->View(), QEvent::MouseButtonPress, Qt::RightButton,
                     [this] { ClearRows(QStringLiteral("Clear all alarms?"), DeleteServerErrors); });
-    new MouseAction(dbgridSystemErrors->View(), QEvent::MouseButtonPress, Qt::RightButton,
-                    [this] {
-                        ClearRows(QStringLiteral("Clear system errors?"), DeleteSystemErrors);
-                    });
+    new MouseAction(dbgridSystemErrors->View(), QEvent::MouseButtonPress, Qt::RightButton, [this] {
+        ClearRows(QStringLiteral("Clear system errors?"), DeleteSystemErrors);
+    });
     new MouseAction(dbgridSystemErrors->View(), QEvent::MouseButtonDblClick, Qt::LeftButton,
                     [this] { dbgridSystemErrors_DblClick(); });
 }
@@ -248,8 +245,9 @@ void EventsFrame::RefreshEventsDatabase()
         return true;
     }();
     if (!loaded)
-        RecordSystemError(QStringLiteral("RefreshEventsDatabase error reading from Alarm/Error data base"),
-                          error);
+        RecordSystemError(
+            QStringLiteral("RefreshEventsDatabase error reading from Alarm/Error data base"),
+            error);
 }
 
 void EventsFrame::tabMain_Click(int tab)

@@ -87,9 +87,9 @@ void StatusGridTable::FitColumns()
     int total = 0;
     for (int column = 0; column < StatusColumn::Count; ++column) {
         laidOut[column] = TwipsToPixels(kColumns[column].twips, *this);
-        headings[column] = fontMetrics().horizontalAdvance(
-                               QString::fromLatin1(kColumns[column].heading)) +
-                           kHeadingPadding;
+        headings[column] =
+            fontMetrics().horizontalAdvance(QString::fromLatin1(kColumns[column].heading)) +
+            kHeadingPadding;
         total += laidOut[column];
     }
     std::array<int, StatusColumn::Count> widths = laidOut;

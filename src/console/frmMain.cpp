@@ -35,8 +35,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QTabBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -58,11 +58,6 @@ template <typename Widget> Widget *Named(Widget *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QAction *NamedAction(QAction *action, const char *name)
-{
-    return Named(action, name);
 }
 
 } // namespace
@@ -106,7 +101,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
     // A wait loop may still be on the stack when the close is accepted: the program ends
     // once control is back in the main event loop.
     QuitProgram = [] {
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
     };
 }
 
@@ -124,20 +120,18 @@ frmMain::~frmMain()
 void frmMain::BuildMenus()
 {
     mnuConfig = Named(menuBar()->addMenu(QStringLiteral("&Setup")), "mnuConfig");
-    mnuTree = NamedAction(mnuConfig->addAction(QStringLiteral("Zarvo Servers and Sensors")),
-                          "mnuTree");
-    mnuOrganization = NamedAction(
-        mnuConfig->addAction(QStringLiteral("Configure Zarvo Vantrel")), "mnuOrganization");
-    mnuS = NamedAction(mnuConfig->addSeparator(), "mnuS");
-    mnuLogIn = NamedAction(mnuConfig->addAction(kLogIn), "mnuLogIn");
-    mnuStatusFrame = NamedAction(menuBar()->addAction(QStringLiteral("Status")), "mnuStatusFrame");
-    mnuTrending = NamedAction(menuBar()->addAction(QStringLiteral("Trending")), "mnuTrending");
-    mnuAlarmFrame = NamedAction(menuBar()->addAction(QStringLiteral("Events")), "mnuAlarmFrame");
-    mnuAbout = NamedAction(menuBar()->addAction(QStringLiteral("About")), "mnuAbout");
+    mnuTree = Named(mnuConfig->addAction(QStringLiteral("Zarvo Servers and Sensors")), "mnuTree");
+    mnuOrganization =
+        Named(mnuConfig->addAction(QStringLiteral("Configure Zarvo Vantrel")), "mnuOrganization");
+    mnuS = Named(mnuConfig->addSeparator(), "mnuS");
+    mnuLogIn = Named(mnuConfig->addAction(kLogIn), "mnuLogIn");
+    mnuStatusFrame = Named(menuBar()->addAction(QStringLiteral("Status")), "mnuStatusFrame");
+    mnuTrending = Named(menuBar()->addAction(QStringLiteral("Trending")), "mnuTrending");
+    mnuAlarmFrame = Named(menuBar()->addAction(QStringLiteral("Events")), "mnuAlarmFrame");
+    mnuAbout = Named(menuBar()->addAction(QStringLiteral("About")), "mnuAbout");
 
     mPopupSys = Named(new QMenu(QStringLiteral("&SysTray"), this), "mPopupSys");
-    mPopRestore =
-        NamedAction(mPopupSys->addAction(QStringLiteral("&Open Zarvo Vantrel")), "mPopRestore");
+    mPopRestore = Named(mPopupSys->addAction(QStringLiteral("&Open Zarvo Vantrel")), "mPopRestore");
 
     connect(mnuTree, &QAction::triggered, this, &frmMain::mnuTree_Click);
     connect(mnuOrganization, &QAction::triggered, this, &frmMain::mnuOrganization_Click);
@@ -183,8 +177,7 @@ void frmMain::BuildViews()
     Grid2->setToolTip(QStringLiteral("Double click to minimize"));
     Grid3 = new StatusGridTable(QStringLiteral("Grid3"), central);
     gridServerStatus->SetSplitGrids(Grid2, Grid3);
-    new MouseAction(Grid2, QEvent::MouseButtonDblClick, Qt::LeftButton,
-                    [this] { btnMax_Click(); });
+    new MouseAction(Grid2, QEvent::MouseButtonDblClick, Qt::LeftButton, [this] { btnMax_Click(); });
 
     trendView = Named(new QWidget(central), "trendView");
     XYChart4 = new TrendChart(trendView);
@@ -202,13 +195,13 @@ void frmMain::BuildViews()
     auto *views = new QGridLayout(central);
     views->setContentsMargins(0, 0, 0, 0);
     views->setSpacing(0);
-    for (QWidget *view : {static_cast<QWidget *>(frmStatus), trendView,
-                          static_cast<QWidget *>(frmErrors)})
+    for (QWidget *view :
+         {static_cast<QWidget *>(frmStatus), trendView, static_cast<QWidget *>(frmErrors)})
         views->addWidget(view, 0, 0, 1, 2);
     views->addWidget(Grid2, 0, 0);
     views->addWidget(Grid3, 0, 1);
-    for (QWidget *hidden : {static_cast<QWidget *>(Grid2), static_cast<QWidget *>(Grid3),
-                            trendView, static_cast<QWidget *>(frmErrors)})
+    for (QWidget *hidden : {static_cast<QWidget *>(Grid2), static_cast<QWidget *>(Grid3), trendView,
+                            static_cast<QWidget *>(frmErrors)})
         hidden->hide();
     setCentralWidget(central);
 
@@ -624,12 +617,30 @@ void frmMain::Form_Unload()
     }
 }
 
-int frmMain::LineCount() const { return lstStatus->count(); }
-QString frmMain::Line(int index) const { return lstStatus->item(index)->text(); }
-void frmMain::ReplaceLine(int index, const QString &text) { lstStatus->item(index)->setText(text); }
-void frmMain::RemoveLine(int index) { delete lstStatus->takeItem(index); }
-void frmMain::AppendLine(const QString &text) { lstStatus->addItem(text); }
-void frmMain::Clear() { lstStatus->clear(); }
+int frmMain::LineCount() const
+{
+    return lstStatus->count();
+}
+QString frmMain::Line(int index) const
+{
+    return lstStatus->item(index)->text();
+}
+void frmMain::ReplaceLine(int index, const QString &text)
+{
+    lstStatus->item(index)->setText(text);
+}
+void frmMain::RemoveLine(int index)
+{
+    delete lstStatus->takeItem(index);
+}
+void frmMain::AppendLine(const QString &text)
+{
+    lstStatus->addItem(text);
+}
+void frmMain::Clear()
+{
+    lstStatus->clear();
+}
 
 void frmMain::SetHourglass(bool on)
 {

@@ -106,11 +106,10 @@ TEST_F(EventsView, NewestAlarmFirstAcrossMonthAndYearBoundaries)
     QHash<QString, qint64> ids;
     for (const QString &start : starts)
         ids[start] = InsertAlarm({start});
-    const QStringList newestFirst = {QStringLiteral("2024-02-01 09:00:00"),
-                                     QStringLiteral("2024-01-31 10:00:00"),
-                                     QStringLiteral("2024-01-01"),
-                                     QStringLiteral("2023-12-31 23:59:00"),
-                                     QStringLiteral("2023-11-30 08:00:00")};
+    const QStringList newestFirst = {
+        QStringLiteral("2024-02-01 09:00:00"), QStringLiteral("2024-01-31 10:00:00"),
+        QStringLiteral("2024-01-01"), QStringLiteral("2023-12-31 23:59:00"),
+        QStringLiteral("2023-11-30 08:00:00")};
 
     window->mnuAlarmFrame->trigger();
     EXPECT_EQ(events->lblAlarmRecordNum->text(), QStringLiteral("Alarm 1 of 5"));
@@ -126,9 +125,9 @@ TEST_F(EventsView, NewestAlarmFirstAcrossMonthAndYearBoundaries)
 TEST_F(EventsView, AlarmTextAndTheEmailLine)
 {
     const qint64 unsent = InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
-    const qint64 sent = InsertAlarm({QStringLiteral("2024-03-02 08:00:00"),
-                                     QStringLiteral("2024-03-02 08:00:05"),
-                                     QStringLiteral("Fridge")});
+    const qint64 sent =
+        InsertAlarm({QStringLiteral("2024-03-02 08:00:00"), QStringLiteral("2024-03-02 08:00:05"),
+                     QStringLiteral("Fridge")});
     window->mnuAlarmFrame->trigger();
     EXPECT_EQ(ShownText(),
               QStringLiteral("Alarm Record Number: %1\n"
@@ -151,20 +150,19 @@ TEST_F(EventsView, ResolutionTemplateSaveReplaceAndCancel)
     QTest::mouseClick(events->btnResolution, Qt::LeftButton);
     EXPECT_FALSE(events->btnResolution->isEnabled());
     EXPECT_TRUE(events->frmResolution->isVisible());
-    const QString templateText =
-        QStringLiteral("Internal Temperature Reading (         \u00B0C)\n"
-                       "Who Is investigating (                   )\n"
-                       "Heavy usage   (         ) Yes or No\n"
-                       "Is QC being performed (     )  Yes or No\n"
-                       "Door left open (       )     Yes or No\n");
+    const QString templateText = QStringLiteral("Internal Temperature Reading (         \u00B0C)\n"
+                                                "Who Is investigating (                   )\n"
+                                                "Heavy usage   (         ) Yes or No\n"
+                                                "Is QC being performed (     )  Yes or No\n"
+                                                "Door left open (       )     Yes or No\n");
     EXPECT_EQ(events->txtResolution->toPlainText(), templateText);
 
     Clock::SetFixed(QDateTime(QDate(2024, 3, 5), QTime(14, 30)));
     QTest::mouseClick(events->btnSaveResolution, Qt::LeftButton);
     EXPECT_FALSE(events->frmResolution->isVisible());
     EXPECT_TRUE(events->btnResolution->isEnabled());
-    const QString storedTemplate = QString(templateText).replace(QStringLiteral("\n"),
-                                                                 QStringLiteral("\r\n"));
+    const QString storedTemplate =
+        QString(templateText).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     EXPECT_EQ(Rows(QStringLiteral("SELECT Resolution FROM tblAlarms WHERE IDNum = %1").arg(id)),
               QStringList{QStringLiteral("Resolution=Resolution Entered 2024-03-05 14:30:00\r") +
                           storedTemplate});
@@ -204,8 +202,9 @@ TEST_F(EventsView, ResolutionGoesToTheAlarmShownEvenWhenNewerAlarmsArrive)
 TEST_F(EventsView, GridsCaptionsAndWhatEachShows)
 {
     InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
-    Exec(QStringLiteral("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, "
-                        "BackOnLine, EmailSent) VALUES (1, 'Lab', '2024-03-01', 'False', 'False')"));
+    Exec(
+        QStringLiteral("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, "
+                       "BackOnLine, EmailSent) VALUES (1, 'Lab', '2024-03-01', 'False', 'False')"));
     window->mnuAlarmFrame->trigger();
     EXPECT_EQ(Headings(*events->dbgridAlarms),
               (QStringList{QStringLiteral("Alarm #"), QStringLiteral("Sensor ID "),
@@ -320,6 +319,7 @@ TEST_F(EventsView, ReloadFailureIsRecordedAndKeepsWhatLoaded)
     window->mnuAlarmFrame->trigger();
     EXPECT_EQ(events->dbgridAlarms->RowCount(), 1);
     const QStringList errors = Rows(QStringLiteral("SELECT myFunction FROM tblErrors"));
-    EXPECT_EQ(errors, QStringList{QStringLiteral(
-                          "myFunction=RefreshEventsDatabase error reading from Alarm/Error data base")});
+    EXPECT_EQ(errors,
+              QStringList{QStringLiteral(
+                  "myFunction=RefreshEventsDatabase error reading from Alarm/Error data base")});
 }

@@ -13,14 +13,15 @@
 
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <QLineSeries>
+#include <QListWidget>
 
 namespace {
 
 QString ScreenshotFile(const QString &name)
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
+    const QString folder =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
     QDir().mkpath(folder);
     return QDir(folder).filePath(name);
 }
@@ -84,8 +85,8 @@ TEST_F(VantrelSmoke, PollsADeviceFromThePollClockAndClosesThroughTheGuard)
     EXPECT_EQ(window->TickLimit(), 1);
     ASSERT_TRUE(WaitUntil(
         [this] {
-            return !window->lstStatus->findItems(QStringLiteral("Communication Time: "),
-                                                 Qt::MatchStartsWith)
+            return !window->lstStatus
+                        ->findItems(QStringLiteral("Communication Time: "), Qt::MatchStartsWith)
                         .isEmpty();
         },
         10000));
@@ -143,7 +144,8 @@ TEST_F(VantrelSmoke, PollsADeviceFromThePollClockAndClosesThroughTheGuard)
             points += segment->count();
         EXPECT_EQ(points, 3) << "line " << line;
     }
-    EXPECT_TRUE(window->grab().save(ScreenshotFile(QStringLiteral("trend-after-three-cycles.png"))));
+    EXPECT_TRUE(
+        window->grab().save(ScreenshotFile(QStringLiteral("trend-after-three-cycles.png"))));
     window->mnuAlarmFrame->trigger();
     EXPECT_EQ(window->frmErrors->dbgridAlarms->RowCount(), 1);
     EXPECT_TRUE(window->grab().save(ScreenshotFile(QStringLiteral("events-view.png"))));

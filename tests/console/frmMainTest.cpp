@@ -165,9 +165,9 @@ TEST_F(frmMainStartUp, StatusGridLayout)
 {
     Load();
     const QList<std::pair<QString, int>> columns = {
-        {QStringLiteral("Device"), 2500}, {QStringLiteral("Sensor"), 2500},
+        {QStringLiteral("Device"), 2500},  {QStringLiteral("Sensor"), 2500},
         {QStringLiteral("Reading"), 1300}, {QStringLiteral("Units"), 500},
-        {QStringLiteral("Status"), 2500}, {QStringLiteral("Sensor ID"), 1000}};
+        {QStringLiteral("Status"), 2500},  {QStringLiteral("Sensor ID"), 1000}};
     for (StatusGridTable *table : {window->gridServerStatus, window->Grid2, window->Grid3}) {
         const std::string name = table->objectName().toStdString();
         ASSERT_EQ(table->columnCount(), columns.size()) << name;
@@ -196,8 +196,10 @@ TEST_F(frmMainStartUp, StatusGridColoursFollowTheSetting)
         bool bold;
     };
     const Row rows[] = {
-        {"white", 0, 0xFFFFFF, 0, false},       {"yellow", 1, 65535, 0, false},
-        {"blue", 2, 0xFF0000, 0xFFFFFF, true},  {"out of range", 3, 0xFFFFFF, 0, false},
+        {"white", 0, 0xFFFFFF, 0, false},
+        {"yellow", 1, 65535, 0, false},
+        {"blue", 2, 0xFF0000, 0xFFFFFF, true},
+        {"out of range", 3, 0xFFFFFF, 0, false},
         {"white after blue", 0, 0xFFFFFF, 0, false},
     };
     Load();
@@ -821,8 +823,7 @@ TEST_F(frmMainCycle, CloseDuringATickCycleEndsItWithoutRearmingTheClock)
 {
     Settings();
     Load();
-    DuringCycle([this] { window->tmrInterupt_Timer(); },
-                [this] { EXPECT_TRUE(window->close()); });
+    DuringCycle([this] { window->tmrInterupt_Timer(); }, [this] { EXPECT_TRUE(window->close()); });
     EXPECT_FALSE(window->tmrInterupt->isActive());
     EXPECT_FALSE(Polling().InInterrupt);
     EXPECT_EQ(window->TickCount(), 1);
