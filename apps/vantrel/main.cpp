@@ -1,3 +1,4 @@
+#include "MessageBoxPrompt.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -5,7 +6,13 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // The window hides into the tray, and a close is only final once the guard accepts it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    MessageBoxPrompt messageBoxes;
+    Prompt::Install(&messageBoxes);
     frmMain window;
-    window.show();
-    return QApplication::exec();
+    window.Form_Load();
+    const int result = QApplication::exec();
+    Prompt::Install(nullptr);
+    return result;
 }

@@ -1,8 +1,13 @@
 #include "ProgramPictures.h"
 
+QString ProgramPicturePath()
+{
+    return QStringLiteral(":/pictures/vantrel.png");
+}
+
 QPixmap ProgramPicture()
 {
-    return QPixmap(QStringLiteral(":/pictures/vantrel.png"));
+    return QPixmap(ProgramPicturePath());
 }
 
 QPixmap StationPicture()

@@ -4,15 +4,21 @@
 #include "Polling.h"
 #include "ProgramInfo.h"
 #include "ScriptedPrompt.h"
+#include "StatusGrid.h"
 #include "TempProgramFolder.h"
+#include "WindowsColour.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 #include <ostream>
@@ -47,6 +53,13 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // A folder where the settings file should be: saving it fails.
+    void BlockSettingsFile() const
+    {
+        QFile::remove(File(QStringLiteral("VantrelConfig.dat")));
+        ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("VantrelConfig.dat")));
+    }
+
     // What the settings file holds, read into a record of its own.
     static ConfigRecord SavedRecord()
     {
@@ -57,8 +70,22 @@ protected:
         return saved;
     }
 
-    // Every caption and label text under the window, for checking fixed texts.
-    static QStringList FixedTexts(const QWidget *window);
+    // Each line of `texts` must be a caption, label, tip, list or tab row under the window;
+    // a list or tab row is one text, its entries in order joined by "|".
+    static void ExpectTexts(const QWidget *window, const char *texts);
+
+    // The message boxes `act` puts up.
+    QList<Prompt::Message> Shown(const std::function<void()> &act)
+    {
+        const auto before = prompt.Messages().size();
+        act();
+        return prompt.Messages().mid(before);
+    }
+
+    QList<Prompt::Message> Click(QWidget *button)
+    {
+        return Shown([button] { QTest::mouseClick(button, Qt::LeftButton); });
+    }
 
     // Runs `act` on the modal window that the next exec() puts up.
     static void OnNextModal(std::function<void(QWidget *)> act)
@@ -72,17 +99,48 @@ protected:
         return {text, buttons, icon, title.isEmpty() ? ProgramInfo::Title() : title};
     }
 
+    static void Retype(QLineEdit *box, const QString &text)
+    {
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, text);
+    }
+
+    static bool IsYellow(const QLineEdit *box)
+    {
+        return box->palette().color(QPalette::Base) == WindowsColour(kColourYellow);
+    }
+
+    // Marked yellow and focused for the next try.
+    static void ExpectMarked(const QLineEdit *box)
+    {
+        EXPECT_TRUE(IsYellow(box)) << box->objectName().toStdString();
+        EXPECT_EQ(box->window()->focusWidget(), box) << box->objectName().toStdString();
+    }
+
     ScriptedPrompt prompt;
 };
 
-inline QStringList DialogTest::FixedTexts(const QWidget *window)
+inline void DialogTest::ExpectTexts(const QWidget *window, const char *texts)
 {
-    QStringList texts{window->windowTitle()};
-    for (const QLabel *label : window->findChildren<QLabel *>())
-        texts << label->text();
-    for (const QAbstractButton *button : window->findChildren<QAbstractButton *>())
-        texts << button->text();
-    for (const QGroupBox *frame : window->findChildren<QGroupBox *>())
-        texts << frame->title();
-    return texts;
+    QStringList shown{window->windowTitle()};
+    for (const QWidget *widget : window->findChildren<QWidget *>()) {
+        QStringList row;
+        if (const auto *label = qobject_cast<const QLabel *>(widget))
+            shown << label->text();
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+            shown << button->text();
+        else if (const auto *frame = qobject_cast<const QGroupBox *>(widget))
+            shown << frame->title();
+        else if (const auto *list = qobject_cast<const QComboBox *>(widget)) {
+            for (int i = 0; i < list->count(); ++i)
+                row << list->itemText(i);
+        } else if (const auto *tabs = qobject_cast<const QTabWidget *>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                row << tabs->tabText(i);
+        }
+        shown << row.join(u'|') << widget->toolTip();
+    }
+    for (const QString &text : QString::fromUtf8(texts).split(u'\n'))
+        EXPECT_TRUE(shown.contains(text)) << text.toStdString();
 }

@@ -10,58 +10,48 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QString LabelText(const QWidget &form, const char *name)
+// The texts of the named labels, "|" between them.
+QString LabelTexts(const QWidget &form, const QStringList &names)
 {
-    const auto *label = form.findChild<QLabel *>(QLatin1String(name));
-    return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
-}
-
-// Long enough that returning early can only come from the key or click.
-constexpr int kSplashPause = 60000;
-
-TEST(frmSplashTest, ShowsTheVersionInformation)
-{
-    frmSplash splash;
-    EXPECT_EQ(LabelText(splash, "lblVersion"), QStringLiteral("Version 4.2.4"));
-    EXPECT_EQ(LabelText(splash, "lblProductName"), QStringLiteral("Zarvo Vantrel"));
-    EXPECT_EQ(LabelText(splash, "lblCompanyProduct"), QStringLiteral("Zarvo"));
-    EXPECT_EQ(LabelText(splash, "lblCompany"), QStringLiteral("Zarvo Monitoring"));
-    EXPECT_FALSE(LabelText(splash, "lblCopyright").isEmpty());
-    for (const char *picture : {"imgLogo", "Image2"}) {
-        const auto *label = splash.findChild<QLabel *>(QLatin1String(picture));
-        ASSERT_NE(label, nullptr) << picture;
-        EXPECT_FALSE(label->pixmap().isNull()) << picture;
+    QStringList texts;
+    for (const QString &name : names) {
+        const auto *label = form.findChild<QLabel *>(name);
+        texts << (label ? label->text() : u"<no "_s + name + u'>');
     }
+    return texts.join(u'|');
 }
 
-TEST(frmSplashTest, KeyPressDuringThePauseClosesItEarly)
+TEST(frmSplashTest, ShowsTheVersionAndClosesOnAKeyAClickOrAfterThePause)
 {
     frmSplash splash;
-    splash.show();
-    QTimer::singleShot(20, &splash, [&splash] { QTest::keyClick(&splash, Qt::Key_Space); });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    splash.CloseAfter(kSplashPause);
-    EXPECT_LT(elapsed.elapsed(), kSplashPause / 2);
-    EXPECT_FALSE(splash.isVisible());
-}
+    EXPECT_EQ(LabelTexts(splash, {u"lblVersion"_s, u"lblProductName"_s, u"lblCompanyProduct"_s,
+                                  u"lblCompany"_s}),
+              u"Version 4.2.4|Zarvo Vantrel|Zarvo|Zarvo Monitoring"_s);
+    EXPECT_FALSE(LabelTexts(splash, {u"lblCopyright"_s}).isEmpty());
+    for (const auto *picture :
+         {splash.findChild<QLabel *>(u"imgLogo"_s), splash.findChild<QLabel *>(u"Image2"_s)})
+        EXPECT_TRUE(picture && !picture->pixmap().isNull());
 
-TEST(frmSplashTest, ClickOnTheFrameClosesItEarly)
-{
-    frmSplash splash;
-    splash.show();
-    auto *frame = splash.findChild<QFrame *>(QStringLiteral("Frame1"));
-    ASSERT_NE(frame, nullptr);
-    QTimer::singleShot(20, frame, [frame] { QTest::mouseClick(frame, Qt::LeftButton); });
-    splash.CloseAfter(kSplashPause);
-    EXPECT_FALSE(splash.isVisible());
-}
-
-TEST(frmSplashTest, ClosesAfterThePause)
-{
-    frmSplash splash;
+    // Long enough that returning early can only come from the key or click.
+    constexpr int kPause = 60000;
+    for (const bool click : {false, true}) {
+        splash.show();
+        QTimer::singleShot(20, &splash, [&] {
+            if (click)
+                QTest::mouseClick(splash.findChild<QFrame *>(u"Frame1"_s), Qt::LeftButton);
+            else
+                QTest::keyClick(&splash, Qt::Key_Space);
+        });
+        QElapsedTimer elapsed;
+        elapsed.start();
+        splash.CloseAfter(kPause);
+        EXPECT_LT(elapsed.elapsed(), kPause / 2) << (click ? "click" : "key");
+        EXPECT_FALSE(splash.isVisible());
+    }
     splash.show();
     splash.CloseAfter(10);
     EXPECT_FALSE(splash.isVisible());
@@ -70,20 +60,15 @@ TEST(frmSplashTest, ClosesAfterThePause)
 TEST(frmAboutTest, TextsAndButton)
 {
     frmAbout about;
-    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Zarvo Vantrel"));
-    EXPECT_EQ(LabelText(about, "lblTitle"), QStringLiteral("Zarvo Vantrel"));
-    EXPECT_EQ(LabelText(about, "lblVersion"), QStringLiteral("Version 4.2.4"));
-    EXPECT_EQ(LabelText(about, "lblDescription").split(u'\n'),
-              (QStringList{QStringLiteral("Copyright (C) Zarvo Monitoring. All rights reserved."),
-                           QString(), QStringLiteral("For technical support email:"),
-                           QStringLiteral("support@zarvo.example")}));
-
-    auto *ok = about.findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    EXPECT_EQ(about.windowTitle(), u"About Zarvo Vantrel"_s);
+    EXPECT_EQ(LabelTexts(about, {u"lblTitle"_s, u"lblVersion"_s, u"lblDescription"_s}),
+              u"Zarvo Vantrel|Version 4.2.4|Copyright (C) Zarvo Monitoring. All rights reserved."
+              "\n\nFor technical support email:\nsupport@zarvo.example"_s);
+    const auto *ok = about.findChild<QPushButton *>(u"cmdOK"_s);
     ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_EQ(ok->text(), u"OK"_s);
     about.show();
     QTest::keyClick(&about, Qt::Key_Return);
-    EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
     about.show();
     QTest::keyClick(&about, Qt::Key_Escape);
