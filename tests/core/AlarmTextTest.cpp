@@ -79,24 +79,3 @@ TEST(AlarmText, UnitsByModelAndPort)
         EXPECT_EQ(SensorUnitText(QLatin1String(c.model), c.port, u"C"_s), c.unit)
             << c.model << " port " << c.port;
 }
-
-TEST(AlarmText, StatusTextsAndColours)
-{
-    const struct {
-        bool alarm;
-        int state;
-        float reading;
-        const char *text;
-        int colour;
-    } rows[] = {
-        {true, 2, 1, "ALARM: Low Limit", 255},
-        {true, 4, 1, "WARNING: Low Limit", 153 * 256 + 204 * 65536},
-        {true, 5, 1, "WARNING: High Limit", 255 + 102 * 256},
-        {true, -1, -999991.0f, "ALARM", 255},
-    };
-    for (const auto &row : rows) {
-        const auto status = StatusOfSensor(row.alarm, row.state, row.reading);
-        EXPECT_EQ(status.text, QLatin1String(row.text)) << row.state;
-        EXPECT_EQ(status.colour, row.colour) << row.state;
-    }
-}

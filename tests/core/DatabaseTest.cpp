@@ -69,11 +69,8 @@ protected:
     // Turns the shipped file into one written before the four later columns existed.
     static void DropLaterColumns()
     {
-        for (const char *column :
-             {"tblAlarms DROP COLUMN Resolution",
-              "tblSensors DROP COLUMN "
-              "UpperLimit",
-              "tblSensors DROP COLUMN LowerLimit", "tblSensors DROP COLUMN TOL"})
+        for (const char *column : {"tblAlarms DROP Resolution", "tblSensors DROP UpperLimit",
+                                   "tblSensors DROP LowerLimit", "tblSensors DROP TOL"})
             Exec(u"ALTER TABLE "_s + QLatin1String(column));
     }
 
@@ -323,30 +320,4 @@ TEST_F(DatabaseTest, FailuresAreRecordedUnderEachOperationsLabel)
                            u"myFunction=RecordActiveAlarms"_s,
                            u"myFunction=Error adding alarm record to tblLogFileBackup"_s,
                            u"myFunction=Error RecordOpenBackupFileErrors()"_s}));
-}
-
-TEST_F(DatabaseTest, EachServerOperationReportsAMissingFileWithItsOwnMessage)
-{
-    ASSERT_TRUE(QFile::remove(File(u"zarvo.mdb"_s)));
-    QString name;
-    EXPECT_FALSE(VerifyUniqueIPAddress(u"10.0.0.1"_s, name));
-    EXPECT_FALSE(AddServer(u"n"_s, {}, u"10.0.0.1"_s, {}, 1, {}, {}, -1));
-    EXPECT_FALSE(UpdateServer(1, u"n"_s, {}, {}, {}, 1, {}, {}, -1));
-    EXPECT_FALSE(UpdateServerEmail(1, u"a@b.example,"_s));
-    EXPECT_FALSE(EnableDisableServer(1, 0, 0));
-
-    const QStringList prefixes = {
-        u"Error verifying that the IP address 10.0.0.1 is unique.  The error is:  "_s,
-        u"Error adding server, the error is "_s,
-        u"Error in UpdateServer is "_s,
-        u"Error updating email addresses.  The error is: "_s,
-        u"Error in EnableDisableServer is "_s,
-    };
-    const QStringList texts = m_prompt.Texts();
-    ASSERT_EQ(texts.size(), prefixes.size());
-    for (int i = 0; i < texts.size(); ++i) {
-        EXPECT_TRUE(texts[i].startsWith(prefixes[i])) << texts[i].toStdString();
-        EXPECT_GT(texts[i].size(), prefixes[i].size()) << "the error's description follows";
-    }
-    EXPECT_FALSE(QFile::exists(File(u"zarvo.mdb"_s)));
 }
