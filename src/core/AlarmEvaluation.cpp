@@ -14,6 +14,7 @@
 #include "StatusBoard.h"
 #include "StatusGrid.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSqlRecord>
 
@@ -25,6 +26,12 @@ const QString kErrorLabel = QStringLiteral("CompareToEmailLimitsErr");
 
 constexpr int kWindowsRed = 255;
 constexpr int RGB(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+
+// The sound ships beside the executable; the program folder may be elsewhere (VANTREL_HOME).
+QString AlarmSound()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/ding.wav");
+}
 
 QString Now()
 {
@@ -332,7 +339,7 @@ void NotifyAlarm()
         bool numeric = false;
         grid->Cell(row, StatusColumn::SensorID).toLongLong(&numeric);
         if (numeric && !grid->Cell(row, StatusColumn::Status).toUpper().contains(QLatin1String("NORMAL"))) {
-            alert->SetSoundFile(ProgramFile(QStringLiteral("ding.wav")));
+            alert->SetSoundFile(AlarmSound());
             alert->Show(QStringLiteral("There is a temperature alarm.  Please view status on Vantrel."));
             return;
         }
@@ -348,6 +355,6 @@ void SetupAlertPopup(const QString &picturePath)
     alert->SetPicture(picturePath);
     alert->SetTitleColour(RGB(128, 0, 0));
     alert->SetTextColour(kWindowsRed);
-    alert->SetSoundFile(ProgramFile(QStringLiteral("ding.wav")));
+    alert->SetSoundFile(AlarmSound());
     alert->SetDisplayTime(6000);
 }

@@ -44,7 +44,6 @@ struct TrendPlan {
 
 TrendPlan PlanTrendChart(const StatusGridView &grid);
 
-// One value per trend row in grid order: the reading, or kTrendGap when it is no number.
-// A reading of any other text adds nothing, so later rows move up one place. Empty when
-// there are more than kMaxTrendValues values.
+// One value per trend row in grid order: the reading, or kTrendGap when it is no number,
+// so every line keeps its own sensor. Empty when there are more than kMaxTrendValues values.
 std::optional<QList<double>> TrendValues(const StatusGridView &grid);

@@ -11,6 +11,7 @@
 #include "SmtpServer.h"
 #include "StatusGrid.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -360,7 +361,7 @@ TEST_F(PollingTest, PopUpOncePerCycleWhenAnyFilledRowIsNotNormal)
     NotifyAlarm();
     EXPECT_EQ(alert.shown,
               QStringList{u"There is a temperature alarm.  Please view status on Vantrel."_s});
-    EXPECT_EQ(alert.sound, File(u"ding.wav"_s));
+    EXPECT_EQ(alert.sound, QCoreApplication::applicationDirPath() + u"/ding.wav"_s);
 
     Config().PopUps = 1;
     SaveSettings();
