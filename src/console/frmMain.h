@@ -48,7 +48,6 @@ public:
     bool LoginSucceeded() const { return m_loginSucceeded; }
     void SetLoginSucceeded(bool succeeded) { m_loginSucceeded = succeeded; }
     int TickLimit() const { return m_tickLimit; }
-    int TickCount() const { return m_tickCount; }
     int ActivationCount() const { return m_activationCount; }
 
     // What this window opens or asks of the desktop; tests put their own in.

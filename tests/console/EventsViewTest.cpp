@@ -1,67 +1,32 @@
 #include "MainWindowFixture.h"
 
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
-#include "EventsFrame.h"
-#include "FakeDevice.h"
-#include "NotificationEmails.h"
-#include "ServerDatabase.h"
 
 #include <QAbstractItemModel>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
-#include <QTest>
 #include <QTextEdit>
 
 namespace {
 
-struct Alarm {
-    QString start;
-    QString emailSent = QStringLiteral("False");
-    QString sensor = QStringLiteral("Freezer");
-};
-
-qint64 InsertAlarm(const Alarm &alarm)
+void Exec(const char *sql, const QVariantList &values = {})
 {
     DatabaseConnection db;
-    EXPECT_TRUE(db.Exec(QStringLiteral("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, "
-                                       "AlarmActive, Server, Sensor, CurrentData, TOL, "
-                                       "CauseOfAlarm, EmailSent) VALUES (7, ?, '', -1, 'Lab', ?, "
-                                       "'88.5', 5, 'High limit', ?)"),
-                        {alarm.start, alarm.sensor, alarm.emailSent}))
-        << db.LastError().toStdString();
-    const auto id = db.Select(QStringLiteral("SELECT max(IDNum) FROM tblAlarms"));
-    return id ? id->first().value(0).toLongLong() : -1;
+    EXPECT_TRUE(db.Exec(QString::fromUtf8(sql), values)) << db.LastError().toStdString();
 }
 
-void Exec(const QString &sql)
+// A grid's headings, or with a column number the texts in that column.
+QStringList Texts(const DataGrid &grid, int column = -1)
 {
-    DatabaseConnection db;
-    EXPECT_TRUE(db.Exec(sql)) << db.LastError().toStdString();
-}
-
-QStringList Headings(const DataGrid &grid)
-{
-    QStringList headings;
-    const QAbstractItemModel *model = grid.View()->model();
-    for (int c = 0; model && c < model->columnCount(); ++c)
-        headings << model->headerData(c, Qt::Horizontal).toString();
-    return headings;
-}
-
-QStringList Column(const DataGrid &grid, int column)
-{
-    QStringList values;
-    const QAbstractItemModel *model = grid.View()->model();
-    for (int r = 0; model && r < model->rowCount(); ++r)
-        values << model->index(r, column).data().toString();
-    return values;
+    const QAbstractItemModel &model = *grid.View()->model();
+    QStringList texts;
+    for (int i = 0; i < (column < 0 ? model.columnCount() : model.rowCount()); ++i)
+        texts << (column < 0 ? model.headerData(i, Qt::Horizontal) : model.index(i, column).data())
+                     .toString();
+    return texts;
 }
 
 } // namespace
@@ -75,251 +40,180 @@ protected:
         events = window->frmErrors;
     }
 
-    QString ShownText() const { return events->rtbAlarms->toPlainText(); }
-    QString ShownAlarmNumber() const
+    // An open alarm of sensor "Freezer" on server "Lab"; gives its IDNum.
+    qint32 InsertAlarm(const char *start)
     {
-        return ShownText().section(QLatin1Char('\n'), 0, 0).section(QStringLiteral(": "), 1);
+        Exec("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, AlarmActive, Server, "
+             "Sensor, CurrentData, TOL, CauseOfAlarm, EmailSent) VALUES (7, ?, '', -1, 'Lab', "
+             "'Freezer', '88.5', 5, 'High limit', 'False')",
+             {QString::fromUtf8(start)});
+        return LastId(QStringLiteral("tblAlarms"));
     }
+
+    QStringList Resolution(qint32 alarm) const
+    {
+        return Rows(QStringLiteral("SELECT Resolution FROM tblAlarms WHERE IDNum = %1").arg(alarm));
+    }
+
+    QString Shown() const { return events->rtbAlarms->toPlainText(); }
+    QString Position() const { return events->lblAlarmRecordNum->text(); }
 
     EventsFrame *events = nullptr;
 };
 
-TEST_F(EventsView, WithoutAlarms)
+TEST_F(EventsView, AlarmsNewestFirstAcrossMonthAndYearBoundaries)
 {
     window->mnuAlarmFrame->trigger();
     EXPECT_TRUE(events->isVisible());
-    EXPECT_EQ(ShownText(), QStringLiteral("There are no alarms"));
-    EXPECT_EQ(events->lblAlarmRecordNum->text(), QStringLiteral("No Alarms"));
+    EXPECT_EQ(Shown(), QStringLiteral("There are no alarms"));
+    EXPECT_EQ(Position(), QStringLiteral("No Alarms"));
     EXPECT_FALSE(events->btnResolution->isEnabled());
-    EXPECT_EQ(events->AlarmNum->maximum(), 0);
-    EXPECT_FALSE(events->dbgridSystemErrors->isVisible());
-    EXPECT_FALSE(events->dbgridDeviceAlarms->isVisible());
-    EXPECT_TRUE(events->dbgridAlarms->isVisible());
-}
 
-TEST_F(EventsView, NewestAlarmFirstAcrossMonthAndYearBoundaries)
-{
-    const QStringList starts = {QStringLiteral("2024-01-01"), QStringLiteral("2023-12-31 23:59:00"),
-                                QStringLiteral("2024-02-01 09:00:00"),
-                                QStringLiteral("2023-11-30 08:00:00"),
-                                QStringLiteral("2024-01-31 10:00:00")};
-    QHash<QString, qint64> ids;
-    for (const QString &start : starts)
-        ids[start] = InsertAlarm({start});
-    const QStringList newestFirst = {
-        QStringLiteral("2024-02-01 09:00:00"), QStringLiteral("2024-01-31 10:00:00"),
-        QStringLiteral("2024-01-01"), QStringLiteral("2023-12-31 23:59:00"),
-        QStringLiteral("2023-11-30 08:00:00")};
-
+    QHash<QString, qint32> ids;
+    for (const char *start : {"2024-01-01", "2023-12-31 23:59:00", "2024-02-01 09:00:00",
+                              "2023-11-30 08:00:00", "2024-01-31 10:00:00"})
+        ids[QString::fromUtf8(start)] = InsertAlarm(start);
+    Exec("UPDATE tblAlarms SET EmailSent = '2024-02-01 09:00:05', Sensor = 'Fridge' "
+         "WHERE AlarmStart = '2024-02-01 09:00:00'");
+    const QStringList newestFirst =
+        Strings({"2024-02-01 09:00:00", "2024-01-31 10:00:00", "2024-01-01", "2023-12-31 23:59:00",
+                 "2023-11-30 08:00:00"});
     window->mnuAlarmFrame->trigger();
-    EXPECT_EQ(events->lblAlarmRecordNum->text(), QStringLiteral("Alarm 1 of 5"));
-    EXPECT_TRUE(events->btnResolution->isEnabled());
+    EXPECT_EQ(Shown(), QStringLiteral("Alarm Record Number: %1\n"
+                                      "Alarm Started: 2024-02-01 09:00:00     Alarm Ended: \n\n"
+                                      "The alarm was generated by sensor: Fridge   which is "
+                                      "connected to device: Lab\n\n"
+                                      "The cause of the alarm is: High limit\n\n"
+                                      " An email has been sent 2024-02-01 09:00:05\n\n"
+                                      "Resolution: \n")
+                           .arg(ids[newestFirst[0]]));
     for (int n = 1; n <= newestFirst.size(); ++n) {
         events->AlarmNum->setValue(n);
-        EXPECT_EQ(events->lblAlarmRecordNum->text(), QStringLiteral("Alarm %1 of 5").arg(n));
-        EXPECT_EQ(ShownAlarmNumber(), QString::number(ids[newestFirst[n - 1]])) << n;
+        EXPECT_EQ(Position(), QStringLiteral("Alarm %1 of 5").arg(n));
+        EXPECT_TRUE(Shown().startsWith(
+            QStringLiteral("Alarm Record Number: %1\n").arg(ids[newestFirst[n - 1]])));
     }
-    EXPECT_EQ(Column(*events->dbgridAlarms, 2), newestFirst);
+    EXPECT_TRUE(Shown().contains(QStringLiteral("High limit\n\nFalse\n\nResolution: ")));
+    EXPECT_EQ(Texts(*events->dbgridAlarms, 2), newestFirst);
 }
 
-TEST_F(EventsView, AlarmTextAndTheEmailLine)
+TEST_F(EventsView, ResolutionGoesToTheAlarmShownAndReplacesAnEarlierOne)
 {
-    const qint64 unsent = InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
-    const qint64 sent =
-        InsertAlarm({QStringLiteral("2024-03-02 08:00:00"), QStringLiteral("2024-03-02 08:00:05"),
-                     QStringLiteral("Fridge")});
-    window->mnuAlarmFrame->trigger();
-    EXPECT_EQ(ShownText(),
-              QStringLiteral("Alarm Record Number: %1\n"
-                             "Alarm Started: 2024-03-02 08:00:00     Alarm Ended: \n\n"
-                             "The alarm was generated by sensor: Fridge   which is connected to "
-                             "device: Lab\n\n"
-                             "The cause of the alarm is: High limit\n\n"
-                             " An email has been sent 2024-03-02 08:00:05\n\n"
-                             "Resolution: \n")
-                  .arg(sent));
-    events->AlarmNum->setValue(2);
-    EXPECT_EQ(ShownAlarmNumber(), QString::number(unsent));
-    EXPECT_TRUE(ShownText().contains(QStringLiteral("High limit\n\nFalse\n\nResolution: ")));
-}
-
-TEST_F(EventsView, ResolutionTemplateSaveReplaceAndCancel)
-{
-    const qint64 id = InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
+    const qint32 shown = InsertAlarm("2024-03-01 08:00:00");
     window->mnuAlarmFrame->trigger();
     QTest::mouseClick(events->btnResolution, Qt::LeftButton);
     EXPECT_FALSE(events->btnResolution->isEnabled());
-    EXPECT_TRUE(events->frmResolution->isVisible());
-    const QString templateText = QStringLiteral("Internal Temperature Reading (         \u00B0C)\n"
-                                                "Who Is investigating (                   )\n"
-                                                "Heavy usage   (         ) Yes or No\n"
-                                                "Is QC being performed (     )  Yes or No\n"
-                                                "Door left open (       )     Yes or No\n");
-    EXPECT_EQ(events->txtResolution->toPlainText(), templateText);
+    const QString form = QStringLiteral("Internal Temperature Reading (         \u00B0C)\n"
+                                        "Who Is investigating (                   )\n"
+                                        "Heavy usage   (         ) Yes or No\n"
+                                        "Is QC being performed (     )  Yes or No\n"
+                                        "Door left open (       )     Yes or No\n");
+    EXPECT_EQ(events->txtResolution->toPlainText(), form);
 
+    // A cycle records a newer alarm while the operator types.
+    const qint32 newer = InsertAlarm("2024-03-01 09:00:00");
     Clock::SetFixed(QDateTime(QDate(2024, 3, 5), QTime(14, 30)));
     QTest::mouseClick(events->btnSaveResolution, Qt::LeftButton);
     EXPECT_FALSE(events->frmResolution->isVisible());
-    EXPECT_TRUE(events->btnResolution->isEnabled());
-    const QString storedTemplate =
-        QString(templateText).replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    EXPECT_EQ(Rows(QStringLiteral("SELECT Resolution FROM tblAlarms WHERE IDNum = %1").arg(id)),
+    EXPECT_EQ(Resolution(shown),
               QStringList{QStringLiteral("Resolution=Resolution Entered 2024-03-05 14:30:00\r") +
-                          storedTemplate});
+                          QString(form).replace(u'\n', QStringLiteral("\r\n"))});
+    EXPECT_EQ(Resolution(newer), Strings({"Resolution=NULL"}));
 
+    events->AlarmNum->setValue(2);
     QTest::mouseClick(events->btnResolution, Qt::LeftButton);
     events->txtResolution->setPlainText(QStringLiteral("Door was open"));
     Clock::SetFixed(QDateTime(QDate(2024, 3, 6), QTime(9, 0)));
     QTest::mouseClick(events->btnSaveResolution, Qt::LeftButton);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT Resolution FROM tblAlarms WHERE IDNum = %1").arg(id)),
-              QStringList{QStringLiteral(
-                  "Resolution=Resolution Entered 2024-03-06 09:00:00\rDoor was open")});
-    EXPECT_TRUE(ShownText().endsWith(
+    EXPECT_EQ(Resolution(shown),
+              Strings({"Resolution=Resolution Entered 2024-03-06 09:00:00\rDoor was open"}));
+    EXPECT_TRUE(Shown().endsWith(
         QStringLiteral("Resolution: \nResolution Entered 2024-03-06 09:00:00\nDoor was open")));
-
-    QTest::mouseClick(events->btnResolution, Qt::LeftButton);
-    QTest::mouseClick(events->btnCancelResolution, Qt::LeftButton);
-    EXPECT_TRUE(events->txtResolution->toPlainText().isEmpty());
-    EXPECT_FALSE(events->frmResolution->isVisible());
-    EXPECT_TRUE(events->btnResolution->isEnabled());
-}
-
-TEST_F(EventsView, ResolutionGoesToTheAlarmShownEvenWhenNewerAlarmsArrive)
-{
-    const qint64 shown = InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
-    window->mnuAlarmFrame->trigger();
-    QTest::mouseClick(events->btnResolution, Qt::LeftButton);
-    events->txtResolution->setPlainText(QStringLiteral("Compressor replaced"));
-    const qint64 newer = InsertAlarm({QStringLiteral("2024-03-01 09:00:00")});
-    QTest::mouseClick(events->btnSaveResolution, Qt::LeftButton);
-    EXPECT_TRUE(Rows(QStringLiteral("SELECT Resolution FROM tblAlarms WHERE IDNum = %1").arg(shown))
-                    .first()
-                    .endsWith(QStringLiteral("Compressor replaced")));
-    EXPECT_EQ(Rows(QStringLiteral("SELECT Resolution FROM tblAlarms WHERE IDNum = %1").arg(newer)),
-              QStringList{QStringLiteral("Resolution=NULL")});
 }
 
 TEST_F(EventsView, GridsCaptionsAndWhatEachShows)
 {
-    InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
-    Exec(
-        QStringLiteral("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, "
-                       "BackOnLine, EmailSent) VALUES (1, 'Lab', '2024-03-01', 'False', 'False')"));
+    InsertAlarm("2024-03-01 08:00:00");
+    Exec("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, BackOnLine, EmailSent) "
+         "VALUES (1, 'Lab', '2024-03-01', 'False', 'False')");
     window->mnuAlarmFrame->trigger();
-    EXPECT_EQ(Headings(*events->dbgridAlarms),
-              (QStringList{QStringLiteral("Alarm #"), QStringLiteral("Sensor ID "),
-                           QStringLiteral("Alarm Started"), QStringLiteral("Alarm Ended"),
-                           QStringLiteral("AlarmActive"), QStringLiteral("Email Sent?"),
-                           QStringLiteral("Cause Of Alarm"), QStringLiteral("Server Name"),
-                           QStringLiteral("Sensor Name"), QStringLiteral("Sensor Data"),
-                           QStringLiteral("Time Out of Limits (min)")}));
-    EXPECT_EQ(Headings(*events->dbgridDeviceAlarms),
-              (QStringList{QStringLiteral("IDNum"), QStringLiteral("Device Name"),
-                           QStringLiteral("ServerIDNum"), QStringLiteral("Off Line"),
-                           QStringLiteral("Back On Line"), QStringLiteral("Email Sent?")}));
-    EXPECT_EQ(Headings(*events->dbgridSystemErrors),
-              (QStringList{QStringLiteral("ID"), QStringLiteral("Time Error Occured"),
-                           QStringLiteral("Function Name"), QStringLiteral("Cause")}));
-    EXPECT_EQ(events->title(), QStringLiteral("Alarms"));
-    // Failures whose e-mail is not sent yet are left out, and so is the empty grid.
+    EXPECT_EQ(Texts(*events->dbgridAlarms),
+              Strings({"Alarm #", "Sensor ID ", "Alarm Started", "Alarm Ended", "AlarmActive",
+                       "Email Sent?", "Cause Of Alarm", "Server Name", "Sensor Name", "Sensor Data",
+                       "Time Out of Limits (min)"}));
+    EXPECT_EQ(Texts(*events->dbgridDeviceAlarms),
+              Strings({"IDNum", "Device Name", "ServerIDNum", "Off Line", "Back On Line",
+                       "Email Sent?"}));
+    EXPECT_EQ(Texts(*events->dbgridSystemErrors),
+              Strings({"ID", "Time Error Occured", "Function Name", "Cause"}));
+    // Failures whose e-mail is not sent yet are left out, and so is an empty grid.
     EXPECT_FALSE(events->dbgridDeviceAlarms->isVisible());
     EXPECT_FALSE(events->dbgridSystemErrors->isVisible());
 
+    // The Errors tab loads every failure and the errors.
     RecordSystemError(QStringLiteral("Somewhere"), QStringLiteral("Something"));
     events->tabMain->setCurrentIndex(2);
     EXPECT_EQ(events->dbgridDeviceAlarms->RowCount(), 1);
-    EXPECT_FALSE(events->dbgridDeviceAlarms->isVisible());
     EXPECT_TRUE(events->dbgridSystemErrors->isVisible());
-    EXPECT_EQ(Column(*events->dbgridSystemErrors, 2), QStringList{QStringLiteral("Somewhere")});
+    EXPECT_EQ(Texts(*events->dbgridSystemErrors, 2), Strings({"Somewhere"}));
 }
 
 TEST_F(EventsView, RightClickClearsAfterTheQuestion)
 {
-    struct Row {
-        const char *name;
-        DataGrid *EventsFrame::*grid;
-        QString question;
-        QString table;
+    const std::tuple<const char *, DataGrid *, const char *> rows[] = {
+        {"Clear all alarms?", events->dbgridDeviceAlarms, "tblServerFailures"},
+        {"Clear system errors?", events->dbgridSystemErrors, "tblErrors"},
     };
-    const Row rows[] = {
-        {"failures", &EventsFrame::dbgridDeviceAlarms, QStringLiteral("Clear all alarms?"),
-         QStringLiteral("tblServerFailures")},
-        {"errors", &EventsFrame::dbgridSystemErrors, QStringLiteral("Clear system errors?"),
-         QStringLiteral("tblErrors")},
-    };
-    for (const Row &row : rows) {
-        Exec(QStringLiteral("INSERT INTO tblServerFailures (ServerName, OffLine, EmailSent) "
-                            "VALUES ('Lab', '2024-03-01', '2024-03-01 08:00:00')"));
+    for (const auto &[question, grid, table] : rows) {
+        SCOPED_TRACE(question);
+        Exec("INSERT INTO tblServerFailures (ServerName, OffLine, EmailSent) "
+             "VALUES ('Lab', '2024-03-01', '2024-03-01 08:00:00')");
         RecordSystemError(QStringLiteral("Somewhere"), QStringLiteral("Something"));
         window->mnuAlarmFrame->trigger();
-        DataGrid *grid = events->*row.grid;
-        ASSERT_TRUE(grid->isVisible()) << row.name;
-        const QString count = QStringLiteral("SELECT COUNT(*) AS n FROM ") + row.table;
+        ASSERT_TRUE(grid->isVisible());
+        const QString count = QStringLiteral("SELECT COUNT(*) AS n FROM ") + QLatin1String(table);
 
         Answer({Prompt::Answer::Cancel});
         QTest::mouseClick(grid->View()->viewport(), Qt::RightButton);
-        ASSERT_EQ(prompt->Messages().size(), 1) << row.name;
-        const Prompt::Message &question = prompt->Messages().first();
-        EXPECT_EQ(question.text, row.question);
-        EXPECT_EQ(question.buttons, Prompt::Buttons::OkCancel);
-        EXPECT_EQ(question.icon, Prompt::Icon::Question);
-        EXPECT_EQ(question.title, QStringLiteral("Zarvo Vantrel"));
-        EXPECT_NE(Rows(count), QStringList{QStringLiteral("n=0")}) << row.name;
+        const Prompt::Message asked{QString::fromUtf8(question), Prompt::Buttons::OkCancel,
+                                    Prompt::Icon::Question, QStringLiteral("Zarvo Vantrel")};
+        EXPECT_EQ(prompt->Messages(), QList<Prompt::Message>{asked});
+        EXPECT_NE(Rows(count), Strings({"n=0"}));
 
         Answer({Prompt::Answer::Ok});
-        QTest::mouseClick(grid->View()->viewport(), Qt::LeftButton);
-        EXPECT_TRUE(prompt->Messages().isEmpty()) << row.name;
         QTest::mouseClick(grid->View()->viewport(), Qt::RightButton);
-        EXPECT_EQ(Rows(count), QStringList{QStringLiteral("n=0")}) << row.name;
-        EXPECT_FALSE(grid->isVisible()) << row.name;
+        EXPECT_EQ(Rows(count), Strings({"n=0"}));
+        EXPECT_FALSE(grid->isVisible());
     }
-}
-
-TEST_F(EventsView, DoubleClickExpandsAndRestoresTheSystemErrors)
-{
-    RecordSystemError(QStringLiteral("Somewhere"), QStringLiteral("Something"));
-    window->mnuAlarmFrame->trigger();
-    DataGrid *errors = events->dbgridSystemErrors;
-    const QRect normal = errors->geometry();
-    ASSERT_NE(normal.top(), events->dbgridAlarms->geometry().top());
-    QTest::mouseDClick(errors->View()->viewport(), Qt::LeftButton);
-    EXPECT_EQ(errors->geometry().top(), events->dbgridAlarms->geometry().top());
-    EXPECT_GT(errors->height(), normal.height());
-    QTest::mouseDClick(errors->View()->viewport(), Qt::LeftButton);
-    EXPECT_EQ(errors->geometry(), normal);
 }
 
 TEST_F(EventsView, GridsStayReadableWhileACycleWrites)
 {
-    for (int i = 0; i < 600; ++i)
-        InsertAlarm({QStringLiteral("2024-03-01 08:%1:00").arg(i % 60, 2, 10, QLatin1Char('0'))});
+    Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 599) "
+         "INSERT INTO tblAlarms (SensorIDNum, AlarmStart, Server, Sensor) "
+         "SELECT 7, printf('2024-03-01 08:%02d:00', i % 60), 'Lab', 'Freezer' FROM n");
     FakeDevice device;
     ASSERT_TRUE(device.Listen());
     device.channels[1] = {95, 0, 3}; // above the sensor's upper limit: a new alarm row
     AddServerWithSensors(1, device.Address(), 1);
-    WriteSettings([](ConfigRecord &config) {
-        config.CommunicationRetry = 1;
-        config.TCPTimeOut = 1;
-    });
+    WriteSettings(FastPolling);
     window->Form_Activate();
     window->mnuAlarmFrame->trigger();
     ASSERT_EQ(events->dbgridAlarms->RowCount(), 600);
 
     QTest::mouseClick(window->btnUpdate, Qt::LeftButton);
-    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) AS n FROM tblAlarms")),
-              QStringList{QStringLiteral("n=601")});
-    EXPECT_EQ(Rows(QStringLiteral("SELECT myFunction, Cause FROM tblErrors")), QStringList());
-    EXPECT_EQ(Column(*events->dbgridAlarms, 0).size(), 600);
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) AS n FROM tblAlarms")), Strings({"n=601"}));
+    EXPECT_EQ(ErrorRows(), QStringList());
+    EXPECT_EQ(Texts(*events->dbgridAlarms, 0).size(), 600);
 }
 
 TEST_F(EventsView, ReloadFailureIsRecordedAndKeepsWhatLoaded)
 {
-    InsertAlarm({QStringLiteral("2024-03-01 08:00:00")});
-    Exec(QStringLiteral("ALTER TABLE tblServerFailures RENAME TO tblGone"));
+    InsertAlarm("2024-03-01 08:00:00");
+    Exec("ALTER TABLE tblServerFailures RENAME TO tblGone");
     window->mnuAlarmFrame->trigger();
     EXPECT_EQ(events->dbgridAlarms->RowCount(), 1);
-    const QStringList errors = Rows(QStringLiteral("SELECT myFunction FROM tblErrors"));
-    EXPECT_EQ(errors,
-              QStringList{QStringLiteral(
-                  "myFunction=RefreshEventsDatabase error reading from Alarm/Error data base")});
+    EXPECT_EQ(
+        Rows(QStringLiteral("SELECT myFunction FROM tblErrors")),
+        Strings({"myFunction=RefreshEventsDatabase error reading from Alarm/Error data base"}));
 }

@@ -1,48 +1,43 @@
 #pragma once
 
-#include "ConfigRecord.h"
+#include "Clock.h"
 #include "DeviceLink.h"
-#include "Polling.h"
+#include "DialogTest.h"
+#include "EventsFrame.h"
+#include "FakeDevice.h"
 #include "ReplyDecoding.h"
-#include "ScriptedPrompt.h"
-#include "TempProgramFolder.h"
+#include "ServerDatabase.h"
+#include "StatusGridTable.h"
+#include "TrendChart.h"
 #include "frmMain.h"
 
-#include <QApplication>
-#include <QDeadlineTimer>
-#include <QTimer>
-#include <QWidget>
+#include <QListWidget>
+#include <QPushButton>
 
-#include <functional>
+#include <initializer_list>
 #include <memory>
 
-// Waits while the event loop runs until `done` holds or `ms` pass; true when it held.
-inline bool WaitUntil(const std::function<bool()> &done, int ms = 5000)
+// Closes the modal window the next exec() puts up and gives its class name in `closed`.
+inline void CloseNextModal(QString *closed = nullptr)
 {
-    QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
-
-// Closes the next modal window once it is up (an About box, a real message box).
-inline void CloseNextModal()
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll] {
+    QTimer::singleShot(0, [closed] {
         if (QWidget *modal = QApplication::activeModalWidget()) {
+            if (closed)
+                *closed = QString::fromLatin1(modal->metaObject()->className());
             modal->close();
-            poll->deleteLater();
         }
     });
-    poll->start(10);
 }
 
-// The main window in a fresh program folder, with scripted message boxes, no splash
-// pause and a recorded quit. The log-in box answers from `loginAnswer`.
+inline QStringList Strings(std::initializer_list<const char *> texts)
+{
+    QStringList list;
+    for (const char *text : texts)
+        list << QString::fromUtf8(text);
+    return list;
+}
+
+// The main window in a fresh program folder, with scripted message boxes.
 class MainWindowFixture : public TempProgramFolder {
 protected:
     void SetUp() override
@@ -53,10 +48,21 @@ protected:
         ResetDecodedState();
         Config() = ConfigRecord();
         prompt = std::make_unique<ScriptedPrompt>();
+        NewWindow();
+    }
+
+    // A new window without the splash pause and with a recorded quit. Unless it gets the
+    // real dialogs, there is no tray, the log-in box answers `loginAnswer` and the settings
+    // dialog does nothing.
+    void NewWindow(bool realDialogs = false)
+    {
+        window.reset();
         window = std::make_unique<frmMain>();
         window->SplashMilliseconds = 0;
-        window->TrayAvailable = [] { return false; };
         window->QuitProgram = [this] { ++quits; };
+        if (realDialogs)
+            return;
+        window->TrayAvailable = [] { return false; };
         window->RunLogin = [this] {
             ++loginBoxes;
             return loginAnswer;
@@ -64,15 +70,7 @@ protected:
         window->RunConfiguration = [] {};
     }
 
-    void TearDown() override
-    {
-        window.reset();
-        prompt.reset();
-        ResetLinkState();
-        ResetPollingState();
-        Config() = ConfigRecord();
-        TempProgramFolder::TearDown();
-    }
+    void Load() { window->Form_Load(); }
 
     // Writes the settings file the next activation reads: defaults, then `edit`.
     void WriteSettings(const std::function<void(ConfigRecord &)> &edit)
@@ -84,18 +82,61 @@ protected:
         ASSERT_TRUE(SaveConfiguration());
     }
 
-    // A server (disabled unless said otherwise, so that no cycle polls it) with named
-    // sensors on ports 1 to `sensors`; gives the server's number.
-    qint32 AddServerWithSensors(int sensors, const QString &ip = QStringLiteral("127.0.0.1"),
-                                qint16 enabled = 0);
+    // Every tick polls, a silent device is given up quickly, trending is on.
+    static void FastPolling(ConfigRecord &config)
+    {
+        config.UpdateRate = 5;
+        config.TCPTimeOut = 1;
+        config.EnableTrending = 1;
+    }
 
-    void Load() { window->Form_Load(); }
+    static void SetAdministrator(ConfigRecord &config)
+    {
+        config.AdminUserName = QStringLiteral("boss");
+        config.AdminPassword = QStringLiteral("secret");
+    }
+
+    // A server (disabled unless said otherwise, so that no cycle polls it) with named
+    // sensors on ports 1 to `sensors`.
+    void AddServerWithSensors(int sensors, const QString &ip = QStringLiteral("127.0.0.1"),
+                              qint16 enabled = 0)
+    {
+        ASSERT_TRUE(AddServer(QStringLiteral("Server ") + ip, QStringLiteral("RK730"), ip, {},
+                              enabled, {}, {}, 1));
+        for (int port = 1; port <= sensors; ++port)
+            ASSERT_TRUE(SaveSensorRecord(LastId(QStringLiteral("tblServers")),
+                                         QStringLiteral("Sensor %1").arg(port), qint16(port), {},
+                                         QStringLiteral("Temperature"), QStringLiteral("90"),
+                                         QStringLiteral("50"), QStringLiteral("0")));
+    }
 
     // Message boxes answered from here on from `answers`, then with their first button.
     void Answer(const QList<Prompt::Answer> &answers)
     {
         prompt.reset();
         prompt = std::make_unique<ScriptedPrompt>(answers);
+    }
+
+    // A sensor grid's data rows, each as its cells joined by "|" or as one column's text.
+    static QStringList GridRows(const StatusGridTable &grid, int column = -1)
+    {
+        QStringList rows;
+        for (int r = 1; r < grid.RowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < StatusColumn::Count; ++c)
+                if (column < 0 || c == column)
+                    cells << grid.Cell(r, c);
+            rows << cells.join(u'|');
+        }
+        return rows;
+    }
+
+    QStringList BoardLines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window->lstStatus->count(); ++i)
+            lines << window->lstStatus->item(i)->text();
+        return lines;
     }
 
     std::unique_ptr<ScriptedPrompt> prompt;
