@@ -46,7 +46,6 @@ public:
     void ConfigureServerStatusGrid(int numSensors);
 
     bool LoginSucceeded() const { return m_loginSucceeded; }
-    void SetLoginSucceeded(bool succeeded) { m_loginSucceeded = succeeded; }
     int TickLimit() const { return m_tickLimit; }
     int ActivationCount() const { return m_activationCount; }
 
