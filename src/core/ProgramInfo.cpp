@@ -1,9 +1,34 @@
 #include "ProgramInfo.h"
 
-QString ProgramInfo::Title() { return QStringLiteral(VANTREL_TITLE); }
-QString ProgramInfo::Company() { return QStringLiteral(VANTREL_COMPANY); }
-QString ProgramInfo::LegalNotice() { return QStringLiteral(VANTREL_LEGAL); }
-QString ProgramInfo::SupportAddress() { return QStringLiteral(VANTREL_SUPPORT); }
+namespace {
+QString &ProgramTitle()
+{
+    static QString title = QStringLiteral(VANTREL_TITLE);
+    return title;
+}
+} // namespace
+
+void ProgramInfo::SetTitle(const QString &title)
+{
+    ProgramTitle() = title;
+}
+
+QString ProgramInfo::Title()
+{
+    return ProgramTitle();
+}
+QString ProgramInfo::Company()
+{
+    return QStringLiteral(VANTREL_COMPANY);
+}
+QString ProgramInfo::LegalNotice()
+{
+    return QStringLiteral(VANTREL_LEGAL);
+}
+QString ProgramInfo::SupportAddress()
+{
+    return QStringLiteral(VANTREL_SUPPORT);
+}
 
 QString ProgramInfo::VersionNumbers()
 {

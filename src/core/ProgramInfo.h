@@ -4,6 +4,8 @@
 
 // Version information fixed when the program is built.
 namespace ProgramInfo {
+// Each program's main sets its own title once at start; until then it is the station's.
+void SetTitle(const QString &title);
 QString Title();
 QString Company();
 QString LegalNotice();
