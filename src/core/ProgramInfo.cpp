@@ -1,22 +1,19 @@
 #include "ProgramInfo.h"
 
 namespace {
-QString &ProgramTitle()
-{
-    static QString title = QStringLiteral(VANTREL_TITLE);
-    return title;
-}
-} // namespace
-
-void ProgramInfo::SetTitle(const QString &title)
-{
-    ProgramTitle() = title;
+QString g_title;
 }
 
 QString ProgramInfo::Title()
 {
-    return ProgramTitle();
+    return g_title.isEmpty() ? QStringLiteral(VANTREL_TITLE) : g_title;
 }
+
+void ProgramInfo::SetTitle(const QString &title)
+{
+    g_title = title;
+}
+
 QString ProgramInfo::Company()
 {
     return QStringLiteral(VANTREL_COMPANY);
