@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Compaction.h"
+#include "FormControls.h"
 #include "MessageBoxPrompt.h"
 #include "ProgramFolder.h"
 #include "ProgramInfo.h"
@@ -64,13 +65,10 @@ Main::Main(QWidget *parent) : QWidget(parent)
     font.setPointSizeF(9.75);
     setFont(font);
 
-    Label1 = new QLabel(QStringLiteral("Label1"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = Named(new QLabel(QStringLiteral("Label1"), this), u"Label1");
     Label1->setWordWrap(true);
-    List = new QListWidget(this);
-    List->setObjectName(QStringLiteral("List"));
-    btnCDB = new QPushButton(QStringLiteral("Compact Database"), this);
-    btnCDB->setObjectName(QStringLiteral("btnCDB"));
+    List = Named(new QListWidget(this), u"List");
+    btnCDB = Named(new QPushButton(QStringLiteral("Compact Database"), this), u"btnCDB");
     btnCDB->setAutoDefault(false);
 
     // Twips of the original layout at 15 per pixel.
