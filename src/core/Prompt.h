@@ -14,13 +14,16 @@ struct Message {
     QString text;
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
-    QString title; // the program title when empty
+    QString title;      // the program title when empty
+    bool input = false; // an input box: the answer is a text
 };
 
 class Service {
 public:
     virtual ~Service() = default;
     virtual Answer Ask(const Message &message) = 0;
+    // The typed text; empty for Cancel, which the callers treat as an empty answer.
+    virtual QString AskText(const Message &message) = 0;
 };
 
 // The window layer installs the real message boxes at start-up; tests install a script.
@@ -30,5 +33,7 @@ void Install(Service *service);
 Answer FirstButton(Buttons buttons);
 Answer Show(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
             const QString &title = {});
+// An input box with OK and Cancel: the typed text, empty for Cancel.
+QString Input(const QString &text, const QString &title = {});
 
 } // namespace Prompt

@@ -15,6 +15,17 @@ void ScriptedPrompt::Queue(Prompt::Answer answer)
     m_answers.append(answer);
 }
 
+void ScriptedPrompt::QueueText(const QString &text)
+{
+    m_texts.append(text);
+}
+
+QString ScriptedPrompt::AskText(const Prompt::Message &message)
+{
+    m_messages.append(message);
+    return m_texts.isEmpty() ? QString() : m_texts.takeFirst();
+}
+
 Prompt::Answer ScriptedPrompt::Ask(const Prompt::Message &message)
 {
     m_messages.append(message);

@@ -5,8 +5,9 @@
 #include <QList>
 #include <QStringList>
 
-// Stands in for the message boxes while it lives: records every message and answers
-// from a queue; once the queue is empty, with the box's first button (Ok or Yes).
+// Stands in for the message boxes while it lives: records every message and input box and
+// answers from two queues; once a queue is empty, with the box's first button (Ok or Yes)
+// or, for an input box, Cancel.
 class ScriptedPrompt final : public Prompt::Service {
 public:
     explicit ScriptedPrompt(QList<Prompt::Answer> answers = {});
@@ -15,12 +16,15 @@ public:
     ScriptedPrompt &operator=(const ScriptedPrompt &) = delete;
 
     void Queue(Prompt::Answer answer);
+    void QueueText(const QString &text);
     Prompt::Answer Ask(const Prompt::Message &message) override;
+    QString AskText(const Prompt::Message &message) override;
 
     const QList<Prompt::Message> &Messages() const { return m_messages; }
     QStringList Texts() const;
 
 private:
     QList<Prompt::Answer> m_answers;
+    QStringList m_texts;
     QList<Prompt::Message> m_messages;
 };

@@ -6,4 +6,5 @@
 class MessageBoxPrompt final : public Prompt::Service {
 public:
     Prompt::Answer Ask(const Prompt::Message &message) override;
+    QString AskText(const Prompt::Message &message) override;
 };
