@@ -6,8 +6,8 @@
 #include <QString>
 #include <QVariant>
 
-// The record operations on zarvo.mdb. Each opens its own connection, works and closes
-// it; a recordset handed out is a copy of the rows.
+// The record operations on zarvo.mdb, each on the program's one connection; a recordset
+// handed out is a copy of the rows.
 
 // Module state, kept for the program run. Tests start each case from a fresh one.
 struct ServerDatabaseState {
