@@ -1,9 +1,31 @@
 #include "ProgramInfo.h"
 
-QString ProgramInfo::Title() { return QStringLiteral(VANTREL_TITLE); }
-QString ProgramInfo::Company() { return QStringLiteral(VANTREL_COMPANY); }
-QString ProgramInfo::LegalNotice() { return QStringLiteral(VANTREL_LEGAL); }
-QString ProgramInfo::SupportAddress() { return QStringLiteral(VANTREL_SUPPORT); }
+namespace {
+QString g_title;
+}
+
+QString ProgramInfo::Title()
+{
+    return g_title.isEmpty() ? QStringLiteral(VANTREL_TITLE) : g_title;
+}
+
+void ProgramInfo::SetTitle(const QString &title)
+{
+    g_title = title;
+}
+
+QString ProgramInfo::Company()
+{
+    return QStringLiteral(VANTREL_COMPANY);
+}
+QString ProgramInfo::LegalNotice()
+{
+    return QStringLiteral(VANTREL_LEGAL);
+}
+QString ProgramInfo::SupportAddress()
+{
+    return QStringLiteral(VANTREL_SUPPORT);
+}
 
 QString ProgramInfo::VersionNumbers()
 {

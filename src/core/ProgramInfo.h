@@ -4,7 +4,10 @@
 
 // Version information fixed when the program is built.
 namespace ProgramInfo {
+// The program's title, also the title of every message box without one of its own.
+// Each companion program's main sets its own; without that it is vantrel's.
 QString Title();
+void SetTitle(const QString &title);
 QString Company();
 QString LegalNotice();
 QString SupportAddress();

@@ -22,6 +22,16 @@ Prompt::Answer Prompt::Show(const QString &text, Buttons buttons, Icon icon, con
     return FirstButton(buttons);
 }
 
+QString Prompt::Input(const QString &text, const QString &title)
+{
+    const Message message{text, Buttons::OkCancel, Icon::None,
+                          title.isEmpty() ? ProgramInfo::Title() : title, true};
+    if (g_service)
+        return g_service->AskText(message);
+    qWarning("%s: %s", qPrintable(message.title), qPrintable(text));
+    return {};
+}
+
 Prompt::Answer Prompt::FirstButton(Buttons buttons)
 {
     switch (buttons) {
@@ -31,4 +41,12 @@ Prompt::Answer Prompt::FirstButton(Buttons buttons)
     default:
         return Answer::Ok;
     }
+}
+
+std::optional<QString> Prompt::SaveFileName(const SaveRequest &request)
+{
+    if (g_service)
+        return g_service->SaveFileName(request);
+    qWarning("%s: no one to choose a file", qPrintable(request.title));
+    return std::nullopt;
 }

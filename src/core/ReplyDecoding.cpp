@@ -18,10 +18,7 @@ constexpr Sentinel kSentinels[] = {
     {-999.0f, "Sensor Shorted"}, {kNoDataReading, "No Data"},
 };
 
-constexpr int kChannelRecords = 10;
-constexpr int kBatteryByte = 58;
-constexpr int kTenthsFlagByte = 59;
-constexpr int kUnitLetterByte = 60;
+using namespace CurrentDataReply;
 
 bool Fail(const QString &cause)
 {
@@ -77,7 +74,7 @@ bool ParseCurrentData(const QByteArray &reply)
     const int tenthsRecords =
         TenthsRecordCount(decoded.DeviceFamily, decoded.DeviceSubModel, decoded.DeviceRevision);
     for (int k = 1; k <= kChannelRecords; ++k) {
-        const int p = 5 * k;
+        const int p = ReadingByte(k - 1);
         const int needed = std::max(p + 4, kTenthsFlagByte);
         if (reply.size() < needed)
             return Fail(TooShort(reply, needed));

@@ -19,6 +19,19 @@ struct ReplyDecodingState {
 ReplyDecodingState &Decoded();
 void ResetDecodedState();
 
+// Where the current-data reply keeps what it reports (1-based byte positions): ten
+// channel records of a 16-bit reading, a 16-bit count and a state byte from byte 5.
+namespace CurrentDataReply {
+constexpr int kChannelRecords = 10;
+constexpr int ReadingByte(int channel)
+{
+    return 5 + 5 * channel;
+}
+constexpr int kBatteryByte = 58;    // tenths of a volt
+constexpr int kTenthsFlagByte = 59; // 10 when the device reports in tenths
+constexpr int kUnitLetterByte = 60;
+} // namespace CurrentDataReply
+
 // The reading every port gets when its server did not answer.
 constexpr float kNoDataReading = -999991.0f;
 

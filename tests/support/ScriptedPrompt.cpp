@@ -15,6 +15,17 @@ void ScriptedPrompt::Queue(Prompt::Answer answer)
     m_answers.append(answer);
 }
 
+void ScriptedPrompt::QueueText(const QString &text)
+{
+    m_texts.append(text);
+}
+
+QString ScriptedPrompt::AskText(const Prompt::Message &message)
+{
+    m_messages.append(message);
+    return m_texts.isEmpty() ? QString() : m_texts.takeFirst();
+}
+
 Prompt::Answer ScriptedPrompt::Ask(const Prompt::Message &message)
 {
     m_messages.append(message);
@@ -27,4 +38,15 @@ QStringList ScriptedPrompt::Texts() const
     for (const Prompt::Message &message : m_messages)
         texts << message.text;
     return texts;
+}
+
+void ScriptedPrompt::QueueSave(std::optional<QString> path)
+{
+    m_savePaths.append(std::move(path));
+}
+
+std::optional<QString> ScriptedPrompt::SaveFileName(const Prompt::SaveRequest &request)
+{
+    m_saveRequests.append(request);
+    return m_savePaths.isEmpty() ? std::nullopt : m_savePaths.takeFirst();
 }

@@ -3,6 +3,9 @@
 #include "DisplayText.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -61,4 +64,24 @@ Prompt::Answer MessageBoxPrompt::Ask(const Prompt::Message &message)
                     ButtonsOf(message.buttons), QApplication::activeWindow());
     // The close box and Esc answer as the box's escape button (No, Cancel, or the lone Ok).
     return AnswerOf(box.exec());
+}
+
+QString MessageBoxPrompt::AskText(const Prompt::Message &message)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(QApplication::activeWindow(), message.title,
+                              WithDisplayLineBreaks(message.text), QLineEdit::Normal, {}, &ok);
+    return ok ? text : QString();
+}
+
+std::optional<QString> MessageBoxPrompt::SaveFileName(const Prompt::SaveRequest &request)
+{
+    const QString path =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title,
+                                     QDir(request.folder).filePath(request.proposal),
+                                     request.filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

@@ -19,6 +19,9 @@ TEST(LineEditKeyFilterTest, RefusedCharactersAreNotTyped)
         {KeyRule::Number, u"-12a.5e"_s, u"-12.5"_s},
         {KeyRule::Number, u"1\u00bd"_s, u"1"_s}, // outside the code page: '?'
         {KeyRule::NameChar, u"Cold/Room\\ 2\u00e9"_s, u"ColdRoom 2\u00e9"_s},
+        {KeyRule::PhoneNumber, u"*5a#.1-"_s, u"*51"_s},
+        {KeyRule::RepeatCount, u"1*a2"_s, u"12"_s},
+        {KeyRule::RepeatCount, u"7"_s, u"0"_s},
     };
     ScriptedPrompt prompts;
     for (const auto &row : rows) {
@@ -47,4 +50,17 @@ TEST(LineEditKeyFilterTest, EditingAndNavigationKeysPass)
     QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&box, Qt::Key_Backspace);
     EXPECT_TRUE(box.text().isEmpty());
+}
+
+TEST(LineEditKeyFilterTest, RepeatCountTypesZeroForBackspace)
+{
+    QLineEdit box(u"2"_s);
+    box.setMaxLength(1);
+    box.installEventFilter(new LineEditKeyFilter(KeyRule::RepeatCount, &box));
+    box.end(false);
+    QTest::keyClick(&box, Qt::Key_Backspace); // the box is full: the "0" has no room
+    EXPECT_EQ(box.text(), u"2"_s);
+    box.selectAll();
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    EXPECT_EQ(box.text(), u"0"_s);
 }
