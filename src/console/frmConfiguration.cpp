@@ -1,6 +1,7 @@
 #include "frmConfiguration.h"
 
 #include "ConfigRecord.h"
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "LineEditKeyFilter.h"
 #include "Mail.h"
@@ -18,6 +19,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -106,6 +108,7 @@ frmConfiguration::frmConfiguration(QWidget *parent) : QDialog(parent)
     connect(txtHost, &QLineEdit::textChanged, this,
             [this] { SetBackColour(txtHost, kColourWhite); });
     TrackChanges();
+    NoDefaultButtons(this);
 
     adjustSize();
     Load();
@@ -414,6 +417,16 @@ void frmConfiguration::reject()
     QDialog::reject();
 }
 
+// No button is the cancel button: only Close and the close box close the dialog, not Esc.
+void frmConfiguration::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void frmConfiguration::btnApply_Click()
 {
     btnApply->setEnabled(false);
@@ -532,7 +545,7 @@ bool frmConfiguration::Apply()
     Prompt::Show(QStringLiteral("Configuration parameters have been saved"));
     m_settingsChanged = false;
     // The main window's lines come back with its next activation and polling cycle.
-    if (StatusBoardList *board = InstalledStatusBoard())
+    if (StatusBoard *board = InstalledStatusBoard())
         board->Clear();
     return true;
 }

@@ -11,7 +11,7 @@
 #include "TrendChart.h"
 #include "frmMain.h"
 
-#include <QListWidget>
+#include "StatusList.h"
 #include <QPushButton>
 
 #include <initializer_list>
@@ -27,6 +27,15 @@ inline void CloseNextModal(QString *closed = nullptr)
             modal->close();
         }
     });
+}
+
+// Saved under the build folder's screenshots/, for a person to look at.
+inline bool SaveScreenshot(QWidget &window, const char *name)
+{
+    const QString folder =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
+    return QDir().mkpath(folder) &&
+           window.grab().save(QDir(folder).filePath(QString::fromLatin1(name)));
 }
 
 inline QStringList Strings(std::initializer_list<const char *> texts)
@@ -134,8 +143,9 @@ protected:
     QStringList BoardLines() const
     {
         QStringList lines;
-        for (int i = 0; i < window->lstStatus->count(); ++i)
-            lines << window->lstStatus->item(i)->text();
+        const QAbstractItemModel &shown = *window->lstStatus->model();
+        for (int i = 0; i < shown.rowCount(); ++i)
+            lines << shown.index(i, 0).data().toString();
         return lines;
     }
 
