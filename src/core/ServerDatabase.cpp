@@ -5,6 +5,7 @@
 #include "Prompt.h"
 
 #include <QLocale>
+#include <QSqlError>
 
 #include <cfloat>
 #include <cmath>
@@ -257,6 +258,24 @@ bool EnableDisableServer(qint32 id, qint16 enabled, qint16 comm)
         return false;
     }
     return true;
+}
+
+bool DeleteServerRecords(qint32 id, QString &error)
+{
+    DatabaseConnection db;
+    // A server row left without its sensors, or sensors without their server, would be
+    // polled or listed half-gone; one transaction keeps the two tables whole.
+    const bool deleted =
+        db.IsOpen() && db.Handle().transaction() &&
+        db.Exec(QStringLiteral("DELETE FROM tblSensors WHERE ServerIDNum = ?"), {id}) &&
+        db.Exec(QStringLiteral("DELETE FROM tblServers WHERE IDNum = ?"), {id}) &&
+        db.Handle().commit();
+    if (!deleted) {
+        error = db.LastError().isEmpty() ? db.Handle().lastError().text() : db.LastError();
+        if (db.IsOpen())
+            db.Handle().rollback();
+    }
+    return deleted;
 }
 
 bool LoadServers(QList<ServerTreeEntry> &nodes)
