@@ -25,6 +25,9 @@ PollingState g_state;
 // The server list as last read, for a cycle in which the database cannot be read.
 Recordset g_knownServers;
 QTimer *g_pollTimer = nullptr;
+// The last daily e-mail, kept here as well as in the settings file: a file that cannot be
+// written is re-read with the old moment every cycle, and every cycle would send another.
+std::optional<QDateTime> g_lastDailyEmail;
 constexpr int kPollTickMs = 5000;
 } // namespace
 
@@ -37,6 +40,7 @@ void ResetPollingState()
 {
     g_state = PollingState{};
     g_knownServers.clear();
+    g_lastDailyEmail.reset();
 }
 
 void InstallPollTimer(QTimer *timer)
@@ -143,13 +147,16 @@ void SendDailyEmailWhenDue()
     if (Config().SystemOKEmail != 1)
         return;
     const QDateTime now = Clock::Now();
-    const std::optional<QDateTime> last = ParseGeneralDate(ConfigText(Config().LastSystemOKEmail));
+    std::optional<QDateTime> last = ParseGeneralDate(ConfigText(Config().LastSystemOKEmail));
+    if (g_lastDailyEmail && (!last || *last < *g_lastDailyEmail))
+        last = g_lastDailyEmail;
     if (last) {
         const std::optional<QTime> due = DailyEmailTime();
         if (DayBoundariesBetween(*last, now) < 1 || !due || now.time() < *due)
             return;
         SendSytemOKEmail();
     }
+    g_lastDailyEmail = now;
     Config().LastSystemOKEmail = GeneralDateText(now);
     SaveConfiguration();
 }
