@@ -60,22 +60,6 @@ std::optional<float> LimitOf(const QSqlRecord &row, const char *column)
     return number;
 }
 
-// Every named sensor keeps one row: the row that already shows its ID, else the first
-// row no sensor has taken yet. -1 when the grid has no row left for it.
-int GridRowOf(const StatusGridView &grid, qint32 sensorId)
-{
-    const QString id = QString::number(sensorId);
-    int free = -1;
-    for (int row = 1; row < grid.RowCount(); ++row) {
-        const QString cell = grid.Cell(row, StatusColumn::SensorID);
-        if (cell == id)
-            return row;
-        if (free < 0 && cell.isEmpty())
-            free = row;
-    }
-    return free;
-}
-
 struct SensorPass {
     qint32 serverId = 0;
     qint32 sensorId = 0;
@@ -404,7 +388,7 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
         f.serverName = serverName;
 
         StatusGridView *grid = InstalledStatusGrid();
-        const int gridRow = grid ? GridRowOf(*grid, s.sensorId) : -1;
+        const int gridRow = grid ? grid->RowOfSensor(s.sensorId) : -1;
         SetGridCell(gridRow, StatusColumn::Device, f.serverName);
         SetGridCell(gridRow, StatusColumn::Sensor, f.sensorName);
         SetGridCell(gridRow, StatusColumn::SensorID, QString::number(s.sensorId));
