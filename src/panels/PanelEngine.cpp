@@ -2,6 +2,7 @@
 
 #include "DeviceCommands.h"
 #include "DeviceTransport.h"
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "Prompt.h"
 #include "ReplyDecoding.h"
@@ -33,21 +34,12 @@ bool IsOption(const Field &field)
 PanelEngine::PanelEngine(PanelTables tables, QWidget *parent)
     : QDialog(parent), m_tables(std::move(tables))
 {
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus = Named(new QLabel(this), u"lblStatus");
     lblStatus->hide();
-    lstStatus = new QListWidget(this);
-    lstStatus->setObjectName(QStringLiteral("lstStatus"));
-    const auto button = [this](const QString &name, const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        // Enter in a box must not press Save.
-        b->setAutoDefault(false);
-        return b;
-    };
-    btnRefresh = button(QStringLiteral("btnRefresh"), QStringLiteral("Refresh"));
-    btnSave = button(QStringLiteral("btnSave"), QStringLiteral("Save"));
-    btnClose = button(QStringLiteral("btnClose"), QStringLiteral("Close"));
+    lstStatus = Named(new QListWidget(this), u"lstStatus");
+    btnRefresh = Named(new QPushButton(QStringLiteral("Refresh"), this), u"btnRefresh");
+    btnSave = Named(new QPushButton(QStringLiteral("Save"), this), u"btnSave");
+    btnClose = Named(new QPushButton(QStringLiteral("Close"), this), u"btnClose");
 }
 
 void PanelEngine::showEvent(QShowEvent *event)
@@ -58,6 +50,8 @@ void PanelEngine::showEvent(QShowEvent *event)
     if (m_activated)
         return;
     m_activated = true;
+    // Enter in a box must not press Save.
+    NoDefaultButtons(this);
     CentreOnScreen(this);
     QTimer::singleShot(0, this, [this] { RunTransfer([this] { Form_Activate(); }); });
 }
@@ -345,8 +339,7 @@ void PanelEngine::InsertLimits(QByteArray &strSend, int page)
         if (IsOption(field)) {
             const auto *list = findChild<QComboBox *>(field.control);
             const auto *first = findChild<QRadioButton *>(Element(field.control, 0));
-            const bool firstChosen =
-                list ? list->currentIndex() == 0 : first && first->isChecked();
+            const bool firstChosen = list ? list->currentIndex() == 0 : first && first->isChecked();
             WriteOption(strSend, field, firstChosen ? 0 : 1);
             continue;
         }

@@ -22,11 +22,11 @@ constexpr int kCurrentDataPage = 20;
 // One exchange of a download or an upload, in the order the table lists them.
 struct Step {
     int page;
-    QString failureLine = {}; // added to lstStatus when the step fails; empty: none
-    QString busyLine = {};    // set: a busy reply adds it and ends the transfer
-    bool stops = false;       // a failure ends the transfer
-    bool closeAfter = false;  // the connection closes after this exchange
-    bool (*gate)() = nullptr; // the step runs only when this holds
+    QString failureLine = {};     // added to lstStatus when the step fails; empty: none
+    QString busyLine = {};        // set: a busy reply adds it and ends the transfer
+    bool stops = false;           // a failure ends the transfer
+    bool closeAfter = false;      // the connection closes after this exchange
+    bool (*gate)() = nullptr;     // the step runs only when this holds
     bool endsCalibration = false; // a calibration upload ends after this step
 };
 

@@ -35,7 +35,7 @@ struct Field {
     int row = -1; // the row whose name gates Shown::WhenNamed, and that names it in messages
     Shown shown = Shown::Always;
     Blank blank = Blank::KeepsBytes;
-    int first = 0; // option pairs: the value meaning element 0
+    int first = 0;  // option pairs: the value meaning element 0
     int second = 1; // and the value written for element 1 (any other value reads as it)
 };
 

@@ -59,7 +59,6 @@ SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *pa
     : PanelEngine(std::move(tables), parent)
 {
     btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
-    btnNotes->setAutoDefault(false);
     BuildRows(rows.captions);
     if (rows.calibratedRows > 0)
         BuildCalibration(rows);
@@ -137,7 +136,6 @@ void SensorPanel::BuildRows(const QStringList &captions)
 void SensorPanel::BuildCalibration(const SensorRows &rows)
 {
     btnCal = Named(new QPushButton(QStringLiteral("Cal"), this), u"btnCal");
-    btnCal->setAutoDefault(false);
     frmCal = Named(new QGroupBox(QStringLiteral("Temperature Calibration"), this), u"frmCal");
     frmCal->hide();
     auto *grid = new QGridLayout;
@@ -153,15 +151,10 @@ void SensorPanel::BuildCalibration(const SensorRows &rows)
         grid->addWidget(txtActualTemp.last(), i + 1, 1);
         grid->addWidget(txtCF.last(), i + 1, 2);
     }
-    const auto button = [this](const QString &caption, const char16_t *name) {
-        auto *b = Named(new QPushButton(caption, frmCal), name);
-        b->setAutoDefault(false);
-        return b;
-    };
-    btnStoreCalFactors = button(rows.storeCaption, u"btnStoreCalFactors");
+    btnStoreCalFactors = Named(new QPushButton(rows.storeCaption, frmCal), u"btnStoreCalFactors");
     btnStoreCalFactors->setToolTip(rows.storeTip);
-    btnReset = button(rows.resetCaption, u"btnReset");
-    btnCloseCal = button(QStringLiteral("Close"), u"btnCloseCal");
+    btnReset = Named(new QPushButton(rows.resetCaption, frmCal), u"btnReset");
+    btnCloseCal = Named(new QPushButton(QStringLiteral("Close"), frmCal), u"btnCloseCal");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(btnStoreCalFactors);
     buttons->addWidget(btnReset);
@@ -289,11 +282,13 @@ bool SensorPanel::ComputeFactors()
         const auto reading = BoxNumber(txtReading.at(i)->text());
         const auto old = BoxNumber(txtCF.at(i)->text());
         const Field factor{0, 0, txtCF.at(i)->objectName(), Codec::Tenths};
-        const QString text =
-            actual && reading && old ? FormatPointZero(double(*actual - *reading + *old)) : QString();
+        const QString text = actual && reading && old
+                                 ? FormatPointZero(double(*actual - *reading + *old))
+                                 : QString();
         if (text.isEmpty() || !FieldValue(factor, text, TenthsMode)) {
-            Prompt::Show(lblName.at(i)->text() + QStringLiteral(" cannot be calibrated from the "
-                                                                "actual temperature \"") +
+            Prompt::Show(lblName.at(i)->text() +
+                         QStringLiteral(" cannot be calibrated from the "
+                                        "actual temperature \"") +
                          actualText + QStringLiteral("\", the reading \"") +
                          txtReading.at(i)->text() + QStringLiteral("\" and the correction \"") +
                          txtCF.at(i)->text() + QStringLiteral("\"."));

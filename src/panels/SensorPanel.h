@@ -15,7 +15,7 @@ struct SensorRows {
     int calibratedRows = 0; // rows 0 to n-1 get actual and correction boxes; 0: no calibration
     QString storeCaption;   // btnStoreCalFactors
     QString storeTip;
-    QString resetCaption;   // btnReset
+    QString resetCaption; // btnReset
 };
 
 // A model panel with sensor rows: names, limits, delays, readings and notes per row, the

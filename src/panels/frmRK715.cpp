@@ -63,13 +63,13 @@ PanelTables Tables()
                             door, Shown::Always, Blank::WritesZero});
     }
     for (int row = 0; row < kRows; ++row)
-        t.fields.push_back({3 + row / 2, row % 2 == 0 ? 9 : 29, Indexed(u"txtName", row),
-                            Codec::Name, row});
+        t.fields.push_back(
+            {3 + row / 2, row % 2 == 0 ? 9 : 29, Indexed(u"txtName", row), Codec::Name, row});
 
-    const QString busyDownload = QStringLiteral(
-        "This device is currently on the phone.  Please wait and try again later.");
-    const QString busyUpload = QStringLiteral(
-        "This server is currently on the phone.  Please wait and try again later.");
+    const QString busyDownload =
+        QStringLiteral("This device is currently on the phone.  Please wait and try again later.");
+    const QString busyUpload =
+        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
     // The names come before page 0, whose limits show only on named rows.
     t.download = {
         {kIdentityPage},
@@ -81,13 +81,22 @@ PanelTables Tables()
         {kCurrentDataPage, QStringLiteral("Failed to download sensor readings")},
         {0, QStringLiteral("Failed to download temperature limits"), {}, true},
         {1, QStringLiteral("Failed to download door sensor limits")},
-        {12, QStringLiteral("Failed to download temperature correction factors"), {}, false, false,
+        {12,
+         QStringLiteral("Failed to download temperature correction factors"),
+         {},
+         false,
+         false,
          ReadsCorrectionPage},
     };
     const QString names = QStringLiteral("Failed to upload the sensor names");
     t.upload = {
-        {12, QStringLiteral("Failed to upload temperature correction factors"), {}, false, false,
-         nullptr, true},
+        {12,
+         QStringLiteral("Failed to upload temperature correction factors"),
+         {},
+         false,
+         false,
+         nullptr,
+         true},
         {0, QStringLiteral("Failed to upload the temperature sensor limits"), busyUpload},
         {1, QStringLiteral("Failed to upload the door sensor limits")},
         {3, names},
@@ -111,7 +120,8 @@ SensorRows Rows()
     rows.captions << QStringLiteral("Door Sensor 1") << QStringLiteral("Door Sensor 2");
     rows.calibratedRows = kTemperatureRows;
     rows.storeCaption = QStringLiteral("Store Calibration Factors");
-    rows.storeTip = QStringLiteral("Click this button to store the correction factors to the Coldvane");
+    rows.storeTip =
+        QStringLiteral("Click this button to store the correction factors to the Coldvane");
     rows.resetCaption = QStringLiteral("Reset");
     return rows;
 }
@@ -134,9 +144,11 @@ frmRK715::frmRK715(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
     Frame1 = Named(new QGroupBox(this), u"Frame1");
     auto *buzzerLayout = new QVBoxLayout(Frame1);
     for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e] = Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
+        optRelayLogic[e] =
+            Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
         relayLayout->addWidget(optRelayLogic[e]);
-        optEnableBuzzer[e] = Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
+        optEnableBuzzer[e] =
+            Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
         buzzerLayout->addWidget(optEnableBuzzer[e]);
     }
     lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
@@ -242,10 +254,12 @@ bool frmRK715::CheckEntries(bool /*calOnly*/)
     }
     for (int i = 0; i < kRows; ++i) {
         for (const QLineEdit *box : {txtUL.at(i), txtLL.at(i)})
-            refused = refused || box->palette().color(QPalette::Base) == WindowsColour(kColourYellow);
+            refused =
+                refused || box->palette().color(QPalette::Base) == WindowsColour(kColourYellow);
     }
     if (refused)
-        Prompt::Show(QStringLiteral("Valid temperature limits are between -999.9 and 999.9 degrees"));
+        Prompt::Show(
+            QStringLiteral("Valid temperature limits are between -999.9 and 999.9 degrees"));
     return !refused;
 }
 

@@ -104,8 +104,8 @@ PanelTables Tables()
     };
     for (const auto &line : lines) {
         // The last page of a download closes the connection.
-        t.download.push_back({line.page, QString::fromLatin1(line.download), {}, false,
-                              line.page == 13});
+        t.download.push_back(
+            {line.page, QString::fromLatin1(line.download), {}, false, line.page == 13});
         t.upload.push_back({line.page, QString::fromLatin1(line.upload)});
     }
     return t;
@@ -117,9 +117,9 @@ frmRK715PhoneParameters::frmRK715PhoneParameters(QWidget *parent) : PanelEngine(
 {
     setObjectName(QStringLiteral("frmRK715PhoneParameters"));
     for (int i = 0; i < 8; ++i) {
-        lblPhoneNumber[i] =
-            Named(new QLabel(QStringLiteral("Contact Phone Number ") + QString::number(i + 1), this),
-                  QString(QStringLiteral("lblPhoneNumber(") + QString::number(i) + u')'));
+        lblPhoneNumber[i] = Named(
+            new QLabel(QStringLiteral("Contact Phone Number ") + QString::number(i + 1), this),
+            QString(QStringLiteral("lblPhoneNumber(") + QString::number(i) + u')'));
         m_labels[i] = lblPhoneNumber[i];
     }
     const auto label = [this](const QString &caption, const char16_t *name, int box) {
@@ -131,8 +131,8 @@ frmRK715PhoneParameters::frmRK715PhoneParameters(QWidget *parent) : PanelEngine(
                    kRings);
     Label3 = label(QStringLiteral("Reminder CallOut Time Delay (15-900 minutes)"), u"Label3",
                    kReminderDelay);
-    Label4 = label(QStringLiteral("Unit callout time delay (0-900 minutes)"), u"Label4",
-                   kUnitDelay);
+    Label4 =
+        label(QStringLiteral("Unit callout time delay (0-900 minutes)"), u"Label4", kUnitDelay);
     Label5 = label(QStringLiteral("Repeat Warning Message (0, 1, 2)"), u"Label5", kRepeatCount);
     Label6 = label(QStringLiteral("Power Outage Time Delay (0-120 minutes)"), u"Label6",
                    kPowerOutageDelay);
@@ -157,7 +157,6 @@ frmRK715PhoneParameters::frmRK715PhoneParameters(QWidget *parent) : PanelEngine(
     grid->addWidget(cmboCalloutYN, kBoxes, 1);
 
     btnDefaults = Named(new QPushButton(QStringLiteral("Defaults"), this), u"btnDefaults");
-    btnDefaults->setAutoDefault(false);
     btnDefaults->setToolTip(QStringLiteral("Set phone parameters to default values"));
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {btnRefresh, btnSave, btnDefaults, btnClose})

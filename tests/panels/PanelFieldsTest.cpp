@@ -102,14 +102,17 @@ TEST(PanelFieldsTest, BlankBoxesKeepTheDeviceBytesUnlessTheyWriteZero)
 
 TEST(PanelFieldsTest, NeverWrittenNamesReadBlank)
 {
-    EXPECT_EQ(ShowField(PadWithNulls(DeviceCommand::ReadPage(3)), {3, 9, u"n"_s, Codec::Name}, false),
-              QString());
+    EXPECT_EQ(
+        ShowField(PadWithNulls(DeviceCommand::ReadPage(3)), {3, 9, u"n"_s, Codec::Name}, false),
+        QString());
 }
 
 TEST(PanelFieldsTest, OptionPairsChooseByTheirFirstValue)
 {
-    const Field relay{0, 57, u"opt"_s, Codec::OptionByte, -1, Shown::Always, Blank::KeepsBytes, 0, 1};
-    const Field buzzer{0, 58, u"opt"_s, Codec::OptionByte, -1, Shown::Always, Blank::KeepsBytes, 1, 0};
+    const Field relay{0, 57, u"opt"_s, Codec::OptionByte, -1, Shown::Always, Blank::KeepsBytes,
+                      0, 1};
+    const Field buzzer{0, 58, u"opt"_s, Codec::OptionByte, -1, Shown::Always, Blank::KeepsBytes,
+                       1, 0};
     const Field callout{11, 43, u"cmbo"_s, Codec::OptionWord};
     QByteArray page = Page();
     page[56] = 2;
@@ -138,7 +141,8 @@ TEST(PanelFieldsTest, PhoneNumbersKeepTheBytesAfterTheEndMarker)
     } rows[] = {
         {{}, {}, u"1C A9 AA AB"_s, {}},
         {{}, u"0*9"_s, u"00 1B 09 1C AC AD"_s, u"0*9"_s},
-        {{}, u"12345678901234567890"_s,
+        {{},
+         u"12345678901234567890"_s,
          u"01 02 03 04 05 06 07 08 09 00 01 02 03 04 05 06 07 08 09 00 BC"_s,
          u"12345678901234567890"_s},
         {u"05 0C 05 1C 07"_s, {}, {}, u"55"_s}, // bytes other than 0-9, 27, 28 are skipped

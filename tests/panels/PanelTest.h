@@ -42,10 +42,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.Transferring(); }));
     }
 
-    bool ConnectionOpen()
-    {
-        return link->Winsock().CurrentState() != SocketControl::State::Closed;
-    }
+    bool ConnectionOpen() { return link->Winsock().CurrentState() != SocketControl::State::Closed; }
 
     // The 4-byte headers the device received from `from` on, as hex.
     QStringList Headers(qsizetype from = 0) const

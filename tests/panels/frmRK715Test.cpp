@@ -41,7 +41,8 @@ protected:
                 device.pages[n][i] = char(0x41 + (n * 11 + i * 7) % 58);
         }
         for (int i = 0; i < 8; ++i)
-            device.pages[0].replace(8 + 6 * i, 6, QByteArray(Word(-100 - i) + Word(300 + i) + Word(i + 1)));
+            device.pages[0].replace(8 + 6 * i, 6,
+                                    QByteArray(Word(-100 - i) + Word(300 + i) + Word(i + 1)));
         device.pages[0][56] = 1; // relay: second option
         device.pages[0][57] = 0; // buzzer: disabled
     }
@@ -55,12 +56,9 @@ TEST_F(frmRK715Test, SavingUneditedGivesEveryPageBackAndTheGatesFollowTheDevice)
         qint16 family, subModel, revision;
         bool correctionPage, relay, battery, filterShown, tenths;
     } rows[] = {
-        {5, 7, 22, false, false, false, true, false},
-        {5, 7, 23, true, false, false, true, true},
-        {5, 7, 24, true, true, false, false, true},
-        {5, 7, 25, true, true, true, true, true},
-        {6, 5, 3, true, true, true, true, true},
-        {6, 8, 3, true, true, true, true, true},
+        {5, 7, 22, false, false, false, true, false}, {5, 7, 23, true, false, false, true, true},
+        {5, 7, 24, true, true, false, false, true},   {5, 7, 25, true, true, true, true, true},
+        {6, 5, 3, true, true, true, true, true},      {6, 8, 3, true, true, true, true, true},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.revision * 100 + row.family * 10 + row.subModel);
@@ -69,9 +67,9 @@ TEST_F(frmRK715Test, SavingUneditedGivesEveryPageBackAndTheGatesFollowTheDevice)
         const qsizetype first = device.Requests().size();
         frmRK715 panel;
         Open(panel);
-        QStringList download = {u"2ACDDCBA"_s, u"AABBCC03"_s, u"AABBCC04"_s, u"AABBCC05"_s,
-                                u"AABBCC06"_s, u"AABBCC07"_s, u"3FCDDC00"_s, u"AABBCC00"_s,
-                                u"AABBCC01"_s};
+        QStringList download = {u"2ACDDCBA"_s, u"AABBCC03"_s, u"AABBCC04"_s,
+                                u"AABBCC05"_s, u"AABBCC06"_s, u"AABBCC07"_s,
+                                u"3FCDDC00"_s, u"AABBCC00"_s, u"AABBCC01"_s};
         if (row.correctionPage)
             download << u"AABBCC0C"_s;
         EXPECT_EQ(Headers(first), download);
@@ -161,8 +159,9 @@ TEST_F(frmRK715Test, ReadingsBatteryAndUnnamedRows)
     frmRK715 panel;
     panel.DatabaseID = 4;
     Open(panel);
-    const QStringList readings = {u"72.5"_s, u"Not Connected"_s, u".5"_s, u".0"_s, u".0"_s,
-                                  u".0"_s,   u".0"_s,            u".0"_s, u"Closed"_s, {}};
+    const QStringList readings = {
+        u"72.5"_s, u"Not Connected"_s, u".5"_s, u".0"_s, u".0"_s, u".0"_s, u".0"_s,
+        u".0"_s,   u"Closed"_s,        {}};
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(panel.txtReading.at(i)->text(), readings.at(i)) << i;
     EXPECT_EQ(panel.txtBattV->text(), u"12.5"_s);
@@ -233,15 +232,26 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
     } rows[] = {
         {DeviceCommand::ReadPage(3), B::Busy, {busyDownload}, u"AABBCC03"_s},
         {DeviceCommand::ReadPage(4), B::WrongEcho, {done}, u"AABBCC0C"_s},
-        {DeviceCommand::ReadPage(7), B::WrongEcho, {u"Failed to download sensor names"_s, done}, {}},
-        {DeviceCommand::ReadCurrentData(), B::WrongEcho,
-         {u"Failed to download sensor readings"_s, done}, {}},
-        {DeviceCommand::ReadPage(0), B::WrongEcho, {u"Failed to download temperature limits"_s},
+        {DeviceCommand::ReadPage(7),
+         B::WrongEcho,
+         {u"Failed to download sensor names"_s, done},
+         {}},
+        {DeviceCommand::ReadCurrentData(),
+         B::WrongEcho,
+         {u"Failed to download sensor readings"_s, done},
+         {}},
+        {DeviceCommand::ReadPage(0),
+         B::WrongEcho,
+         {u"Failed to download temperature limits"_s},
          u"AABBCC00"_s},
-        {DeviceCommand::ReadPage(1), B::WrongEcho,
-         {u"Failed to download door sensor limits"_s, done}, {}},
-        {DeviceCommand::ReadPage(12), B::WrongEcho,
-         {u"Failed to download temperature correction factors"_s, done}, {}},
+        {DeviceCommand::ReadPage(1),
+         B::WrongEcho,
+         {u"Failed to download door sensor limits"_s, done},
+         {}},
+        {DeviceCommand::ReadPage(12),
+         B::WrongEcho,
+         {u"Failed to download temperature correction factors"_s, done},
+         {}},
     };
     device.revision = 23;
     for (const auto &row : rows) {
@@ -268,7 +278,9 @@ TEST_F(frmRK715Test, EachFailingStoreGivesItsLine)
         QStringList lines;
     } rows[] = {
         {12, B::WrongEcho, {u"Failed to upload temperature correction factors"_s, done}},
-        {0, B::Busy, {u"This server is currently on the phone.  Please wait and try again later."_s}},
+        {0,
+         B::Busy,
+         {u"This server is currently on the phone.  Please wait and try again later."_s}},
         {0, B::WrongEcho, {u"Failed to upload the temperature sensor limits"_s, done}},
         {1, B::WrongEcho, {u"Failed to upload the door sensor limits"_s, done}},
         {5, B::WrongEcho, {u"Failed to upload the sensor names"_s, done}},
@@ -473,14 +485,14 @@ TEST_F(frmRK715Test, NothingStartsAndNothingClosesWhileATransferWaits)
     frmRK715 panel;
     Open(panel);
     const qsizetype first = device.Requests().size();
-    DuringDelayedReply(
-        StoreHeader(3), [&] { QTest::mouseClick(panel.btnSave, Qt::LeftButton); },
-        {[&] { panel.btnSave->click(); }, [&] { panel.btnRefresh->click(); },
-         [&] { panel.btnStoreCalFactors->click(); }, [&] { panel.btnReset->click(); },
-         [&] { panel.close(); }, [&] { QTest::keyClick(&panel, Qt::Key_Escape); }});
-    EXPECT_EQ(Headers(first), (QStringList{u"DDCCBB0C"_s, u"DDCCBB00"_s, u"DDCCBB01"_s,
-                                           u"DDCCBB03"_s, u"DDCCBB04"_s, u"DDCCBB05"_s,
-                                           u"DDCCBB06"_s, u"DDCCBB07"_s}));
+    DuringDelayedReply(StoreHeader(3), [&] { QTest::mouseClick(panel.btnSave, Qt::LeftButton); },
+                       {[&] { panel.btnSave->click(); }, [&] { panel.btnRefresh->click(); },
+                        [&] { panel.btnStoreCalFactors->click(); },
+                        [&] { panel.btnReset->click(); }, [&] { panel.close(); },
+                        [&] { QTest::keyClick(&panel, Qt::Key_Escape); }});
+    EXPECT_EQ(Headers(first),
+              (QStringList{u"DDCCBB0C"_s, u"DDCCBB00"_s, u"DDCCBB01"_s, u"DDCCBB03"_s,
+                           u"DDCCBB04"_s, u"DDCCBB05"_s, u"DDCCBB06"_s, u"DDCCBB07"_s}));
     EXPECT_TRUE(panel.isVisible());
     EXPECT_TRUE(prompt.Messages().isEmpty());
 
