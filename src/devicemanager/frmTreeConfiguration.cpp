@@ -1,5 +1,6 @@
 #include "frmTreeConfiguration.h"
 
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "Prompt.h"
 #include "ServerDatabase.h"
@@ -92,9 +93,7 @@ frmTreeConfiguration::frmTreeConfiguration(QWidget *parent) : QDialog(parent)
     layout->addLayout(columns, 1);
     layout->addWidget(ProgressBar);
 
-    // Enter in a box must not click a button: the form has no default button.
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setAutoDefault(false);
+    NoDefaultButtons(this);
 
     connect(ServerTree, &QTreeWidget::itemClicked, this, [this] { ServerTree_Click(); });
     connect(btnFindNext, &QPushButton::clicked, this, &frmTreeConfiguration::btnFindNext_Click);

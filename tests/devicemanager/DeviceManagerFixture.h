@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -103,6 +104,16 @@ protected:
     {
         Click(Node(index));
         screen->mnuEditServer->trigger();
+    }
+
+    // Shown beside the tree with its top edge level with the tree's.
+    bool LevelWithTree(const QWidget *frame) const
+    {
+        screen->layout()->activate();
+        const QPoint tree = screen->ServerTree->mapTo(screen.get(), QPoint());
+        const QPoint at = frame->mapTo(screen.get(), QPoint());
+        return frame->isVisible() && at.y() == tree.y() &&
+               at.x() > tree.x() + screen->ServerTree->width();
     }
 
     static QRgb TextColour(const QLabel *label)
