@@ -354,6 +354,11 @@ TEST_F(frmConfigurationTest, EnterInABoxClicksNoButton)
     QTest::mouseClick(dialog.btnAdvanced, Qt::LeftButton);
     EXPECT_EQ(SettingsFileBytes(), m_before);
 
+    // Other keys on a button do what they always did: a letter nothing, Space a click.
+    EXPECT_EQ(Shown([&] { QTest::keyClick(dialog.btnApply, Qt::Key_X); }),
+              QList<Prompt::Message>());
+    QTest::keyClick(dialog.btnClearUNPW, Qt::Key_Space);
+    EXPECT_TRUE(dialog.txtUN->text().isEmpty());
     dialog.btnClose->setFocus();
     QTest::keyClick(dialog.btnClose, Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
