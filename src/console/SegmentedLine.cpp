@@ -94,3 +94,12 @@ void SegmentedLine::ShowOneLegendEntry()
             marker->setVisible(i == 0);
     }
 }
+
+void RemoveAllLines(QChart *chart)
+{
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}

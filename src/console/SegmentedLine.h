@@ -44,3 +44,6 @@ private:
     int m_points = 0;
     bool m_broken = true;
 };
+
+// Takes every series and axis off the chart, for a new set of lines.
+void RemoveAllLines(QChart *chart);

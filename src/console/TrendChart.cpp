@@ -127,11 +127,7 @@ void TrendChart::SetLiveMode(bool live)
 
 void TrendChart::Clear()
 {
-    chart()->removeAllSeries();
-    for (QAbstractAxis *axis : chart()->axes()) {
-        chart()->removeAxis(axis);
-        delete axis;
-    }
+    RemoveAllLines(chart());
     m_lines.clear();
     m_valueAxes.clear();
     m_timeAxis = nullptr;

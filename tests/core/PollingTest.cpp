@@ -1,5 +1,7 @@
 #include "PollingFixture.h"
 
+#include "GeneralDate.h"
+
 TEST(RetryLimit, SettingsOutsideOneToFiveGiveThree)
 {
     for (const qint16 v : {0, 1, 5, 6, -1})
@@ -134,25 +136,64 @@ TEST_F(PollingTest, ServerWithoutAddressesRecordsWhyAndGetsNoReminders)
                           "open.\r\r"_s});
 }
 
-TEST_F(PollingTest, DailyEmailGoesOutOncePerDayAtTheDueHour)
+// The first cycle only notes the time; then once per calendar day, at the first cycle at or
+// after the hour, also when the settings file cannot keep the moment.
+TEST_F(PollingTest, DailyEmailGoesOutOncePerCalendarDayAtTheDueHour)
 {
-    Config().SystemOKEmail = 1;
-    Config().OKHour = 10;
-    Config().OKHourAMPM = 0;
-    SaveSettings();
-
-    LogRoutine();
-    EXPECT_EQ(ConfigText(Config().LastSystemOKEmail), u"2026-03-01 09:00:00"_s);
-    // 12:00 the same day, 09:30 the next (before the hour), 10:00, 11:00.
-    for (const auto &[minutes, sent] : {std::pair{180, 0}, {21 * 60 + 30, 0}, {30, 1}, {60, 1}}) {
-        AdvanceClock(minutes);
+    const struct {
+        const char *name;
+        qint16 hour, pm;
+        QTime first;
+        bool unwritable;
+        QList<std::pair<int, int>> cycles; // minutes on, e-mails sent by then
+    } rows[] = {
+        {"10 AM",
+         10,
+         0,
+         QTime(9, 0),
+         false,
+         {{180, 0}, {21 * 60 + 30, 0}, {30, 1}, {60, 1}}}, // 12:00, 09:30 next day, 10:00, 11:00
+        {"a new day, not 24 hours", 10, 0, QTime(22, 0), false, {{12 * 60, 1}}},
+        {"12 AM is midnight", 12, 0, QTime(9, 0), false, {{14 * 60 + 50, 0}, {10, 1}}},
+        {"10 PM", 10, 1, QTime(9, 0), false, {{24 * 60 + 60, 0}, {12 * 60, 1}}},
+        {"settings file that cannot be written",
+         10,
+         0,
+         QTime(9, 0),
+         true,
+         {{25 * 60, 1}, {60, 1}, {24 * 60, 2}}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        m_smtp.Clear();
+        ResetPollingState();
+        m_now = QDateTime(QDate(2026, 3, 1), row.first);
+        Clock::SetFixed(m_now);
+        Config().SystemOKEmail = 1;
+        Config().OKHour = row.hour;
+        Config().OKHourAMPM = row.pm;
+        Config().LastSystemOKEmail = QString();
+        SaveSettings();
         LogRoutine();
-        EXPECT_EQ(MailsTo("admin").size(), sent) << m_now.toString().toStdString();
+        EXPECT_EQ(ConfigText(Config().LastSystemOKEmail), GeneralDateText(m_now));
+        if (row.unwritable) {
+            // Read through a link whose target's name leaves no room for the save's
+            // temporary file: the file reads, but no save can replace it.
+            const QString target = File(QString(250, u'c'));
+            ASSERT_TRUE(QFile::rename(File(u"VantrelConfig.dat"_s), target));
+            ASSERT_TRUE(QFile::link(target, File(u"VantrelConfig.dat"_s)));
+        }
+        for (const auto &[minutes, sent] : row.cycles) {
+            AdvanceClock(minutes);
+            LogRoutine();
+            EXPECT_EQ(MailsTo("admin").size(), sent) << m_now.toString().toStdString();
+        }
+        EXPECT_EQ(MailsTo("admin").value(0).subject, u"Zarvo Vantrel is up and running!"_s);
+        EXPECT_EQ(ErrorRows().size(), row.unwritable ? 2 : 0);
     }
-    EXPECT_EQ(MailsTo("admin").value(0).subject, u"Zarvo Vantrel is up and running!"_s);
 }
 
-TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
+TEST_F(PollingTest, FaultWithOneServerLeavesItAndTheNextPolledAndEvaluated)
 {
     b.channels[0] = {66, 0, 0};
     const qint32 first = AddServerAt(a, u"A"_s, u"RK730"_s);
@@ -175,6 +216,10 @@ TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
     ASSERT_GT(RowOf(sb), 0);
     EXPECT_EQ(Cell(sb, StatusColumn::Reading), u"66"_s);
     EXPECT_EQ(board.Lines().filter(u"Communication with server B "_s).size(), 1);
+    // The server whose failure row could not be closed still has its readings shown.
+    EXPECT_TRUE(board.Lines().contains(u"Communication with server A at IP address "_s +
+                                       a.Address() + u": OK"_s));
+    EXPECT_EQ(grid.Cell(1, StatusColumn::Sensor), u"One"_s);
     EXPECT_EQ(board.Lines().filter(u"Communication Time: "_s).size(), 1);
 }
 
