@@ -1,5 +1,6 @@
 #include "MessageBoxPrompt.h"
 #include "frmMain.h"
+#include "frmTreeConfiguration.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     MessageBoxPrompt messageBoxes;
     Prompt::Install(&messageBoxes);
     frmMain window;
+    window.RunDeviceManager = [&window] { RunDeviceManager(&window); };
     window.Form_Load();
     const int result = QApplication::exec();
     Prompt::Install(nullptr);

@@ -6,7 +6,6 @@
 
 #include <QDateTimeAxis>
 #include <QHash>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -16,15 +15,8 @@
 
 namespace {
 
-constexpr int kLineWidth = 2;
 constexpr int kTimeAxisColour = 0x808080;
 constexpr qint64 kLoneMomentMargin = 60 * 1000;
-
-// A point between two gaps, or the first point after set-up, has no line to draw.
-void MarkLonePoint(QLineSeries *segment)
-{
-    segment->setPointsVisible(segment->count() == 1);
-}
 
 // Axis ends on round numbers, worked out here rather than by the axis, so that an
 // unchanged range is not set again: every range change redraws every line.
@@ -88,14 +80,14 @@ bool TrendChart::SetupTrendChart(const StatusGridView &grid)
     chart()->addAxis(m_timeAxis, Qt::AlignBottom);
 
     for (const TrendSeriesPlan &series : plan.series) {
-        Line line;
-        line.colour = WindowsColour(series.colour);
+        QValueAxis *axis = nullptr;
         if (series.axis)
-            line.axis = m_valueAxes.at(*series.axis);
+            axis = m_valueAxes.at(*series.axis);
         else
-            line.axis = m_valueAxes.isEmpty() ? AddValueAxis(QString()) : m_valueAxes.first();
-        line.name = grid.Cell(series.row, StatusColumn::Sensor);
-        m_lines.append(line);
+            axis = m_valueAxes.isEmpty() ? AddValueAxis(QString()) : m_valueAxes.first();
+        m_lines.append(SegmentedLine(chart(), WindowsColour(series.colour),
+                                     grid.Cell(series.row, StatusColumn::Sensor), m_timeAxis,
+                                     axis));
     }
     return true;
 }
@@ -110,19 +102,15 @@ bool TrendChart::AddTrendChartPoints(const StatusGridView &grid)
 
     const qreal moment = qreal(Clock::Now().toMSecsSinceEpoch());
     for (int k = 0; k < m_lines.size(); ++k) {
-        Line &line = m_lines[k];
+        SegmentedLine &line = m_lines[k];
         const double value = k < values->size() ? values->at(k) : 0.0;
         if (value == kTrendGap) {
-            line.broken = true;
+            line.Break();
             continue;
         }
-        QLineSeries *segment = line.broken ? NewSegment(line) : line.segments.last();
-        line.broken = false;
-        segment->append(moment, value);
-        MarkLonePoint(segment);
-        ++line.points;
-        if (line.points > kPointsKept)
-            DropOldestPoints(line, kPointsDroppedAtOnce);
+        line.Append({moment, value});
+        if (line.Points() > kPointsKept)
+            line.DropOldest(kPointsDroppedAtOnce);
     }
     FitRanges();
     return true;
@@ -139,11 +127,7 @@ void TrendChart::SetLiveMode(bool live)
 
 void TrendChart::Clear()
 {
-    chart()->removeAllSeries();
-    for (QAbstractAxis *axis : chart()->axes()) {
-        chart()->removeAxis(axis);
-        delete axis;
-    }
+    RemoveAllLines(chart());
     m_lines.clear();
     m_valueAxes.clear();
     m_timeAxis = nullptr;
@@ -159,55 +143,13 @@ QValueAxis *TrendChart::AddValueAxis(const QString &title)
     return axis;
 }
 
-QLineSeries *TrendChart::NewSegment(Line &line)
-{
-    auto *segment = new QLineSeries(this);
-    QPen pen(line.colour);
-    pen.setWidth(kLineWidth);
-    segment->setPen(pen);
-    segment->setName(line.name);
-    chart()->addSeries(segment);
-    segment->attachAxis(m_timeAxis);
-    segment->attachAxis(line.axis);
-    line.segments.append(segment);
-    ShowOneLegendEntry(line);
-    return segment;
-}
-
-void TrendChart::DropOldestPoints(Line &line, int count)
-{
-    while (count > 0) {
-        QLineSeries *oldest = line.segments.first();
-        const int dropped = std::min(count, int(oldest->count()));
-        oldest->removePoints(0, dropped);
-        line.points -= dropped;
-        count -= dropped;
-        if (oldest->count() > 0) {
-            MarkLonePoint(oldest);
-            return;
-        }
-        line.segments.removeFirst();
-        chart()->removeSeries(oldest);
-        delete oldest;
-        ShowOneLegendEntry(line);
-    }
-}
-
-void TrendChart::ShowOneLegendEntry(const Line &line)
-{
-    for (int i = 0; i < line.segments.size(); ++i) {
-        for (QLegendMarker *marker : chart()->legend()->markers(line.segments.at(i)))
-            marker->setVisible(i == 0);
-    }
-}
-
 void TrendChart::FitRanges()
 {
     Span time;
     QHash<QValueAxis *, Span> readings;
-    for (const Line &line : std::as_const(m_lines)) {
-        Span &span = readings[line.axis];
-        for (const QLineSeries *segment : line.segments) {
+    for (const SegmentedLine &line : std::as_const(m_lines)) {
+        Span &span = readings[static_cast<QValueAxis *>(line.YAxis())];
+        for (const QLineSeries *segment : line.Segments()) {
             for (int i = 0; i < segment->count(); ++i) {
                 const QPointF &p = segment->at(i);
                 time.Take(p.x());

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "SegmentedLine.h"
+
 #include <QChartView>
-#include <QColor>
 #include <QList>
 
 class QDateTimeAxis;
@@ -36,28 +37,16 @@ public:
     void SetLiveMode(bool live);
 
     int LineCount() const { return m_lines.size(); }
-    QList<QLineSeries *> Segments(int line) const { return m_lines.at(line).segments; }
+    QList<QLineSeries *> Segments(int line) const { return m_lines.at(line).Segments(); }
     QList<QValueAxis *> ValueAxes() const { return m_valueAxes; }
     QDateTimeAxis *TimeAxis() const { return m_timeAxis; }
 
 private:
-    struct Line {
-        QColor colour;
-        QValueAxis *axis = nullptr;
-        QString name;
-        QList<QLineSeries *> segments;
-        int points = 0;
-        bool broken = true; // the next value starts a new segment
-    };
-
     void Clear();
     QValueAxis *AddValueAxis(const QString &title);
-    QLineSeries *NewSegment(Line &line);
-    void DropOldestPoints(Line &line, int count);
-    void ShowOneLegendEntry(const Line &line);
     void FitRanges();
 
-    QList<Line> m_lines;
+    QList<SegmentedLine> m_lines;
     QList<QValueAxis *> m_valueAxes;
     QDateTimeAxis *m_timeAxis = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "DialogButtons.h"
 #include "DisplayText.h"
 #include "ProgramInfo.h"
 #include "ProgramPictures.h"
@@ -31,9 +32,9 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     lblDescription->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
     // Esc closes the box through reject(), just as the OK button does through accept().
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    NoDefaultButtons(this, cmdOK);
 
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(16, 16, 16, 16);

@@ -1,6 +1,7 @@
 #include "frmAdvancedEmail.h"
 
 #include "ConfigRecord.h"
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "LineEditKeyFilter.h"
 #include "Prompt.h"
@@ -102,6 +103,7 @@ frmAdvancedEmail::frmAdvancedEmail(QWidget *parent) : QDialog(parent)
     }
     connect(OKButton, &QPushButton::clicked, this, &frmAdvancedEmail::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    NoDefaultButtons(this);
 }
 
 void frmAdvancedEmail::showEvent(QShowEvent *event)

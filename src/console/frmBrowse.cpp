@@ -1,6 +1,7 @@
 #include "frmBrowse.h"
 
 #include "ConfigRecord.h"
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "Prompt.h"
 #include "SettingsRules.h"
@@ -154,6 +155,7 @@ frmBrowse::frmBrowse(QString &logFolder, ConfigRecord *record, QWidget *parent)
     Drive1->installEventFilter(this);
     connect(OKButton, &QPushButton::clicked, this, &frmBrowse::OKButton_Click);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    NoDefaultButtons(this);
 }
 
 // Neither button is the window's default or cancel button: Esc does nothing, and Enter

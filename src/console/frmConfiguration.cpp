@@ -1,6 +1,7 @@
 #include "frmConfiguration.h"
 
 #include "ConfigRecord.h"
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "LineEditKeyFilter.h"
 #include "Mail.h"
@@ -18,6 +19,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -106,6 +108,7 @@ frmConfiguration::frmConfiguration(QWidget *parent) : QDialog(parent)
     connect(txtHost, &QLineEdit::textChanged, this,
             [this] { SetBackColour(txtHost, kColourWhite); });
     TrackChanges();
+    NoDefaultButtons(this);
 
     adjustSize();
     Load();
@@ -412,6 +415,16 @@ void frmConfiguration::reject()
             return;
     }
     QDialog::reject();
+}
+
+// No button is the cancel button: only Close and the close box close the dialog, not Esc.
+void frmConfiguration::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmConfiguration::btnApply_Click()

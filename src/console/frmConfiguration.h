@@ -71,6 +71,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QWidget *NetworkTab();

@@ -1,6 +1,7 @@
 #include "frmLogin.h"
 
 #include "ConfigRecord.h"
+#include "DialogButtons.h"
 #include "FormControls.h"
 #include "Prompt.h"
 
@@ -27,9 +28,7 @@ frmLogin::frmLogin(bool &loginSucceeded, QWidget *parent)
     lblLabels[1]->setBuddy(txtPassword);
 
     cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), u"cmdOK");
-    cmdOK->setDefault(true);
     cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), u"cmdCancel");
-    cmdCancel->setAutoDefault(false);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(lblLabels[0], 0, 0);
@@ -44,6 +43,7 @@ frmLogin::frmLogin(bool &loginSucceeded, QWidget *parent)
 
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+    NoDefaultButtons(this, cmdOK);
 }
 
 void frmLogin::showEvent(QShowEvent *event)

@@ -94,8 +94,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
         frmConfiguration settings(this);
         settings.exec();
     };
-    // The device manager screen comes with the server tree; until then the entry only
-    // stops polling and hands the link over and back.
+    // The device manager lives in a library above this one: the program installs it.
     RunDeviceManager = [] {};
     TrayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     // A wait loop may still be on the stack when the close is accepted: the program ends

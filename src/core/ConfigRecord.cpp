@@ -6,7 +6,9 @@
 #include "ServerDatabase.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QSaveFile>
 #include <QStringList>
 #include <QtEndian>
 
@@ -167,6 +169,28 @@ bool ReadFailed(const QString &cause)
     return false;
 }
 
+// The record as the file holds it: credentials encrypted. Nothing when one cannot be.
+std::optional<QByteArray> FileRecord()
+{
+    ConfigRecord copy = Config();
+    for (const Credential &credential : kCredentials) {
+        // A never-set field is NULs; they are padding, not part of the value.
+        const QString plain = ConfigText(copy.*credential.member);
+        if (ToAnsi(plain).size() > kMaxCredentialBytes) {
+            SaveFailed(credential.name + QStringLiteral(" is longer than ") +
+                       QString::number(kMaxCredentialBytes) + QStringLiteral(" characters"));
+            return std::nullopt;
+        }
+        const auto cipher = g_cipher ? g_cipher->EncryptString(plain) : std::nullopt;
+        if (!cipher) {
+            SaveFailed(QStringLiteral("Cannot encrypt ") + credential.name);
+            return std::nullopt;
+        }
+        copy.*credential.member = *cipher;
+    }
+    return EncodeRecord(copy);
+}
+
 } // namespace
 
 ConfigRecord::ConfigRecord()
@@ -211,37 +235,23 @@ void SetupCrypt()
     g_cipher->SetEncodingMode(QStringLiteral("base64"));
 }
 
+// Written beside the file and renamed over it, so a crash or a full disk mid-save leaves
+// the previous whole record: a torn one would lose the credentials for good.
 bool SaveConfiguration()
 {
-    QFile file(ProgramFile(kFileName));
-    return SaveConfiguration(file);
-}
-
-bool SaveConfiguration(QIODevice &device)
-{
-    ConfigRecord copy = Config();
-    for (const Credential &credential : kCredentials) {
-        // A never-set field is NULs; they are padding, not part of the value.
-        const QString plain = ConfigText(copy.*credential.member);
-        if (ToAnsi(plain).size() > kMaxCredentialBytes)
-            return SaveFailed(credential.name + QStringLiteral(" is longer than ") +
-                              QString::number(kMaxCredentialBytes) + QStringLiteral(" characters"));
-        const auto cipher = g_cipher ? g_cipher->EncryptString(plain) : std::nullopt;
-        if (!cipher)
-            return SaveFailed(QStringLiteral("Cannot encrypt ") + credential.name);
-        copy.*credential.member = *cipher;
-    }
-    const QByteArray bytes = EncodeRecord(copy);
-
-    // Unbuffered, so a failing write is seen here rather than lost in a later close.
-    if (!device.isOpen() && !device.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return SaveFailed(device.errorString());
-    const qint64 written = device.write(bytes);
-    if (written < 0)
-        return SaveFailed(device.errorString());
-    if (written != bytes.size())
-        return SaveFailed(
-            QStringLiteral("Only %1 of %2 bytes written").arg(written).arg(bytes.size()));
+    const std::optional<QByteArray> bytes = FileRecord();
+    if (!bytes)
+        return false;
+    const QString path = ProgramFile(kFileName);
+    const bool isNew = !QFileInfo::exists(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return SaveFailed(file.errorString());
+    // It holds credentials the program itself can decrypt: for the owner's eyes only.
+    if (isNew && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+        return SaveFailed(file.errorString());
+    if (file.write(*bytes) != bytes->size() || !file.commit())
+        return SaveFailed(file.errorString());
     return true;
 }
 

@@ -76,5 +76,4 @@ bool SaveConfiguration();
 bool ReadConfiguration();
 bool ValidateConfiguration();
 // The same through a device of the caller's, opened here when it is not open yet.
-bool SaveConfiguration(QIODevice &device);
 bool ReadConfiguration(QIODevice &device);

@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -17,12 +18,30 @@ using Bindings = QVariantList;
 QString DatabasePath();
 bool DatabaseFileExists();
 
-// One connection to zarvo.mdb for the length of one operation. Opening a missing file
-// fails instead of creating an empty database. Every value is bound, never spliced in.
+// The status-board key of a database failure that the error log could not take.
+inline const QString kDatabaseErrorKey = QStringLiteral("Database error: ");
+
+// Module state of the program's one connection to zarvo.mdb.
+struct DatabaseState {
+    int busyTimeoutMs = 5000; // one wait on another program's lock
+    int lockWaits = 0;        // statements that waited out a lock, for the whole run
+    bool inCycle = false;     // a polling cycle runs
+    QString cycleLock;        // the lock error met in this cycle; later statements fail at once
+    bool errorShown = false;  // a "Database error: " line is up
+};
+DatabaseState &DatabaseModule();
+// Closes the connection; the next operation opens it again.
+void CloseDatabase();
+
+// One operation on the program's single connection to zarvo.mdb. The connection lives
+// for the run, but before every statement it checks that zarvo.mdb is still the file it
+// opened (device and inode): a replaced file is reopened, a deleted one fails as a
+// missing file does, and nothing is ever created. No transaction or unread SELECT
+// survives a statement, so the file is never locked between operations. Statements are
+// prepared once and reused; every value is bound, never spliced in.
 class DatabaseConnection {
 public:
     DatabaseConnection();
-    ~DatabaseConnection();
     DatabaseConnection(const DatabaseConnection &) = delete;
     DatabaseConnection &operator=(const DatabaseConnection &) = delete;
 
@@ -30,12 +49,31 @@ public:
     // The reason the last open or statement failed.
     QString LastError() const;
 
-    bool Exec(const QString &sql, const Bindings &bindings = {});
-    std::optional<Recordset> Select(const QString &sql, const Bindings &bindings = {});
-    QSqlDatabase &Handle();
+    [[nodiscard]] bool Exec(const QString &sql, const Bindings &bindings = {});
+    [[nodiscard]] std::optional<Recordset> Select(const QString &sql,
+                                                  const Bindings &bindings = {});
+    // Table and column names cannot be bound. A name handed in is accepted only when the
+    // file's own schema holds it (letter case aside), and comes back as the schema spells
+    // it: the table, then the columns. Looked up once per connection.
+    std::optional<QStringList> SchemaNames(const QString &table, const QStringList &columns);
+    // For a query model; it must read all its rows at once.
+    QSqlDatabase Handle();
 
 private:
-    QString m_name;
-    QSqlDatabase m_db;
+    bool Ready();
     QString m_error;
+    bool m_open = false;
 };
+
+// The span of one polling cycle: after the first "database is locked" in it, every
+// further statement fails at once, so another program's lock costs one wait per cycle.
+class DatabaseCycle {
+public:
+    DatabaseCycle();
+    ~DatabaseCycle();
+    DatabaseCycle(const DatabaseCycle &) = delete;
+    DatabaseCycle &operator=(const DatabaseCycle &) = delete;
+};
+
+// A database failure the error log could not take: a status-board line until a write succeeds.
+void ShowDatabaseError(const QString &cause);

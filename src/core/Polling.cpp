@@ -22,6 +22,9 @@
 namespace {
 PollingState g_state;
 QTimer *g_pollTimer = nullptr;
+// The last daily e-mail, kept here as well as in the settings file: a file that cannot be
+// written is re-read with the old moment every cycle, and every cycle would send another.
+std::optional<QDateTime> g_lastDailyEmail;
 constexpr int kPollTickMs = 5000;
 } // namespace
 
@@ -33,6 +36,7 @@ PollingState &Polling()
 void ResetPollingState()
 {
     g_state = PollingState{};
+    g_lastDailyEmail.reset();
 }
 
 void InstallPollTimer(QTimer *timer)
@@ -137,13 +141,16 @@ void SendDailyEmailWhenDue()
     if (Config().SystemOKEmail != 1)
         return;
     const QDateTime now = Clock::Now();
-    const std::optional<QDateTime> last = ParseGeneralDate(ConfigText(Config().LastSystemOKEmail));
+    std::optional<QDateTime> last = ParseGeneralDate(ConfigText(Config().LastSystemOKEmail));
+    if (g_lastDailyEmail && (!last || *last < *g_lastDailyEmail))
+        last = g_lastDailyEmail;
     if (last) {
         const std::optional<QTime> due = DailyEmailTime();
         if (DayBoundariesBetween(*last, now) < 1 || !due || now.time() < *due)
             return;
         SendSytemOKEmail();
     }
+    g_lastDailyEmail = now;
     Config().LastSystemOKEmail = GeneralDateText(now);
     SaveConfiguration();
 }

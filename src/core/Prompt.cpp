@@ -42,3 +42,11 @@ Prompt::Answer Prompt::FirstButton(Buttons buttons)
         return Answer::Ok;
     }
 }
+
+std::optional<QString> Prompt::SaveFileName(const SaveRequest &request)
+{
+    if (g_service)
+        return g_service->SaveFileName(request);
+    qWarning("%s: no one to choose a file", qPrintable(request.title));
+    return std::nullopt;
+}

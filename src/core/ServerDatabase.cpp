@@ -5,6 +5,7 @@
 #include "Prompt.h"
 
 #include <QLocale>
+#include <QSqlError>
 
 #include <cfloat>
 #include <cmath>
@@ -24,43 +25,6 @@ QString Now()
 QVariant Text(const QString &value)
 {
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
-}
-
-// Table and column names cannot be bound. A name handed in is accepted only when the
-// file's own schema holds it (letter case aside, as the old engine did), and is spliced
-// into the statement as the schema spells it. Returns the table, then the columns.
-std::optional<QStringList> SchemaNames(DatabaseConnection &db, const QString &table,
-                                       const QStringList &columns, QString &error)
-{
-    const auto tables =
-        db.Select(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"
-                                 " AND name NOT LIKE 'sqlite%' AND name = ? COLLATE NOCASE"),
-                  {Text(table)});
-    if (!tables) {
-        error = db.LastError();
-        return std::nullopt;
-    }
-    if (tables->isEmpty()) {
-        error = QStringLiteral("There is no table named \"") + table + QStringLiteral("\".");
-        return std::nullopt;
-    }
-    QStringList names{tables->first().value(0).toString()};
-    for (const QString &column : columns) {
-        const auto found = db.Select(
-            QStringLiteral("SELECT name FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"),
-            {names.first(), Text(column)});
-        if (!found) {
-            error = db.LastError();
-            return std::nullopt;
-        }
-        if (found->isEmpty()) {
-            error = QStringLiteral("Table ") + names.first() + QStringLiteral(" has no column \"") +
-                    column + QStringLiteral("\".");
-            return std::nullopt;
-        }
-        names << found->first().value(0).toString();
-    }
-    return names;
 }
 
 // The panels hand over limits and minutes as the texts they show. SQLite would keep a
@@ -139,11 +103,11 @@ bool UpgradeDatabaseSchema()
     {
         DatabaseConnection db;
         for (const AddedColumn &c : added) {
-            QString ignored;
             // A missing file or table makes both steps fail; that is left as it is.
-            if (!SchemaNames(db, c.table, {c.column}, ignored))
-                db.Exec(QStringLiteral("ALTER TABLE ") + c.table + QStringLiteral(" ADD COLUMN ") +
-                        c.column + QLatin1Char(' ') + c.type);
+            if (!db.SchemaNames(c.table, {c.column}))
+                (void)db.Exec(QStringLiteral("ALTER TABLE ") + c.table +
+                              QStringLiteral(" ADD COLUMN ") + c.column + QLatin1Char(' ') +
+                              c.type);
         }
     }
     g_state.schemaUpgraded = true;
@@ -153,9 +117,13 @@ bool UpgradeDatabaseSchema()
 bool RecordSystemError(const QString &label, const QString &cause)
 {
     DatabaseConnection db;
-    return db.Exec(
-        QStringLiteral("INSERT INTO tblErrors (myTime, myFunction, Cause) VALUES (?, ?, ?)"),
-        {Now(), Text(label), Text(cause)});
+    if (db.Exec(
+            QStringLiteral("INSERT INTO tblErrors (myTime, myFunction, Cause) VALUES (?, ?, ?)"),
+            {Now(), Text(label), Text(cause)}))
+        return true;
+    // With the log itself out of reach, the operator still learns why.
+    ShowDatabaseError(db.LastError());
+    return false;
 }
 
 // ---- Servers ----
@@ -182,8 +150,7 @@ bool OpenServerRecord(qint32 id, Recordset &rs)
 bool GetServerField(qint32 id, const QString &table, const QString &field, QVariant &value)
 {
     DatabaseConnection db;
-    QString error;
-    const auto names = SchemaNames(db, table, {field}, error);
+    const auto names = db.SchemaNames(table, {field});
     if (!names)
         return false;
     const auto rows =
@@ -291,6 +258,24 @@ bool EnableDisableServer(qint32 id, qint16 enabled, qint16 comm)
         return false;
     }
     return true;
+}
+
+bool DeleteServerRecords(qint32 id, QString &error)
+{
+    DatabaseConnection db;
+    // A server row left without its sensors, or sensors without their server, would be
+    // polled or listed half-gone; one transaction keeps the two tables whole.
+    const bool deleted =
+        db.IsOpen() && db.Handle().transaction() &&
+        db.Exec(QStringLiteral("DELETE FROM tblSensors WHERE ServerIDNum = ?"), {id}) &&
+        db.Exec(QStringLiteral("DELETE FROM tblServers WHERE IDNum = ?"), {id}) &&
+        db.Handle().commit();
+    if (!deleted) {
+        error = db.LastError().isEmpty() ? db.Handle().lastError().text() : db.LastError();
+        if (db.IsOpen())
+            db.Handle().rollback();
+    }
+    return deleted;
 }
 
 bool LoadServers(QList<ServerTreeEntry> &nodes)
@@ -424,10 +409,9 @@ bool RecordOpenAlarms(const QString &table, const QString &field, qint32 value,
 {
     const QString label = QStringLiteral("Error RecordOpenAlarms");
     DatabaseConnection db;
-    QString error;
-    const auto names = SchemaNames(db, table, {field, nullField}, error);
+    const auto names = db.SchemaNames(table, {field, nullField});
     if (!names)
-        return RecordedFailure(label, error, count);
+        return RecordedFailure(label, db.LastError(), count);
     return HandOutRows(db, label,
                        QStringLiteral("SELECT * FROM ") + names->at(0) + QStringLiteral(" WHERE ") +
                            names->at(1) + QStringLiteral(" = ? AND ") + names->at(2) +

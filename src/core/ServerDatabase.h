@@ -6,8 +6,8 @@
 #include <QString>
 #include <QVariant>
 
-// The record operations on zarvo.mdb. Each opens its own connection, works and closes
-// it; a recordset handed out is a copy of the rows.
+// The record operations on zarvo.mdb, each on the program's one connection; a recordset
+// handed out is a copy of the rows.
 
 // Module state, kept for the program run. Tests start each case from a fresh one.
 struct ServerDatabaseState {
@@ -38,6 +38,8 @@ bool UpdateServer(qint32 id, const QString &name, const QString &model, const QS
                   const QString &email, qint16 comm);
 bool UpdateServerEmail(qint32 id, const QString &addresses);
 bool EnableDisableServer(qint32 id, qint16 enabled, qint16 comm);
+// The server's row and its sensor rows, both or neither; the reason in `error` when neither.
+bool DeleteServerRecords(qint32 id, QString &error);
 // The root node followed by one node per server in name order; true when a server was listed.
 bool LoadServers(QList<ServerTreeEntry> &nodes);
 

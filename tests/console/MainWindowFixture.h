@@ -29,6 +29,15 @@ inline void CloseNextModal(QString *closed = nullptr)
     });
 }
 
+// Saved under the build folder's screenshots/, for a person to look at.
+inline bool SaveScreenshot(QWidget &window, const char *name)
+{
+    const QString folder =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
+    return QDir().mkpath(folder) &&
+           window.grab().save(QDir(folder).filePath(QString::fromLatin1(name)));
+}
+
 inline QStringList Strings(std::initializer_list<const char *> texts)
 {
     QStringList list;

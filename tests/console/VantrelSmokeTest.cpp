@@ -3,18 +3,6 @@
 #include "GeneralDate.h"
 #include "RecordLayouts.h"
 
-namespace {
-
-bool SaveScreenshot(QWidget &window, const char *name)
-{
-    const QString folder =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
-    return QDir().mkpath(folder) &&
-           window.grab().save(QDir(folder).filePath(QString::fromLatin1(name)));
-}
-
-} // namespace
-
 using VantrelSmoke = MainWindowFixture;
 
 // The station as the program starts it, with its real dialogs and pop-up: a device on

@@ -31,7 +31,7 @@ protected:
         r.AutoPrintReport = u"No"_s;
         r.TimeToPrint = u"11"_s;
         r.TimeToPrintAMPM = u"PM"_s;
-        r.SMTPHost = u"mail.cold.example"_s;
+        r.SMTPHost = u"127.0.0.1"_s;
         r.FromAddress = u"station@cold.example"_s;
         r.ServerFailureEmailAddress = u"admin@cold.example"_s;
         r.AdminUserName = u"admin"_s;
@@ -266,7 +266,9 @@ TEST_F(frmConfigurationTest, ClosingAfterTypingAsksEvenAfterAMessageBox)
     prompt.Queue(Prompt::Answer::No);
     QTest::mouseClick(dialog.btnClose, Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
-    QTest::keyClick(dialog.txtHost, Qt::Key_Escape); // answered Yes
+    QTest::keyClick(dialog.txtHost, Qt::Key_Escape); // no cancel button: Esc closes nothing
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.close(); // the close box, answered Yes
     EXPECT_EQ(prompt.Messages(),
               (QList{Box(u"The passwords do not match."_s), kDiscard, kDiscard}));
     EXPECT_FALSE(dialog.isVisible());
@@ -304,6 +306,36 @@ TEST_F(frmConfigurationTest, ClosingWithoutTypedChangesDoesNotAsk)
     closesWithoutAsking("back from the advanced dialog");
 }
 
+// No button is a default one: Enter in a box neither sends a test e-mail nor saves, here or
+// in the advanced dialog; it clicks only a button that has the focus.
+TEST_F(frmConfigurationTest, EnterInABoxClicksNoButton)
+{
+    const auto pressEnterInEveryBox = [this](const QWidget *page) {
+        for (QLineEdit *box : page->findChildren<QLineEdit *>()) {
+            EXPECT_EQ(Shown([box] { QTest::keyClick(box, Qt::Key_Return); }),
+                      QList<Prompt::Message>())
+                << box->objectName().toStdString();
+            EXPECT_TRUE(page->window()->isVisible()) << box->objectName().toStdString();
+        }
+    };
+    frmConfiguration dialog;
+    dialog.show();
+    for (int tab = 0; tab < dialog.SSTab->count(); ++tab) {
+        dialog.SSTab->setCurrentIndex(tab); // a default button only counts while it shows
+        pressEnterInEveryBox(dialog.SSTab->widget(tab));
+    }
+    OnNextModal([&](QWidget *modal) {
+        pressEnterInEveryBox(modal);
+        qobject_cast<frmAdvancedEmail *>(modal)->CancelButton->click();
+    });
+    QTest::mouseClick(dialog.btnAdvanced, Qt::LeftButton);
+    EXPECT_EQ(SettingsFileBytes(), m_before);
+
+    dialog.btnClose->setFocus();
+    QTest::keyClick(dialog.btnClose, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
 TEST_F(frmConfigurationTest, TheLogFolderComesFromThePickerAndIsSavedByApply)
 {
     const QString chosen = Folder() + u"/Backup Logs"_s;
@@ -334,8 +366,8 @@ TEST_F(frmConfigurationTest, TestEmailGoesThroughTheTypedHostFromTheSavedSender)
     SmtpServer &server = SmtpServer::Shared();
     ASSERT_TRUE(server.IsRunning()) << server.StartError().toStdString();
     server.Clear();
-    // Saved: a loopback host where nothing listens, so only the typed host can work.
-    Config().SMTPHost = u"127.0.0.2"_s;
+    // Saved: no host, so only the typed host can work.
+    Config().SMTPHost = QString();
     Config().SMTPPort = qint16(server.Port(u"noauth"_s));
     Config().SMTPTimeOut = 5;
     ASSERT_TRUE(SaveConfiguration());
@@ -344,8 +376,8 @@ TEST_F(frmConfigurationTest, TestEmailGoesThroughTheTypedHostFromTheSavedSender)
 
     frmConfiguration dialog;
     dialog.show();
-    for (QLineEdit *box : {dialog.txtHost, dialog.txtFromAddress}) {
-        const QString kept = box->text();
+    for (const auto &[box, kept] : {std::pair{dialog.txtHost, u"127.0.0.1"_s},
+                                    {dialog.txtFromAddress, dialog.txtFromAddress->text()}}) {
         box->setText(u"   "_s);
         QTest::mouseClick(dialog.btnTestEmail, Qt::LeftButton);
         EXPECT_TRUE(box->text().isEmpty() && IsYellow(box)) << box->objectName().toStdString();

@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <csignal>
+#include <cstdlib>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -93,7 +99,8 @@ TEST_F(ConfigRecordTest, ValidateWithoutFileWritesDefaultsAtTheirOffsets)
 }
 
 // The expected bytes are built from the field list by hand, so a wrong offset or width
-// in the writer cannot agree with the same mistake in the reader.
+// in the writer cannot agree with the same mistake in the reader; no two numbers are alike,
+// so two fields swapped show.
 TEST_F(ConfigRecordTest, EveryFieldLandsAtItsOffsetAndReadsBack)
 {
     QByteArray expected;
@@ -129,7 +136,7 @@ TEST_F(ConfigRecordTest, EveryFieldLandsAtItsOffsetAndReadsBack)
     number(&C::Reserved11, -32768);
     text(&C::TimeToPrint, u"9"_s, 2);
     text(&C::TimeToPrintAMPM, u"PM"_s, 2);
-    text(&C::SMTPHost, u"mail.example"_s, 100);
+    text(&C::SMTPHost, u"127.0.0.1"_s, 100);
     // Reference ciphers from `openssl enc -aes-128-cbc -iv 0 -base64` with the program's
     // key, so settings files written earlier keep decrypting.
     credential(&C::SMTPUserName, u"mailer"_s, "4q3NgwUlF2tQnXVr6xB/yQ==");
@@ -142,25 +149,25 @@ TEST_F(ConfigRecordTest, EveryFieldLandsAtItsOffsetAndReadsBack)
     number(&C::CommunicationRetry, 4);
     number(&C::TCPTimeOut, 9);
     number(&C::UpdateRate, 32767);
-    number(&C::UseAuthentication, 1);
-    number(&C::UseSSL, 1);
+    number(&C::UseAuthentication, 11);
+    number(&C::UseSSL, 13);
     text(&C::FromAddress, u"station@example"_s, 100);
-    number(&C::SystemOKEmail, 1);
+    number(&C::SystemOKEmail, 17);
     text(&C::LastSystemOKEmail, u"2026-03-01 14:05:09"_s, 25);
-    number(&C::EnableTrending, 1);
+    number(&C::EnableTrending, 19);
     credential(&C::AdminUserName, u"admin"_s, "VjUAuPhP4Abwgq6R9kA4QQ==");
     credential(&C::AdminPassword, u"Adm1n\u00B0pw"_s, "0KTGIT4Rn2w2PpgWGQogaQ==");
     text(&C::LogDir, u"/SRV/LOGS"_s, 100);
-    number(&C::PopUps, 1);
-    number(&C::NoShutdownPrompt, 1);
+    number(&C::PopUps, 23);
+    number(&C::NoShutdownPrompt, 29);
     text(&C::AlarmEmailSubjectLine, u"Freezer alarm"_s, 40);
     number(&C::OKHour, 12);
     number(&C::Reserved38, 7);
     number(&C::OKHourAMPM, -1);
-    number(&C::ReminderIndex, 4);
+    number(&C::ReminderIndex, 31);
     number(&C::StatusGridColour, 2);
-    number(&C::UseStartTLS, 1);
-    number(&C::CloseSMTP, 1);
+    number(&C::UseStartTLS, 37);
+    number(&C::CloseSMTP, 41);
     ASSERT_EQ(expected.size(), kConfigRecordLength);
 
     const ConfigRecord inMemory = Config();
@@ -338,13 +345,42 @@ TEST_F(ConfigRecordTest, FileThatCannotBeReadOrWrittenIsReportedAndTheRecordKept
     EXPECT_FALSE(ReadConfiguration()); // no file yet: not an error
     EXPECT_TRUE(ErrorRows().isEmpty());
 
-    QFile diskFull(u"/dev/full"_s);
-    EXPECT_FALSE(SaveConfiguration(diskFull));
     ASSERT_TRUE(QDir(Folder()).mkdir(u"VantrelConfig.dat"_s));
     EXPECT_FALSE(SaveConfiguration());
     EXPECT_FALSE(ReadConfiguration());
     EXPECT_EQ(Config(), before);
-    EXPECT_EQ(ErrorRows(), (QStringList{Error("saving", u"No space left on device"_s),
-                                        Error("saving", u"Is a directory"_s),
+    EXPECT_EQ(ErrorRows(), (QStringList{Error("saving", u"Filename refers to a directory"_s),
                                         Error("reading", u"file to open is a directory"_s)}));
+}
+
+// The file is replaced whole or not at all: a save killed mid-write (here by the file size
+// limit) leaves the previous record. A new file is for its owner's eyes only.
+TEST_F(ConfigRecordTest, ASaveKilledMidWriteLeavesThePreviousRecord)
+{
+    const QByteArray before = SavedRecord();
+    const auto mode = [this] {
+        struct stat status {};
+        return stat(QFile::encodeName(ConfigFile()).constData(), &status) == 0
+                   ? status.st_mode & 0777
+                   : 0u;
+    };
+    EXPECT_EQ(mode(), 0600u);
+
+    Config().OrgName = u"Changed"_s;
+    const auto saveBeyondTheSizeLimit = [] {
+        const rlimit noCore{0, 0};
+        const rlimit small{1000, 1000};
+        setrlimit(RLIMIT_CORE, &noCore);
+        setrlimit(RLIMIT_FSIZE, &small);
+        SaveConfiguration();
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(saveBeyondTheSizeLimit(), ::testing::KilledBySignal(SIGXFSZ), "");
+    EXPECT_EQ(ReadAll(ConfigFile()), before);
+
+    // An existing file keeps the permissions its owner gave it.
+    ASSERT_EQ(chmod(QFile::encodeName(ConfigFile()).constData(), 0640), 0);
+    ASSERT_TRUE(SaveConfiguration());
+    EXPECT_EQ(ReadAll(ConfigFile()).mid(104, 7), "Changed");
+    EXPECT_EQ(mode(), 0640u);
 }

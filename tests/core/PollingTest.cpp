@@ -1,125 +1,6 @@
-#include "Polling.h"
-#include "AlarmEvaluation.h"
-#include "Clock.h"
-#include "ConfigRecord.h"
-#include "DesktopAlert.h"
-#include "DeviceLinkFixture.h"
-#include "FakeDevice.h"
-#include "Mail.h"
-#include "RecordLayouts.h"
-#include "ServerDatabase.h"
-#include "SmtpServer.h"
-#include "StatusGrid.h"
+#include "PollingFixture.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-
-using namespace Qt::StringLiterals;
-
-namespace {
-
-const QString kDegF = u"\u00B0F"_s;
-
-class RecordingAlert final : public DesktopAlert {
-public:
-    void SetBackColour(int) override {}
-    void SetTitleColour(int) override {}
-    void SetTextColour(int) override {}
-    void SetPicture(const QString &) override {}
-    void SetSoundFile(const QString &path) override { sound = path; }
-    void SetDisplayTime(int) override {}
-    void Show(const QString &text) override { shown.append(text); }
-
-    QString sound;
-    QStringList shown;
-};
-
-} // namespace
-
-class PollingTest : public DeviceLinkFixture {
-protected:
-    void SetUp() override
-    {
-        DeviceLinkFixture::SetUp();
-        ASSERT_TRUE(m_smtp.IsRunning()) << m_smtp.StartError().toStdString();
-        ASSERT_TRUE(a.Listen() && b.Listen() && c.Listen());
-        m_smtp.Clear();
-        ResetPollingState();
-        InstallStatusGrid(&grid);
-        Clock::SetFixed(m_now);
-        Config().FromAddress = u"station@example.org"_s;
-        Config().ServerFailureEmailAddress = u"admin@example.org"_s;
-        Config().OrgName = u"Cold Store Ltd"_s;
-        Config().SMTPHost = u"127.0.0.1"_s;
-        Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
-        Config().SMTPTimeOut = 5;
-        Config().AuthenticationMethod = u"NONE"_s;
-        Config().CommunicationRetry = 1;
-        SaveSettings();
-    }
-
-    void TearDown() override
-    {
-        TheMailClient().CloseConnection();
-        ResetPollingState();
-        DeviceLinkFixture::TearDown();
-    }
-
-    // Every cycle re-reads the settings file: what a test sets must be in it.
-    void SaveSettings()
-    {
-        SetupCrypt();
-        ASSERT_TRUE(SaveConfiguration());
-        ConfigureMailServer();
-    }
-
-    qint32 AddServerAt(const FakeDevice &device, const QString &name, const QString &model,
-                       const QString &email = u"ops@example.org,"_s)
-    {
-        EXPECT_TRUE(AddServer(name, model, device.Address(), QString(), 1, QString(), email, -1));
-        return LastId(u"tblServers"_s);
-    }
-
-    qint32 AddSensor(qint32 serverId, const QString &name, qint16 port,
-                     const QString &upper = u"80"_s, const QString &lower = u"50"_s,
-                     const QString &type = u"Temperature"_s)
-    {
-        EXPECT_TRUE(SaveSensorRecord(serverId, name, port, QString(), type, upper, lower, u"0"_s));
-        return LastId(u"tblSensors"_s);
-    }
-
-    int RowOf(qint32 sensorId) const
-    {
-        for (int row = 1; row < grid.RowCount(); ++row)
-            if (grid.Cell(row, StatusColumn::SensorID) == QString::number(sensorId))
-                return row;
-        return -1;
-    }
-
-    QString Cell(qint32 sensorId, int column) const { return grid.Cell(RowOf(sensorId), column); }
-
-    // "ops" or "admin"
-    QList<ReceivedMail> MailsTo(const char *user) const
-    {
-        QList<ReceivedMail> mails;
-        for (const ReceivedMail &mail : m_smtp.Messages())
-            if (mail.rcptTos.contains(QLatin1String(user) + "@example.org"_L1))
-                mails.append(mail);
-        return mails;
-    }
-
-    void AdvanceClock(int minutes)
-    {
-        m_now = m_now.addSecs(60 * minutes);
-        Clock::SetFixed(m_now);
-    }
-
-    FakeDevice a, b, c;
-    PlainStatusGrid grid{6};
-    SmtpServer &m_smtp = SmtpServer::Shared();
-    QDateTime m_now{QDate(2026, 3, 1), QTime(9, 0)};
-};
+#include "GeneralDate.h"
 
 TEST(RetryLimit, SettingsOutsideOneToFiveGiveThree)
 {
@@ -255,22 +136,61 @@ TEST_F(PollingTest, ServerWithoutAddressesRecordsWhyAndGetsNoReminders)
                           "open.\r\r"_s});
 }
 
-TEST_F(PollingTest, DailyEmailGoesOutOncePerDayAtTheDueHour)
+// The first cycle only notes the time; then once per calendar day, at the first cycle at or
+// after the hour, also when the settings file cannot keep the moment.
+TEST_F(PollingTest, DailyEmailGoesOutOncePerCalendarDayAtTheDueHour)
 {
-    Config().SystemOKEmail = 1;
-    Config().OKHour = 10;
-    Config().OKHourAMPM = 0;
-    SaveSettings();
-
-    LogRoutine();
-    EXPECT_EQ(ConfigText(Config().LastSystemOKEmail), u"2026-03-01 09:00:00"_s);
-    // 12:00 the same day, 09:30 the next (before the hour), 10:00, 11:00.
-    for (const auto &[minutes, sent] : {std::pair{180, 0}, {21 * 60 + 30, 0}, {30, 1}, {60, 1}}) {
-        AdvanceClock(minutes);
+    const struct {
+        const char *name;
+        qint16 hour, pm;
+        QTime first;
+        bool unwritable;
+        QList<std::pair<int, int>> cycles; // minutes on, e-mails sent by then
+    } rows[] = {
+        {"10 AM",
+         10,
+         0,
+         QTime(9, 0),
+         false,
+         {{180, 0}, {21 * 60 + 30, 0}, {30, 1}, {60, 1}}}, // 12:00, 09:30 next day, 10:00, 11:00
+        {"a new day, not 24 hours", 10, 0, QTime(22, 0), false, {{12 * 60, 1}}},
+        {"12 AM is midnight", 12, 0, QTime(9, 0), false, {{14 * 60 + 50, 0}, {10, 1}}},
+        {"10 PM", 10, 1, QTime(9, 0), false, {{24 * 60 + 60, 0}, {12 * 60, 1}}},
+        {"settings file that cannot be written",
+         10,
+         0,
+         QTime(9, 0),
+         true,
+         {{25 * 60, 1}, {60, 1}, {24 * 60, 2}}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        m_smtp.Clear();
+        ResetPollingState();
+        m_now = QDateTime(QDate(2026, 3, 1), row.first);
+        Clock::SetFixed(m_now);
+        Config().SystemOKEmail = 1;
+        Config().OKHour = row.hour;
+        Config().OKHourAMPM = row.pm;
+        Config().LastSystemOKEmail = QString();
+        SaveSettings();
         LogRoutine();
-        EXPECT_EQ(MailsTo("admin").size(), sent) << m_now.toString().toStdString();
+        EXPECT_EQ(ConfigText(Config().LastSystemOKEmail), GeneralDateText(m_now));
+        if (row.unwritable) {
+            // Read through a link whose target's name leaves no room for the save's
+            // temporary file: the file reads, but no save can replace it.
+            const QString target = File(QString(250, u'c'));
+            ASSERT_TRUE(QFile::rename(File(u"VantrelConfig.dat"_s), target));
+            ASSERT_TRUE(QFile::link(target, File(u"VantrelConfig.dat"_s)));
+        }
+        for (const auto &[minutes, sent] : row.cycles) {
+            AdvanceClock(minutes);
+            LogRoutine();
+            EXPECT_EQ(MailsTo("admin").size(), sent) << m_now.toString().toStdString();
+        }
+        EXPECT_EQ(MailsTo("admin").value(0).subject, u"Zarvo Vantrel is up and running!"_s);
+        EXPECT_EQ(ErrorRows().size(), row.unwritable ? 2 : 0);
     }
-    EXPECT_EQ(MailsTo("admin").value(0).subject, u"Zarvo Vantrel is up and running!"_s);
 }
 
 TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)

@@ -39,3 +39,14 @@ QStringList ScriptedPrompt::Texts() const
         texts << message.text;
     return texts;
 }
+
+void ScriptedPrompt::QueueSave(std::optional<QString> path)
+{
+    m_savePaths.append(std::move(path));
+}
+
+std::optional<QString> ScriptedPrompt::SaveFileName(const Prompt::SaveRequest &request)
+{
+    m_saveRequests.append(request);
+    return m_savePaths.isEmpty() ? std::nullopt : m_savePaths.takeFirst();
+}

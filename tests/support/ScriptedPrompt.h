@@ -19,6 +19,11 @@ public:
     void QueueText(const QString &text);
     Prompt::Answer Ask(const Prompt::Message &message) override;
     QString AskText(const Prompt::Message &message) override;
+    // Save dialogs answer from their own queue (nothing is a cancel); once it is empty,
+    // they cancel.
+    void QueueSave(std::optional<QString> path);
+    std::optional<QString> SaveFileName(const Prompt::SaveRequest &request) override;
+    const QList<Prompt::SaveRequest> &SaveRequests() const { return m_saveRequests; }
 
     const QList<Prompt::Message> &Messages() const { return m_messages; }
     QStringList Texts() const;
@@ -27,4 +32,6 @@ private:
     QList<Prompt::Answer> m_answers;
     QStringList m_texts;
     QList<Prompt::Message> m_messages;
+    QList<std::optional<QString>> m_savePaths;
+    QList<Prompt::SaveRequest> m_saveRequests;
 };

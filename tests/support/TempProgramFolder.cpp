@@ -19,10 +19,13 @@ void TempProgramFolder::SetUp()
     SetProgramFolder(m_dir.path());
     Clock::SetFixed(std::nullopt);
     ServerDatabaseModule() = {};
+    CloseDatabase();
+    DatabaseModule() = {};
 }
 
 void TempProgramFolder::TearDown()
 {
+    CloseDatabase();
     SetProgramFolder({});
     Clock::SetFixed(std::nullopt);
     InstallStatusBoard(nullptr);

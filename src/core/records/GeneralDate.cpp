@@ -12,9 +12,53 @@ QString GeneralDateText(const QDateTime &moment)
     return moment.toString(kDateTimeFormat);
 }
 
-std::optional<QDateTime> ParseGeneralDate(const QString &text)
+namespace {
+
+// Digits at [from, from + count) of a text known to be long enough; -1 for anything else.
+int Digits(QStringView text, qsizetype from, int count)
 {
-    const QString trimmed = text.trimmed();
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The text as the writers make it, read by hand: the format parser takes microseconds
+// per text, seconds for a month of readings.
+std::optional<WallClock> CanonicalWallClock(QStringView text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    if (text[4] != u'-' || text[7] != u'-')
+        return std::nullopt;
+    const int year = Digits(text, 0, 4);
+    const int month = Digits(text, 5, 2);
+    const int day = Digits(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0)
+        return std::nullopt;
+    QTime time(0, 0);
+    if (text.size() == 19) {
+        if (text[10] != u' ' || text[13] != u':' || text[16] != u':')
+            return std::nullopt;
+        const int hour = Digits(text, 11, 2);
+        const int minute = Digits(text, 14, 2);
+        const int second = Digits(text, 17, 2);
+        if (hour < 0 || minute < 0 || second < 0 || !QTime::isValid(hour, minute, second))
+            return std::nullopt;
+        time = QTime(hour, minute, second);
+    }
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    return WallClock{date, time};
+}
+
+std::optional<QDateTime> ParseWithFormats(const QString &trimmed)
+{
     QDateTime moment = QDateTime::fromString(trimmed, kDateTimeFormat);
     if (moment.isValid())
         return moment;
@@ -22,6 +66,27 @@ std::optional<QDateTime> ParseGeneralDate(const QString &text)
     if (date.isValid())
         return QDateTime(date, QTime(0, 0));
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<WallClock> ParseWallClock(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (const auto canonical = CanonicalWallClock(trimmed))
+        return canonical;
+    const std::optional<QDateTime> moment = ParseWithFormats(trimmed);
+    if (!moment)
+        return std::nullopt;
+    return WallClock{moment->date(), moment->time()};
+}
+
+std::optional<QDateTime> ParseGeneralDate(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (const auto canonical = CanonicalWallClock(trimmed))
+        return QDateTime(canonical->date, canonical->time);
+    return ParseWithFormats(trimmed);
 }
 
 qint64 DayBoundariesBetween(const QDateTime &from, const QDateTime &to)

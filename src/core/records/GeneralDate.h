@@ -11,6 +11,15 @@
 QString GeneralDateText(const QDateTime &moment);
 std::optional<QDateTime> ParseGeneralDate(const QString &text);
 
+// The day and time of day a general date text names, not placed in the local time zone
+// (each placing costs system calls): for reading long record files. Nothing exactly where
+// ParseGeneralDate gives nothing.
+struct WallClock {
+    QDate date;
+    QTime time;
+};
+std::optional<WallClock> ParseWallClock(const QString &text);
+
 // Calendar differences count boundaries of wall-clock values, not elapsed time:
 // 10:59 to 11:00 is one hour, 23:59 to 00:00 one day.
 qint64 HourBoundariesBetween(const QDateTime &from, const QDateTime &to);

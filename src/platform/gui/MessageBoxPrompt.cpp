@@ -3,6 +3,8 @@
 #include "DisplayText.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -71,4 +73,15 @@ QString MessageBoxPrompt::AskText(const Prompt::Message &message)
         QInputDialog::getText(QApplication::activeWindow(), message.title,
                               WithDisplayLineBreaks(message.text), QLineEdit::Normal, {}, &ok);
     return ok ? text : QString();
+}
+
+std::optional<QString> MessageBoxPrompt::SaveFileName(const Prompt::SaveRequest &request)
+{
+    const QString path =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), request.title,
+                                     QDir(request.folder).filePath(request.proposal),
+                                     request.filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QMap>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+#include <optional>
+
+// Sizes are 64-bit: a database past 2 GiB must not turn negative.
+// Shown in thousands of bytes, halves rounded up, no separator (1,234,567 -> 1235).
+qint64 KBytes(qint64 bytes);
+
+// The line comparing a compacted copy with the original; empty when the copy is larger.
+QString ComparisonLine(qint64 startBytes, qint64 compactedBytes);
+
+// Every table of a database with its number of rows.
+using TableCounts = QMap<QString, qint64>;
+
+// One engine connection to one file, closed and let go with the object.
+class SqliteConnection {
+public:
+    // The file must exist: opening never creates one.
+    explicit SqliteConnection(const QString &path);
+    ~SqliteConnection();
+    SqliteConnection(const SqliteConnection &) = delete;
+    SqliteConnection &operator=(const SqliteConnection &) = delete;
+
+    // Runs a statement with its bound values; the rows' first column, or nothing with
+    // the engine's description in Error().
+    std::optional<QVariantList> Run(const QString &sql, const QVariantList &bindings = {});
+    QString Error() const { return m_error; }
+    // The engine's code for the last failure (5 when another connection holds a lock).
+    QString ErrorCode() const { return m_code; }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+    QString m_error;
+    QString m_code;
+};
+
+// A database file opened for this program alone. No other process may read or write it
+// while this object lives, because the file is replaced at the end of a run and their
+// changes would be lost with the old one. Everything that reads the file goes through
+// this one connection: a second handle on it, once closed, would drop this process's
+// locks with it (POSIX record locks belong to the process).
+class ExclusiveDatabase {
+public:
+    enum class State { Held, InUse, Failed };
+
+    // Never creates the file; a missing one is Failed.
+    explicit ExclusiveDatabase(const QString &path);
+
+    State Status() const { return m_state; }
+    // The engine's description of the last failure.
+    QString Error() const { return m_file.Error(); }
+
+    std::optional<TableCounts> Counts();
+    // A compacted copy written by the engine; it refuses a target that is not empty.
+    bool WriteCopy(const QString &target);
+
+private:
+    SqliteConnection m_file;
+    State m_state = State::Failed;
+};
+
+// Why a copy is not fit to stand in for the original: it fails the engine's integrity
+// check or its tables differ from the counted ones. Empty when the copy is sound.
+QString CheckCopy(const QString &path, const TableCounts &original);
+
+// Puts `from` in the place of `to` in one step, so `to` never goes missing.
+bool ReplaceFile(const QString &from, const QString &to, QString &error);

@@ -1,0 +1,232 @@
+#include "Main.h"
+
+#include "Compaction.h"
+#include "FormControls.h"
+#include "MessageBoxPrompt.h"
+#include "ProgramFolder.h"
+#include "ProgramInfo.h"
+#include "Prompt.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kDatabase = QStringLiteral("finch.mdb");
+const QString kBackup = QStringLiteral("finch.bak");
+// The new backup is written and checked under this name before it replaces the old one.
+const QString kNewBackup = QStringLiteral("finch.bak-new");
+const QString kCompacted = QStringLiteral("finchCompact.mdb");
+
+QString LockedText()
+{
+    return QStringLiteral("The database is currently locked.  Please close Vantrel before "
+                          "procdeding.");
+}
+
+QString KBytesText(qint64 bytes)
+{
+    return QString::number(KBytes(bytes));
+}
+
+std::optional<QString> MissingFile(const QString &path)
+{
+    if (QFileInfo(path).isFile())
+        return std::nullopt;
+    return QStringLiteral("The database file ") + path + QStringLiteral(" was not found.");
+}
+
+// Why the program may not work on the file; nothing while it holds it.
+std::optional<QString> Refusal(const ExclusiveDatabase &database)
+{
+    switch (database.Status()) {
+    case ExclusiveDatabase::State::Held:
+        break;
+    case ExclusiveDatabase::State::InUse:
+        return LockedText();
+    case ExclusiveDatabase::State::Failed:
+        return database.Error();
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Main::Main(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Compact and Repair Vantrel Database"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9.75);
+    setFont(font);
+
+    Label1 = Named(new QLabel(QStringLiteral("Label1"), this), u"Label1");
+    Label1->setWordWrap(true);
+    List = Named(new QListWidget(this), u"List");
+    btnCDB = Named(new QPushButton(QStringLiteral("Compact Database"), this), u"btnCDB");
+    btnCDB->setAutoDefault(false);
+
+    // Twips of the original layout at 15 per pixel.
+    Label1->setMinimumHeight(840 / 15);
+    btnCDB->setFixedSize(2895 / 15, 495 / 15);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(360 / 15, 240 / 15, 360 / 15, 240 / 15);
+    layout->addWidget(Label1);
+    auto *list = new QHBoxLayout;
+    list->setContentsMargins((840 - 360) / 15, 0, (840 - 360) / 15, 0);
+    list->addWidget(List);
+    layout->addLayout(list, 1);
+    layout->addWidget(btnCDB, 0, Qt::AlignHCenter);
+    resize(7110 / 15, 6120 / 15);
+
+    connect(btnCDB, &QPushButton::clicked, this, &Main::btnCDB_Click);
+}
+
+void Main::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_activated)
+        return;
+    m_activated = true;
+    Form_Activate();
+}
+
+void Main::Form_Activate()
+{
+    Label1->setText(
+        QStringLiteral("This program is used to compact the Finch.mdb database used in "
+                       "Vantrel.Please close Vantrel before clicking the Compact Database "
+                       "button."));
+    const QFileInfo database(ProgramFile(kDatabase));
+    if (database.isFile())
+        Add(QStringLiteral("The database is currently ") + KBytesText(database.size()) +
+            QStringLiteral(" kbytes"));
+    else
+        Add(kDatabase + QStringLiteral(" was not found in ") + ProgramFolder());
+}
+
+void Main::btnCDB_Click()
+{
+    const QString path = ProgramFile(kDatabase);
+    if (const auto missing = MissingFile(path)) {
+        Prompt::Show(*missing);
+        return;
+    }
+    const qint64 length = QFileInfo(path).size();
+    // Only a test: the lock is let go until the run takes it again.
+    if (const auto refusal = Refusal(ExclusiveDatabase(path))) {
+        Prompt::Show(*refusal);
+        return;
+    }
+    const QString question = QStringLiteral("The Database is ") + KBytesText(length) +
+                             QStringLiteral(" kbytes.  Compact Database?  ");
+    if (Prompt::Show(question, Prompt::Buttons::YesNo, Prompt::Icon::None,
+                     QStringLiteral("Compact Database")) == Prompt::Answer::Yes)
+        PackwellTest();
+}
+
+void Main::PackwellTest()
+{
+    btnCDB->setEnabled(false);
+    List->clear();
+    // No roll-back: whatever a failed step left stays as it is.
+    if (const auto failure = Run())
+        Prompt::Show(*failure);
+    btnCDB->setEnabled(true);
+}
+
+std::optional<QString> Main::Run()
+{
+    const QString path = ProgramFile(kDatabase);
+    if (const auto missing = MissingFile(path))
+        return missing;
+    // Held from here until the run ends, so nobody writes to the file about to be replaced.
+    ExclusiveDatabase database(path);
+    if (const auto refusal = Refusal(database))
+        return refusal;
+    const qint64 startLength = QFileInfo(path).size();
+    Add(QStringLiteral("Original size of database: ") + KBytesText(startLength));
+    const auto counts = database.Counts();
+    if (!counts)
+        return database.Error();
+
+    const bool backUp =
+        !QFileInfo(ProgramFile(kBackup)).isFile() ||
+        Prompt::Show(QStringLiteral("A copy of the database already exists.  Would you like to "
+                                    "overwrite it?"),
+                     Prompt::Buttons::YesNo, Prompt::Icon::None,
+                     QStringLiteral("Overwrite?")) == Prompt::Answer::Yes;
+    if (backUp) {
+        Add(QStringLiteral("Creating backup of database."));
+        // The old backup stays until a new one has passed its check.
+        const QString newBackup = ProgramFile(kNewBackup);
+        QFile::remove(newBackup);
+        QString error;
+        if (!database.WriteCopy(newBackup)) {
+            QFile::remove(newBackup);
+            return database.Error();
+        }
+        if (const QString reason = CheckCopy(newBackup, *counts); !reason.isEmpty()) {
+            QFile::remove(newBackup);
+            Add(QStringLiteral("Backup of database failed its check: ") + reason);
+            Add(QStringLiteral("Backup of database could not be created."));
+            return std::nullopt;
+        }
+        if (!ReplaceFile(newBackup, ProgramFile(kBackup), error)) {
+            QFile::remove(newBackup);
+            return error;
+        }
+        Add(QStringLiteral("Backup of database created successfully."));
+    }
+
+    Add(QStringLiteral("Compacting database."));
+    // A copy left by an earlier run is never deleted: the engine refuses to write over it.
+    const QString compacted = ProgramFile(kCompacted);
+    if (!database.WriteCopy(compacted))
+        return database.Error();
+    const qint64 compactedLength = QFileInfo(compacted).size();
+    Add(QStringLiteral("Compacted database size ") + KBytesText(compactedLength) +
+        QStringLiteral(" kbytes."));
+    if (const QString line = ComparisonLine(startLength, compactedLength); !line.isEmpty())
+        Add(line);
+    if (const QString reason = CheckCopy(compacted, *counts); !reason.isEmpty()) {
+        Add(QStringLiteral("Compacted database failed its check: ") + reason);
+        return std::nullopt;
+    }
+
+    // The copy takes the original's place in one step: there is never a moment without
+    // finch.mdb, and the original stays whole until then.
+    Add(QStringLiteral("Deleting original database"));
+    QString error;
+    if (!ReplaceFile(compacted, path, error)) {
+        Add(QStringLiteral("Failed to delete original database"));
+        return std::nullopt;
+    }
+    Add(QStringLiteral("Successfully deleted original database"));
+    Add(QStringLiteral("Renaming compacted database"));
+    Add(QStringLiteral("Successfully renamed database"));
+    Add(QStringLiteral("Complete"));
+    return std::nullopt;
+}
+
+void Main::Add(const QString &line)
+{
+    List->addItem(line);
+}
+
+int RunPackwell()
+{
+    ProgramInfo::SetTitle(QStringLiteral("Packwell"));
+    MessageBoxPrompt messageBoxes;
+    Prompt::Install(&messageBoxes);
+    Main window;
+    window.show();
+    const int result = QApplication::exec();
+    Prompt::Install(nullptr);
+    return result;
+}

@@ -1,0 +1,60 @@
+#include "DeviceNamePage.h"
+
+#include "AnsiText.h"
+#include "DeviceCommands.h"
+
+namespace {
+
+constexpr int kNameAt = 8; // 0-based
+constexpr int kFieldLength = 20;
+constexpr int kUnitAt = 28;
+constexpr int kAddressAt = 29;
+
+} // namespace
+
+int NamePageNumber(qint16 family)
+{
+    return family == 3 ? 1 : 2;
+}
+
+NamePageFields ReadNamePage(const QByteArray &page)
+{
+    // A page never written holds NULs where the name goes; they are no part of a name.
+    QByteArray name = page.mid(kNameAt, kFieldLength);
+    name.replace('\0', ' ');
+    return {FromAnsi(name).trimmed(), page.size() > kUnitAt && page.at(kUnitAt) == 'C'};
+}
+
+QByteArray StoreNamePage(const QByteArray &page, const QString &name, char unitLetter,
+                         const QString &address)
+{
+    QByteArray store = PadWithNulls(page);
+    store.replace(kNameAt, kFieldLength, FixedAnsi(name.trimmed(), kFieldLength));
+    store[kUnitAt] = unitLetter;
+    store.replace(kAddressAt, kFieldLength, FixedAnsi(address, kFieldLength));
+    InsertStoreUserPageCommand(store);
+    return store;
+}
+
+bool InsertStoreUserPageCommand(QByteArray &strSend)
+{
+    strSend.replace(0, 3, DeviceCommand::StorePage());
+    return true;
+}
+
+QStringList ParseAddressText(const QString &stored)
+{
+    QStringList addresses = stored.split(QLatin1Char(','));
+    // The comma after the last address leaves an empty piece that is no entry.
+    if (addresses.last().isEmpty())
+        addresses.removeLast();
+    return addresses;
+}
+
+QString JoinAddresses(const QStringList &addresses)
+{
+    QString stored;
+    for (const QString &address : addresses)
+        stored += address + QLatin1Char(',');
+    return stored;
+}

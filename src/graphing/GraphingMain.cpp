@@ -1,0 +1,293 @@
+#include "GraphingMain.h"
+
+#include "AnsiText.h"
+#include "GeneralDate.h"
+#include "ProgramFolder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+GraphingState g_state;
+
+constexpr int kEventsEveryMs = 50;
+
+// The date text of a record as stored, blanks trimmed.
+QString DateText(const QByteArray &record)
+{
+    return FromAnsi(record.left(kRecordDateWidth)).trimmed();
+}
+
+QString DayPart(const QString &dateText)
+{
+    const qsizetype blank = dateText.indexOf(u' ');
+    return blank < 0 ? dateText : dateText.left(blank);
+}
+
+// The first dated record in [from, to), with its day.
+std::optional<std::pair<qint64, QDate>> FirstDatedFrom(RecordReader &file, qint64 from, qint64 to,
+                                                       RecordPacer &pacer, bool &stopped)
+{
+    for (qint64 i = from; i < to; ++i) {
+        const std::optional<QDate> day = file.DayOf(i);
+        if (!pacer.GoOn(i)) {
+            stopped = true;
+            return std::nullopt;
+        }
+        if (day)
+            return std::pair{i, *day};
+    }
+    return std::nullopt;
+}
+
+// The first dated record whose day is `day` or later, or nothing. Records in one file are
+// in time order, so halving finds it in a few reads even in a month of 5-second readings.
+std::optional<qint64> FirstOnOrAfter(RecordReader &file, const QDate &day, RecordPacer &pacer,
+                                     bool &stopped)
+{
+    qint64 low = 1;
+    qint64 high = file.Count() + 1;
+    std::optional<qint64> found;
+    while (low < high && !stopped) {
+        const qint64 middle = low + (high - low) / 2;
+        const auto dated = FirstDatedFrom(file, middle, high, pacer, stopped);
+        if (!dated) {
+            high = middle;
+        } else if (dated->second >= day) {
+            found = dated->first;
+            high = middle;
+        } else {
+            low = dated->first + 1;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+GraphingState &Graphing()
+{
+    return g_state;
+}
+
+void ResetGraphing()
+{
+    g_state = GraphingState();
+    g_state.DataFolder = ProgramFolder();
+}
+
+int RecordLength(RecordKind kind)
+{
+    return kind == RecordKind::Average ? AverageRecord::kLength : InstantRecord::kLength;
+}
+
+std::optional<RecordKind> RecordFileKind(const QString &fileName)
+{
+    const QString name = fileName.toLower();
+    if (!name.endsWith(QStringLiteral(".dat")))
+        return std::nullopt;
+    if (name.contains(QStringLiteral("average")))
+        return RecordKind::Average;
+    if (name.contains(QStringLiteral("inst")))
+        return RecordKind::Instant;
+    return std::nullopt;
+}
+
+std::optional<qint32> SensorIdOf(const QString &fileName)
+{
+    const qsizetype dash = fileName.indexOf(u'-');
+    if (dash < 0)
+        return std::nullopt;
+    const qsizetype blank = fileName.indexOf(u' ', dash + 1);
+    if (blank < 0)
+        return std::nullopt;
+    bool ok = false;
+    const qint32 id = fileName.mid(dash + 1, blank - dash - 1).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return id;
+}
+
+QList<RecordFileEntry> ListRecordFiles(const QString &folder)
+{
+    QList<RecordFileEntry> entries;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.dat")}, QDir::Files,
+                                                     QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names) {
+        const std::optional<RecordKind> kind = RecordFileKind(name);
+        const std::optional<qint32> id = SensorIdOf(name);
+        if (kind && id)
+            entries.append({name, *kind, *id});
+    }
+    return entries;
+}
+
+bool ReadSensorHeader(qint32 sensorId, const QString &folder)
+{
+    g_state.SensorHeader = SensorHeaderRecord();
+    QFile file(SensorHeaderFileName(folder, sensorId));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // The names and units are all this program needs; the limits may be missing.
+    constexpr int kNamesLength = 43;
+    QByteArray bytes = file.read(kNamesLength);
+    if (bytes.size() != kNamesLength)
+        return false;
+    bytes.append(SensorHeaderRecord::kLength - kNamesLength, '\0');
+    const auto header = SensorHeaderRecord::Decode(bytes);
+    if (!header)
+        return false;
+    g_state.SensorHeader = *header;
+    return true;
+}
+
+QString HeaderServerName()
+{
+    return g_state.SensorHeader.serverName.trimmed();
+}
+
+QString HeaderSensorName()
+{
+    return g_state.SensorHeader.sensorName.trimmed();
+}
+
+QString HeaderUnits()
+{
+    return g_state.SensorHeader.units.trimmed();
+}
+
+RecordPacer::RecordPacer(const Progress &progress) : m_progress(progress)
+{
+    m_sinceEvents.start();
+}
+
+bool RecordPacer::GoOn(qint64 record)
+{
+    if (m_sinceEvents.elapsed() >= kEventsEveryMs) {
+        m_progress.number(record);
+        QCoreApplication::processEvents();
+        m_sinceEvents.restart();
+    }
+    return !StopRequested();
+}
+
+bool StopRequested()
+{
+    return g_state.CancelRequested || g_state.CloseRequested;
+}
+
+RecordReader::RecordReader(const QString &path, RecordKind kind) : m_file(path), m_kind(kind)
+{
+    if (!m_file.open(QIODevice::ReadOnly))
+        return;
+    m_count = RecordCount(m_file.size(), RecordLength(kind));
+    if (m_count > 0)
+        m_mapped = m_file.map(0, m_count * RecordLength(kind));
+}
+
+std::optional<QByteArray> RecordReader::Read(qint64 number)
+{
+    if (number < 1 || number > m_count)
+        return std::nullopt;
+    const int length = RecordLength(m_kind);
+    if (m_mapped)
+        return QByteArray(reinterpret_cast<const char *>(m_mapped) + (number - 1) * length, length);
+    return ReadRecord(m_file, number, length);
+}
+
+std::optional<QDate> RecordReader::DayOf(qint64 number)
+{
+    const std::optional<QByteArray> record = Read(number);
+    if (!record)
+        return std::nullopt;
+    const std::optional<WallClock> moment = ParseWallClock(DateText(*record));
+    if (!moment)
+        return std::nullopt;
+    return moment->date;
+}
+
+bool GetLogDateRange(const QString &path, RecordKind kind, QString &firstDate, QString &lastDate)
+{
+    firstDate.clear();
+    lastDate.clear();
+    RecordReader file(path, kind);
+    qint64 n = file.Count();
+    if (n <= 1)
+        return false;
+    const std::optional<QByteArray> first = file.Read(1);
+    if (!first)
+        return false;
+    const QString firstText = DateText(*first);
+    QString lastText = firstText;
+    for (; n > 1; --n) {
+        const std::optional<QByteArray> record = file.Read(n);
+        if (!record)
+            return false;
+        if (ParseGeneralDate(DateText(*record))) {
+            lastText = DateText(*record);
+            break;
+        }
+    }
+    firstDate = DayPart(firstText);
+    lastDate = DayPart(lastText);
+    return true;
+}
+
+std::optional<RecordRange> SearchRecordRange(RecordReader &file, const QDate &startDay,
+                                             const QDate &endDay, const Progress &progress)
+{
+    RecordPacer pacer(progress);
+    bool stopped = false;
+    const std::optional<qint64> first = FirstOnOrAfter(file, startDay, pacer, stopped);
+    // The record before the first of the day after the end day, back over undated ones.
+    const std::optional<qint64> beyond = FirstOnOrAfter(file, endDay.addDays(1), pacer, stopped);
+    if (stopped)
+        return std::nullopt;
+    qint64 last = beyond.value_or(file.Count() + 1) - 1;
+    while (first && last >= *first && !file.DayOf(last))
+        --last;
+    if (!first || last < *first)
+        return RecordRange();
+    return RecordRange{*first, last};
+}
+
+bool FindRecordRange(const QString &fileName, const QString &startDate, const QString &endDate,
+                     RecordRange &range, const Progress &progress)
+{
+    range = RecordRange();
+    const QString path = QDir(g_state.DataFolder).filePath(fileName);
+    const std::optional<QDateTime> start = ParseGeneralDate(startDate);
+    const std::optional<QDateTime> end = ParseGeneralDate(endDate);
+    RecordReader file(path, RecordKind::Instant);
+    if (!start || !end || !file.IsOpen())
+        return false;
+    QString firstDate;
+    QString lastDate;
+    GetLogDateRange(path, RecordKind::Instant, firstDate, lastDate);
+    const std::optional<QDateTime> firstDay = ParseGeneralDate(firstDate);
+    const std::optional<QDateTime> lastDay = ParseGeneralDate(lastDate);
+
+    // A range that starts on the file's first day or ends on its last needs no search
+    // for that end.
+    const bool fromFirst = firstDay && firstDay->date() == start->date();
+    const bool toLast = lastDay && lastDay->date() == end->date();
+    progress.text(fromFirst ? QStringLiteral("Scanning for ending record")
+                            : QStringLiteral("Scanning for starting record"));
+    std::optional<RecordRange> found;
+    if (fromFirst && toLast) {
+        found = RecordRange{1, file.Count()};
+    } else {
+        found = SearchRecordRange(file, start->date(), end->date(), progress);
+        if (found && !found->Empty()) {
+            if (fromFirst)
+                found->first = 1;
+            if (toLast)
+                found->last = file.Count();
+        }
+    }
+    if (!found)
+        return false;
+    range = *found;
+    return true;
+}

@@ -1,0 +1,77 @@
+#include "Compaction.h"
+#include "PackwellFixture.h"
+
+#include <QFile>
+
+TEST(Compaction, SizesInKBytesAndTheComparisonLine)
+{
+    const struct {
+        qint64 bytes;
+        qint64 kbytes;
+    } sizes[] = {{0, 0}, {499, 0}, {500, 1}, {1234567, 1235}, {3LL << 30, 3221225}};
+    for (const auto &size : sizes)
+        EXPECT_EQ(KBytes(size.bytes), size.kbytes) << size.bytes;
+
+    EXPECT_EQ(ComparisonLine(2500, 2499), QStringLiteral("Successfully compacted database"));
+    EXPECT_EQ(ComparisonLine(2500, 2500),
+              QStringLiteral("Database is 3 kbytes and could not be compacted further."));
+    EXPECT_EQ(ComparisonLine(2500, 2501), QString());
+}
+
+using CopyCheck = PackwellFixture;
+
+// A copy stands in for the original only when the engine finds it sound and every table
+// holds the original's rows.
+TEST_F(CopyCheck, RefusesDamagedOrShortCopies)
+{
+    ASSERT_EQ(MakeDatabase(Database()), QString());
+    ExclusiveDatabase original(Database());
+    ASSERT_EQ(original.Status(), ExclusiveDatabase::State::Held);
+    const auto counts = original.Counts();
+    ASSERT_TRUE(counts);
+    EXPECT_EQ(counts->value(QStringLiteral("tblReadings")), 2000);
+    EXPECT_EQ(counts->value(QStringLiteral("tbl \"Notes\"")), 1);
+
+    const struct {
+        const char *name;
+        std::function<void(const QString &)> spoil;
+        const char *reason;
+    } cases[] = {
+        {"sound", [](const QString &) {}, ""},
+        {"rows deleted",
+         [](const QString &copy) {
+             Sqlite(copy, QStringLiteral("DELETE FROM tblReadings WHERE id < 9"));
+         },
+         "table tblReadings holds 1996 rows instead of 2000"},
+        {"table dropped",
+         [](const QString &copy) {
+             Sqlite(copy, QStringLiteral("DROP TABLE \"tbl \"\"Notes\"\"\""));
+         },
+         "table tbl \"Notes\" is missing"},
+        {"bytes overwritten inside its pages",
+         [](const QString &copy) {
+             QFile file(copy);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             file.seek(4096 * 5);
+             file.write(QByteArray(4096 * 3, '\x5a'));
+         },
+         "*"},
+    };
+    for (const auto &c : cases) {
+        const QString copy = File(QString::fromLatin1(c.name));
+        ASSERT_TRUE(original.WriteCopy(copy)) << original.Error().toStdString();
+        c.spoil(copy);
+        const QString reason = CheckCopy(copy, *counts);
+        if (QLatin1String(c.reason) == QLatin1String("*"))
+            EXPECT_FALSE(reason.isEmpty()) << c.name;
+        else
+            EXPECT_EQ(reason, QString::fromLatin1(c.reason)) << c.name;
+    }
+    // Nobody else reads or writes the file while it is held, through copies and checks.
+    EXPECT_TRUE(Sqlite(Database(), QStringLiteral("SELECT count(*) FROM tblReadings"))
+                    .contains(QStringLiteral("database is locked")));
+    // The engine never writes over a file that holds something.
+    EXPECT_FALSE(original.WriteCopy(File(QStringLiteral("sound"))));
+    EXPECT_TRUE(original.Error().contains(QStringLiteral("output file already exists")))
+        << original.Error().toStdString();
+}

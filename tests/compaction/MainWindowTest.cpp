@@ -1,0 +1,323 @@
+#include "PackwellFixture.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+const QString kLocked =
+    QStringLiteral("The database is currently locked.  Please close Vantrel before procdeding.");
+
+QString SizeLine(const QString &path)
+{
+    return QStringLiteral("The database is currently %1 kbytes")
+        .arg((QFileInfo(path).size() + 500) / 1000);
+}
+
+// Another program with the database open: a real sqlite3 process in an exclusive
+// transaction until it is let go.
+class LockHolder {
+public:
+    bool Start(const QString &path)
+    {
+        m_process.start(QStringLiteral(SQLITE3_PROGRAM), {path});
+        m_process.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
+        while (!m_process.readAllStandardOutput().contains("held"))
+            if (!m_process.waitForReadyRead(5000))
+                return false;
+        return true;
+    }
+    ~LockHolder()
+    {
+        m_process.write("COMMIT;\n");
+        m_process.closeWriteChannel();
+        m_process.waitForFinished();
+    }
+
+private:
+    QProcess m_process;
+};
+
+} // namespace
+
+struct RunCase {
+    const char *name;
+    bool compactFirst;
+    bool oldBackup;
+    Prompt::Answer overwrite;
+};
+
+class WholeRun : public PackwellFixture, public ::testing::WithParamInterface<RunCase> {};
+
+// From the button to the replaced file, as an operator runs it after the activation line.
+TEST_P(WholeRun, BacksUpCompactsChecksAndReplaces)
+{
+    const RunCase &run = GetParam();
+    ASSERT_EQ(MakeDatabase(Database()), QString());
+    if (run.compactFirst) {
+        ASSERT_EQ(Sqlite(Database(), QStringLiteral("VACUUM")), QString());
+    }
+    const QByteArray oldBackup("an earlier backup");
+    if (run.oldBackup) {
+        QFile backup(File(QStringLiteral("finch.bak")));
+        ASSERT_TRUE(backup.open(QIODevice::WriteOnly));
+        backup.write(oldBackup);
+    }
+    const QString original = Dump(Database());
+    const qint64 startSize = QFileInfo(Database()).size();
+    const QString kbytes = QString::number((startSize + 500) / 1000);
+    window.show();
+    ASSERT_EQ(Lines(), QStringList{SizeLine(Database())});
+
+    prompt.Queue(Prompt::Answer::Yes);
+    prompt.Queue(run.overwrite);
+    QTest::mouseClick(window.btnCDB, Qt::LeftButton);
+
+    QStringList texts{QStringLiteral("The Database is ") + kbytes +
+                      QStringLiteral(" kbytes.  Compact Database?  ")};
+    if (run.oldBackup)
+        texts << QStringLiteral(
+            "A copy of the database already exists.  Would you like to overwrite it?");
+    EXPECT_EQ(prompt.Texts(), texts);
+    EXPECT_EQ(prompt.Messages().value(0).title, QStringLiteral("Compact Database"));
+    EXPECT_EQ(prompt.Messages().value(1).title,
+              run.oldBackup ? QStringLiteral("Overwrite?") : QString());
+
+    const bool backedUp = !run.oldBackup || run.overwrite == Prompt::Answer::Yes;
+    QStringList lines{QStringLiteral("Original size of database: ") + kbytes};
+    if (backedUp)
+        lines << QStringLiteral("Creating backup of database.")
+              << QStringLiteral("Backup of database created successfully.");
+    lines << QStringLiteral("Compacting database.")
+          << QStringLiteral("Compacted database size %1 kbytes.")
+                 .arg((QFileInfo(Database()).size() + 500) / 1000)
+          << (run.compactFirst ? QStringLiteral("Database is ") + kbytes +
+                                     QStringLiteral(" kbytes and could not be compacted further.")
+                               : QStringLiteral("Successfully compacted database"))
+          << QStringLiteral("Deleting original database")
+          << QStringLiteral("Successfully deleted original database")
+          << QStringLiteral("Renaming compacted database")
+          << QStringLiteral("Successfully renamed database") << QStringLiteral("Complete");
+    EXPECT_EQ(Lines(), lines);
+
+    EXPECT_EQ(Dump(Database()), original);
+    EXPECT_EQ(IntegrityCheck(Database()), QStringLiteral("ok\n"));
+    if (run.compactFirst)
+        EXPECT_EQ(QFileInfo(Database()).size(), startSize);
+    else
+        EXPECT_LT(QFileInfo(Database()).size(), startSize * 3 / 4);
+    if (backedUp)
+        EXPECT_EQ(Dump(File(QStringLiteral("finch.bak"))), original);
+    else
+        EXPECT_EQ(ReadAll(File(QStringLiteral("finch.bak"))), oldBackup);
+    EXPECT_EQ(Files().keys(), QStringList({QStringLiteral("finch.bak"), QStringLiteral("finch.mdb"),
+                                           QStringLiteral("zarvo.mdb")}));
+    EXPECT_TRUE(window.btnCDB->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packwell, WholeRun,
+    ::testing::Values(RunCase{"FirstRun", false, false, Prompt::Answer::Yes},
+                      RunCase{"OverwriteOldBackup", false, true, Prompt::Answer::Yes},
+                      RunCase{"KeepOldBackup", false, true, Prompt::Answer::No},
+                      RunCase{"AlreadyCompacted", true, false, Prompt::Answer::Yes}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct Refusal {
+    const char *name;
+    std::function<void()> setUp;
+    QList<Prompt::Answer> answers;
+    bool fromButton; // else the run alone, as when the lock is taken after the button's test
+    // %1 stands for the database's kbytes, %2 for the compacted copy's.
+    QStringList messages;
+    QStringList lines;    // after what activation put in the list for a button press
+    QStringList newFiles; // every other file keeps its bytes
+};
+
+using Refusals = PackwellFixture;
+
+// Whatever stops a run, finch.mdb keeps its bytes, the operator is told why and the
+// button is ready again.
+TEST_F(Refusals, LeaveTheDatabaseAsItWas)
+{
+    const auto write = [this](const char *name, const QByteArray &bytes) {
+        QFile file(File(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    };
+    const auto make = [this](const QString &extraSql = {}) {
+        ASSERT_EQ(MakeDatabase(Database(), extraSql), QString());
+    };
+    // Rows stored while their check was off: the engine copies them as they are.
+    const QString badRows = QStringLiteral(
+        "CREATE TABLE tblLimits (v INTEGER CHECK (v < 10)); PRAGMA ignore_check_constraints = 1;"
+        "INSERT INTO tblLimits VALUES (99);");
+    const QString checkFailure = QStringLiteral("CHECK constraint failed in tblLimits");
+    const QString question = QStringLiteral("The Database is %1 kbytes.  Compact Database?  ");
+    const QString started = QStringLiteral("Original size of database: %1");
+    const QString creating = QStringLiteral("Creating backup of database.");
+    const QString compacting = QStringLiteral("Compacting database.");
+    std::optional<LockHolder> holder;
+    const auto hold = [&] {
+        make();
+        holder.emplace();
+        ASSERT_TRUE(holder->Start(Database()));
+    };
+
+    const Refusal refusals[] = {
+        {"held by sqlite3 at the button", hold, {}, true, {kLocked}, {}, {}},
+        {"held by sqlite3 when the run starts", hold, {}, false, {kLocked}, {}, {}},
+        {"write-ahead log beside it",
+         [&] {
+             make();
+             write("finch.mdb-wal", QByteArray(32, '\0'));
+         },
+         {},
+         true,
+         {kLocked},
+         {},
+         {}},
+        {"not a database",
+         [&] { write("finch.mdb", QByteArray(5000, '\x17')); },
+         {},
+         true,
+         {QStringLiteral("file is not a database")},
+         {},
+         {}},
+        {"missing at the button",
+         [] {},
+         {},
+         true,
+         {QStringLiteral("The database file ") + Database() + QStringLiteral(" was not found.")},
+         {},
+         {}},
+        {"missing when the run starts",
+         [] {},
+         {},
+         false,
+         {QStringLiteral("The database file ") + Database() + QStringLiteral(" was not found.")},
+         {},
+         {}},
+        {"compacted copy left by an earlier run",
+         [&] {
+             make();
+             Sqlite(File(QStringLiteral("finchCompact.mdb")),
+                    QStringLiteral("CREATE TABLE tblEarlier (x)"));
+         },
+         {Prompt::Answer::Yes},
+         true,
+         {question, QStringLiteral("output file already exists")},
+         {started, creating, QStringLiteral("Backup of database created successfully."),
+          compacting},
+         {QStringLiteral("finch.bak")}},
+        {"backup failing its check",
+         [&] { make(badRows); },
+         {Prompt::Answer::Yes},
+         true,
+         {question},
+         {started, creating, QStringLiteral("Backup of database failed its check: ") + checkFailure,
+          QStringLiteral("Backup of database could not be created.")},
+         {}},
+        {"compacted copy failing its check",
+         [&] {
+             make(badRows);
+             write("finch.bak", "old");
+         },
+         {Prompt::Answer::Yes, Prompt::Answer::No},
+         true,
+         {question, QStringLiteral(
+                        "A copy of the database already exists.  Would you like to overwrite it?")},
+         {started, compacting, QStringLiteral("Compacted database size %2 kbytes."),
+          QStringLiteral("Successfully compacted database"),
+          QStringLiteral("Compacted database failed its check: ") + checkFailure},
+         {QStringLiteral("finchCompact.mdb")}},
+    };
+
+    for (const Refusal &refusal : refusals) {
+        SCOPED_TRACE(refusal.name);
+        for (const QString &name : QDir(Folder()).entryList({QStringLiteral("finch*")}))
+            ASSERT_TRUE(QFile::remove(File(name)));
+        refusal.setUp();
+        const QMap<QString, QByteArray> before = Files();
+        const QString kbytes = QString::number((QFileInfo(Database()).size() + 500) / 1000);
+        window.List->clear();
+        window.List->addItem(QStringLiteral("shown before"));
+        ScriptedPrompt answers(refusal.answers);
+
+        if (refusal.fromButton)
+            QTest::mouseClick(window.btnCDB, Qt::LeftButton);
+        else
+            window.PackwellTest();
+        holder.reset();
+
+        const QString compacted = QString::number(
+            (QFileInfo(File(QStringLiteral("finchCompact.mdb"))).size() + 500) / 1000);
+        const auto filled = [&](QStringList texts) {
+            for (QString &text : texts)
+                text = text.replace(QStringLiteral("%1"), kbytes)
+                           .replace(QStringLiteral("%2"), compacted);
+            return texts;
+        };
+        EXPECT_EQ(answers.Texts(), filled(refusal.messages));
+        for (const Prompt::Message &message : answers.Messages().mid(refusal.answers.size()))
+            EXPECT_EQ(message.title, QStringLiteral("Packwell"));
+        QStringList lines = filled(refusal.lines);
+        if (refusal.fromButton && lines.isEmpty())
+            lines.prepend(QStringLiteral("shown before"));
+        EXPECT_EQ(Lines(), lines);
+
+        QMap<QString, QByteArray> after = Files();
+        for (const QString &name : refusal.newFiles)
+            EXPECT_FALSE(after.take(name).isEmpty()) << name.toStdString();
+        EXPECT_EQ(after.keys(), before.keys());
+        EXPECT_TRUE(after == before) << "a file changed";
+        EXPECT_TRUE(window.btnCDB->isEnabled());
+    }
+}
+
+// Activation tells the size, or where the file was looked for, below what the list holds.
+TEST_F(Refusals, ActivationAddsTheSizeLine)
+{
+    window.List->addItem(QStringLiteral("shown before"));
+    window.Form_Activate();
+    ASSERT_EQ(MakeDatabase(Database()), QString());
+    window.show();
+    EXPECT_EQ(Lines(), QStringList({QStringLiteral("shown before"),
+                                    QStringLiteral("finch.mdb was not found in ") + Folder(),
+                                    SizeLine(Database())}));
+    EXPECT_EQ(window.Label1->text(),
+              QStringLiteral("This program is used to compact the Finch.mdb database used in "
+                             "Vantrel.Please close Vantrel before clicking the Compact Database "
+                             "button."));
+    window.hide();
+    window.show();
+    EXPECT_EQ(Lines().size(), 3);
+}
+
+// The program as its main starts it: its own title, the window with its size line, and
+// the end when the window closes.
+TEST_F(Refusals, ProgramRunsUntilItsWindowCloses)
+{
+    ProgramInfo::SetTitle({});
+    ASSERT_EQ(MakeDatabase(Database()), QString());
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String("Main") && widget->isVisible()) {
+                auto *list = widget->findChild<QListWidget *>(QStringLiteral("List"));
+                for (int row = 0; row < list->count(); ++row)
+                    shown << list->item(row)->text();
+                widget->close();
+            }
+        }
+    });
+    EXPECT_EQ(RunPackwell(), 0);
+    EXPECT_EQ(shown, QStringList{SizeLine(Database())});
+    EXPECT_EQ(ProgramInfo::Title(), QStringLiteral("Packwell"));
+}

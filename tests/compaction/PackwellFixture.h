@@ -1,0 +1,88 @@
+#pragma once
+
+#include "Main.h"
+#include "ProgramInfo.h"
+#include "ScriptedPrompt.h"
+#include "TempProgramFolder.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QMap>
+#include <QProcess>
+
+// The Debian sqlite3 program: makes, reads and locks the files as another program would.
+inline QString Sqlite(const QStringList &arguments, const QString &sql)
+{
+    QProcess process;
+    process.start(QStringLiteral(SQLITE3_PROGRAM), arguments + QStringList{sql});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+inline QString Sqlite(const QString &path, const QString &sql)
+{
+    return Sqlite({QStringLiteral("-bail"), path}, sql);
+}
+
+// Everything a file holds, as text; read only, so a missing file is not created.
+inline QString Dump(const QString &path)
+{
+    return Sqlite({QStringLiteral("-readonly"), path}, QStringLiteral(".dump"));
+}
+
+inline QString IntegrityCheck(const QString &path)
+{
+    return Sqlite({QStringLiteral("-readonly"), path}, QStringLiteral("PRAGMA integrity_check"));
+}
+
+// A few thousand readings of which half are then deleted, so compaction has room to win.
+inline QString MakeDatabase(const QString &path, const QString &extraSql = {})
+{
+    return Sqlite(
+        path, QStringLiteral(
+                  "CREATE TABLE tblReadings (id INTEGER PRIMARY KEY, sensor TEXT, reading REAL, "
+                  "note TEXT);"
+                  "CREATE TABLE \"tbl \"\"Notes\"\"\" (body TEXT);"
+                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
+                  "INSERT INTO tblReadings (sensor, reading, note) "
+                  "SELECT 'Sensor ' || (i % 8), i * 0.5, hex(randomblob(40)) FROM n;"
+                  "INSERT INTO \"tbl \"\"Notes\"\"\" VALUES ('it''s cold');"
+                  "DELETE FROM tblReadings WHERE id % 2 = 0;") +
+                  extraSql);
+}
+
+class PackwellFixture : public TempProgramFolder {
+protected:
+    void SetUp() override
+    {
+        TempProgramFolder::SetUp();
+        ProgramInfo::SetTitle(QStringLiteral("Packwell"));
+    }
+    void TearDown() override
+    {
+        ProgramInfo::SetTitle({});
+        TempProgramFolder::TearDown();
+    }
+
+    QString Database() const { return File(QStringLiteral("finch.mdb")); }
+
+    QStringList Lines() const
+    {
+        QStringList lines;
+        for (int row = 0; row < window.List->count(); ++row)
+            lines << window.List->item(row)->text();
+        return lines;
+    }
+
+    // Every file of the program folder with its bytes.
+    QMap<QString, QByteArray> Files() const
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString &name : QDir(Folder()).entryList(QDir::Files))
+            files.insert(name, ReadAll(File(name)));
+        return files;
+    }
+
+    ScriptedPrompt prompt;
+    Main window;
+};

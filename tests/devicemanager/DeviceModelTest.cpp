@@ -1,0 +1,312 @@
+#include "DeviceModel.h"
+#include "DeviceNamePage.h"
+
+#include "DeviceCommands.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct IdentityCase {
+    const char *name;
+    DeviceIdentity id;
+    const char *model;
+    bool unitsEnabled;
+    PanelForm panel;
+    bool readClock, dataLogFrame, hiLoDownload, phoneButton;
+};
+
+void PrintTo(const IdentityCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class IdentityTable : public ::testing::TestWithParam<IdentityCase> {};
+
+TEST_P(IdentityTable, GivesModelTextPanelAndGates)
+{
+    const IdentityCase &c = GetParam();
+    const ModelDescription model = DescribeModel(c.id);
+    EXPECT_EQ(model.text.toStdString(), c.model);
+    EXPECT_EQ(model.unitsEnabled, c.unitsEnabled);
+    EXPECT_EQ(PanelFor(c.id), c.panel);
+    const ModelGates gates = GatesFor(c.id);
+    EXPECT_EQ(gates.readClock, c.readClock);
+    EXPECT_EQ(gates.dataLogFrame, c.dataLogFrame);
+    EXPECT_EQ(gates.hiLoDownload, c.hiLoDownload);
+    EXPECT_EQ(gates.phoneButton, c.phoneButton);
+}
+
+constexpr const char *kUnknown = "Server model could not be determined";
+
+INSTANTIATE_TEST_SUITE_P(
+    DeviceModel, IdentityTable,
+    ::testing::Values(IdentityCase{"Family3Sub4",
+                                   {3, 4, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmFinch,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family3SubNegative",
+                                   {3, -2, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmFinch,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family3Sub6",
+                                   {3, 6, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmFinch416,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family3Sub7",
+                                   {3, 7, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family3Sub8",
+                                   {3, 8, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK718,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family6Sub5",
+                                   {6, 5, 1},
+                                   "Model QRB-RK815E: Coldvane",
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   true,
+                                   true},
+                      IdentityCase{"Family6Sub6",
+                                   {6, 6, 1},
+                                   "Model QRB-RK816E: Inputvane",
+                                   false,
+                                   PanelForm::frmRK816,
+                                   true,
+                                   true,
+                                   false,
+                                   true},
+                      IdentityCase{"Family6Sub8",
+                                   {6, 8, 1},
+                                   "Model QRB-RK818E: Rackvane",
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   false,
+                                   true},
+                      IdentityCase{"Family6Sub10",
+                                   {6, 10, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   true,
+                                   true},
+                      IdentityCase{"Family5Sub7Rev23",
+                                   {5, 7, 23},
+                                   "Model QRB-RK710-7: ZARVOPHONE Alarm Dialer",
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   false,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub7Rev24",
+                                   {5, 7, 24},
+                                   "Model QRB-RK710-7: ZARVOPHONE Alarm Dialer",
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub10Rev24",
+                                   {5, 10, 24},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub5Rev22",
+                                   {5, 5, 22},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK715,
+                                   false,
+                                   false,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub5Rev23",
+                                   {5, 5, 23},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK715,
+                                   true,
+                                   true,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub8Rev12",
+                                   {5, 8, 12},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK718,
+                                   false,
+                                   false,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub8Rev13",
+                                   {5, 8, 13},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK718,
+                                   false,
+                                   false,
+                                   false,
+                                   true},
+                      IdentityCase{"Family5Sub20Rev25",
+                                   {5, 20, 25},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK730,
+                                   true,
+                                   false,
+                                   false,
+                                   true},
+                      IdentityCase{"Family5Sub40",
+                                   {5, 40, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK750,
+                                   false,
+                                   false,
+                                   false,
+                                   false},
+                      IdentityCase{"Family5Sub30",
+                                   {5, 30, 1},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::None,
+                                   false,
+                                   false,
+                                   false,
+                                   false},
+                      IdentityCase{"Family9Sub7",
+                                   {9, 7, 30},
+                                   kUnknown,
+                                   true,
+                                   PanelForm::frmRK715,
+                                   false,
+                                   false,
+                                   false,
+                                   false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A page as a device returns it: header, four bytes of its own, name, unit, address, tail.
+QByteArray Page(int number, const QByteArray &name, char unit)
+{
+    QByteArray page = DeviceCommand::ReadPage(number) + QByteArray("\x01\x02\x03\x04", 4) +
+                      name.leftJustified(20, ' ', true);
+    page += unit;
+    page += QByteArray("10.1.2.3").leftJustified(20, ' ');
+    page += QByteArray("tail-bytes!");
+    return page;
+}
+
+TEST(DeviceNamePage, ReadTrimsTheNameAndTakesOnlyAnUpperCaseC)
+{
+    struct Case {
+        QByteArray name;
+        char unit;
+        QString shown;
+        bool celsius;
+    } cases[] = {
+        {"  Cold room         ", 'C', QStringLiteral("Cold room"), true},
+        {"Caf\xe9", 'c', QStringLiteral("Caf\u00e9"), false},
+        {"Lab", ' ', QStringLiteral("Lab"), false},
+        {QByteArray(20, '\0'), '\0', QString(), false}, // a page never written
+    };
+    for (const Case &c : cases) {
+        const NamePageFields fields = ReadNamePage(Page(2, c.name, c.unit));
+        EXPECT_EQ(fields.name, c.shown);
+        EXPECT_EQ(fields.celsius, c.celsius) << c.name.constData();
+        EXPECT_FALSE(fields.name.contains(QChar(0)));
+    }
+}
+
+TEST(DeviceNamePage, StoreWritesNameUnitAndAddressAndKeepsTheRest)
+{
+    const QByteArray read = Page(1, QByteArray(20, '\0'), 'F');
+    struct Case {
+        QString name, address;
+        char unit;
+        QByteArray nameField, addressField;
+    } cases[] = {
+        {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"), QStringLiteral("127.0.0.9"), 'C',
+         "ABCDEFGHIJKLMNOPQRST", "127.0.0.9           "},
+        {QStringLiteral("  Caf\u00e9 "), QStringLiteral(" 10.0.0.1 with a long tail"), 'F',
+         QByteArray("Caf\xe9").leftJustified(20, ' '), " 10.0.0.1 with a lon"},
+    };
+    for (const Case &c : cases) {
+        const QByteArray store = StoreNamePage(read, c.name, c.unit, c.address);
+        ASSERT_EQ(store.size(), 60);
+        EXPECT_EQ(store.left(4), QByteArray::fromHex("DDCCBB01"));
+        EXPECT_EQ(store.mid(4, 4), read.mid(4, 4));
+        EXPECT_EQ(store.mid(8, 20), c.nameField);
+        EXPECT_EQ(store.at(28), c.unit);
+        EXPECT_EQ(store.mid(29, 20), c.addressField);
+        EXPECT_EQ(store.mid(49), read.mid(49));
+    }
+    EXPECT_EQ(NamePageNumber(3), 1);
+    EXPECT_EQ(NamePageNumber(5), 2);
+    EXPECT_EQ(NamePageNumber(6), 2);
+}
+
+TEST(AlarmRecipients, StoredTextSplitsIntoEntriesAndJoinsBack)
+{
+    struct Case {
+        QString stored;
+        QStringList entries;
+        QString rejoined;
+    } cases[] = {
+        {QStringLiteral("a@x.org,b@y.org,"),
+         {QStringLiteral("a@x.org"), QStringLiteral("b@y.org")},
+         QStringLiteral("a@x.org,b@y.org,")},
+        {QStringLiteral("a@x.org,b@y.org"),
+         {QStringLiteral("a@x.org"), QStringLiteral("b@y.org")},
+         QStringLiteral("a@x.org,b@y.org,")},
+        {QStringLiteral("a,,b,"),
+         {QStringLiteral("a"), QString(), QStringLiteral("b")},
+         QStringLiteral("a,,b,")},
+        {QStringLiteral(" one "), {QStringLiteral(" one ")}, QStringLiteral(" one ,")},
+        {QStringLiteral("x"), {QStringLiteral("x")}, QStringLiteral("x,")},
+        {QString(), {}, QString()},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(ParseAddressText(c.stored), c.entries) << c.stored.toStdString();
+        EXPECT_EQ(JoinAddresses(c.entries), c.rejoined) << c.stored.toStdString();
+    }
+}
+
+} // namespace

@@ -1,0 +1,141 @@
+#include "DeviceManagerFixture.h"
+
+#include <QMenu>
+
+namespace {
+
+class ServerTreeTest : public DeviceManagerFixture {
+protected:
+    QImage Picture(int index) const { return Node(index)->icon(0).pixmap(16, 16).toImage(); }
+
+    QStringList States() const
+    {
+        return Rows(
+            QStringLiteral("SELECT ServerName, Enabled, Comm FROM tblServers ORDER BY IDNum"));
+    }
+
+    // Right-clicks the node and chooses the pop-up's enable/disable entry; gives its caption.
+    QString EnableDisable(int index)
+    {
+        RightClick(Node(index));
+        const QString caption = screen->mnuEnableDisable->text();
+        EXPECT_TRUE(screen->mnuPopUp->isVisible());
+        screen->mnuPopUp->hide();
+        screen->mnuEnableDisable->trigger();
+        return caption;
+    }
+
+    void Search(const char *typed)
+    {
+        QTest::mouseClick(screen->txtSearchCriteria, Qt::LeftButton);
+        QTest::keyClicks(screen->txtSearchCriteria, QString::fromUtf8(typed));
+        QTest::keyClick(screen->txtSearchCriteria, Qt::Key_Return);
+    }
+
+    int BoldNode() const
+    {
+        for (int i = 1; i <= Node(1)->childCount() + 1; ++i)
+            if (Node(i)->font(0).bold())
+                return i;
+        return 0;
+    }
+};
+
+TEST_F(ServerTreeTest, ListsServersInNameOrderAndSearchesByFirstCharacter)
+{
+    const QString ip[] = {UnusedLoopbackAddress(), UnusedLoopbackAddress(),
+                          UnusedLoopbackAddress()};
+    Add(QStringLiteral("Alpha"), ip[0]);
+    Add(QStringLiteral("Bravo"), ip[1], 0);
+    Add(QStringLiteral("alarm"), ip[2]);
+    Open();
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Vantrel Setup"));
+    EXPECT_EQ(NodeTexts(), QStringList({QStringLiteral("Available Zarvo Devices"),
+                                        QStringLiteral("alarm                @ IP ") + ip[2],
+                                        QStringLiteral("Alpha                @ IP ") + ip[0],
+                                        QStringLiteral("Bravo                @ IP ") + ip[1]}));
+    EXPECT_EQ(Picture(2), Picture(1));
+    EXPECT_EQ(Picture(3), Picture(1));
+    EXPECT_NE(Picture(4), Picture(1));
+
+    Click(Node(3));
+    EXPECT_EQ(screen->CurrentServerID(), 1);
+    EXPECT_EQ(BoldNode(), 3);
+    Click(Node(1));
+    EXPECT_EQ(screen->CurrentServerID(), -1);
+    EXPECT_EQ(screen->CurrentFrame(), -1);
+
+    // The design text and an empty box search nothing.
+    screen->txtSearchCriteria->setText(QStringLiteral("Search Criteria"));
+    screen->FindServer();
+    screen->txtSearchCriteria->clear();
+    screen->FindServer();
+    screen->btnFindNext_Click();
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_FALSE(screen->btnFindNext->isEnabled());
+
+    // Typing over the design text leaves only what was typed.
+    screen->txtSearchCriteria->setText(QStringLiteral("Search Criteria"));
+    QTest::keyClicks(screen->txtSearchCriteria, QStringLiteral("A"));
+    EXPECT_EQ(screen->txtSearchCriteria->text(), QStringLiteral("A"));
+    QTest::keyClick(screen->txtSearchCriteria, Qt::Key_Return);
+    EXPECT_EQ(screen->ServerTree->currentItem(), Node(2));
+    EXPECT_EQ(BoldNode(), 2);
+    EXPECT_TRUE(screen->btnFindNext->isEnabled());
+    QTest::mouseClick(screen->btnFindNext, Qt::LeftButton);
+    EXPECT_EQ(screen->ServerTree->currentItem(), Node(3));
+    EXPECT_EQ(BoldNode(), 3);
+    QTest::mouseClick(screen->btnFindNext, Qt::LeftButton);
+    EXPECT_EQ(Messages(),
+              QStringList(QStringLiteral(
+                  "No additional servers have been found with the search criteria 'A'")));
+    EXPECT_FALSE(screen->btnFindNext->isEnabled());
+    // Neither search makes a server current.
+    EXPECT_EQ(screen->CurrentServerID(), -1);
+
+    Search("b");
+    EXPECT_EQ(screen->ServerTree->currentItem(), Node(4));
+    Search("Zulu");
+    EXPECT_EQ(Messages().last(),
+              QStringLiteral("No servers has been found with the search criteria 'Zulu'"));
+    EXPECT_FALSE(screen->btnFindNext->isEnabled());
+}
+
+TEST_F(ServerTreeTest, AnEmptyDatabaseGivesTheRootAloneAndFindsNothing)
+{
+    Open();
+    EXPECT_EQ(NodeTexts(), QStringList(QStringLiteral("Available Zarvo Devices")));
+    Search("A");
+    EXPECT_EQ(Messages(), QStringList(QStringLiteral(
+                              "No servers has been found with the search criteria 'A'")));
+    RightClick(Node(1));
+    EXPECT_FALSE(screen->mnuPopUp->isVisible());
+    EXPECT_EQ(screen->mnuEnableDisable->text(), QString());
+}
+
+TEST_F(ServerTreeTest, ThePopUpEnablesAndDisablesTheServerUnderThePointer)
+{
+    Add(QStringLiteral("Alpha"), UnusedLoopbackAddress());
+    Add(QStringLiteral("Bravo"), UnusedLoopbackAddress(), 0);
+    Open();
+    const QImage inCommunication = Picture(2);
+
+    EXPECT_EQ(EnableDisable(2), QStringLiteral("Disable Server"));
+    EXPECT_EQ(States(), QStringList({QStringLiteral("ServerName=Alpha|Enabled=0|Comm=0"),
+                                     QStringLiteral("ServerName=Bravo|Enabled=1|Comm=0")}));
+    EXPECT_NE(Picture(2), inCommunication);
+    EXPECT_EQ(EnableDisable(2), QStringLiteral("Enable Server"));
+    EXPECT_EQ(Picture(2), inCommunication);
+
+    // Alpha clicked first: the pop-up of Bravo acts on Bravo, not on Alpha.
+    Click(Node(2));
+    EXPECT_EQ(EnableDisable(3), QStringLiteral("Enable Server"));
+    EXPECT_EQ(States(), QStringList({QStringLiteral("ServerName=Alpha|Enabled=1|Comm=-1"),
+                                     QStringLiteral("ServerName=Bravo|Enabled=1|Comm=-1")}));
+    Click(Node(2));
+    EXPECT_EQ(EnableDisable(3), QStringLiteral("Disable Server"));
+    EXPECT_EQ(States(), QStringList({QStringLiteral("ServerName=Alpha|Enabled=1|Comm=-1"),
+                                     QStringLiteral("ServerName=Bravo|Enabled=0|Comm=0")}));
+}
+
+} // namespace
