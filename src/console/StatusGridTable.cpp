@@ -69,6 +69,7 @@ StatusGridTable::StatusGridTable(const QString &name, QWidget *parent) : QTableW
 void StatusGridTable::Configure(int dataRows)
 {
     clear();
+    ForgetSensorRows();
     setColumnCount(StatusColumn::Count);
     setRowCount(dataRows);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
@@ -181,7 +182,7 @@ QTableWidgetItem *StatusGridTable::ItemAt(int row, int column)
     return cell;
 }
 
-void StatusGridTable::SetCell(int row, int column, const QString &text)
+void StatusGridTable::WriteCell(int row, int column, const QString &text)
 {
     QTableWidgetItem *cell = ItemAt(row, column);
     cell->setText(text);

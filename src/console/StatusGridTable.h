@@ -25,12 +25,12 @@ public:
 
     int RowCount() const override;
     QString Cell(int row, int column) const override;
-    void SetCell(int row, int column, const QString &text) override;
     int CellBackColour(int row, int column) const override;
     void SetCellBackColour(int row, int column, int colour) override;
     void FillInGrids() override;
 
 protected:
+    void WriteCell(int row, int column, const QString &text) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

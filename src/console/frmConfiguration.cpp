@@ -545,7 +545,7 @@ bool frmConfiguration::Apply()
     Prompt::Show(QStringLiteral("Configuration parameters have been saved"));
     m_settingsChanged = false;
     // The main window's lines come back with its next activation and polling cycle.
-    if (StatusBoardList *board = InstalledStatusBoard())
+    if (StatusBoard *board = InstalledStatusBoard())
         board->Clear();
     return true;
 }

@@ -13,19 +13,19 @@ class EventsFrame;
 class QAction;
 class QFrame;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
 class QTimer;
 class StatusGridTable;
+class StatusList;
 class TrendChart;
 
 // The station's main window and start-up form: loading it starts everything, and its
 // activation (re)starts monitoring. It owns the program's timers and device link and
 // wires them, the views and the menus to the core.
-class frmMain final : public QMainWindow, public StatusBoardList, public TransportMainForm {
+class frmMain final : public QMainWindow, public TransportMainForm {
     Q_OBJECT
 
 public:
@@ -86,7 +86,7 @@ public:
 
     QFrame *frmStatus = nullptr;
     StatusGridTable *gridServerStatus = nullptr;
-    QListWidget *lstStatus = nullptr;
+    StatusList *lstStatus = nullptr;
     QPushButton *btnMax = nullptr;
     QPushButton *btnUpdate = nullptr;
     QProgressBar *ProgressBar = nullptr;
@@ -99,14 +99,6 @@ public:
     EventsFrame *frmErrors = nullptr;
     QTimer *tmrInterupt = nullptr;
     QSystemTrayIcon *trayIcon = nullptr;
-
-    // StatusBoardList
-    int LineCount() const override;
-    QString Line(int index) const override;
-    void ReplaceLine(int index, const QString &text) override;
-    void RemoveLine(int index) override;
-    void AppendLine(const QString &text) override;
-    void Clear() override;
 
     // TransportMainForm
     void SetHourglass(bool on) override;
@@ -133,6 +125,7 @@ private:
     void Form_Unload();
 
     DeviceLink m_link;
+    StatusBoard m_board;
     std::unique_ptr<AlertPopup> m_alert;
     QString m_savedCaption;
     bool m_loginSucceeded = false;

@@ -25,7 +25,10 @@ const QString kAlarmEmailErrorKey = QStringLiteral("Error sending Alarm Email");
 const QString kErrorLabel = QStringLiteral("CompareToEmailLimitsErr");
 
 constexpr int kWindowsRed = 255;
-constexpr int RGB(int r, int g, int b) { return r + 256 * g + 65536 * b; }
+constexpr int RGB(int r, int g, int b)
+{
+    return r + 256 * g + 65536 * b;
+}
 
 // The sound ships beside the executable; the program folder may be elsewhere (VANTREL_HOME).
 QString AlarmSound()
@@ -61,41 +64,28 @@ QString ServerField(qint32 serverId, const QString &field)
     return value.toString();
 }
 
-// Every named sensor keeps one row: the row that already shows its ID, else the first
-// row no sensor has taken yet. -1 when the grid has no row left for it.
-int GridRowOf(const StatusGridView &grid, qint32 sensorId)
-{
-    const QString id = QString::number(sensorId);
-    int free = -1;
-    for (int row = 1; row < grid.RowCount(); ++row) {
-        const QString cell = grid.Cell(row, StatusColumn::SensorID);
-        if (cell == id)
-            return row;
-        if (free < 0 && cell.isEmpty())
-            free = row;
-    }
-    return free;
-}
-
 bool SaveAlarmRow(qint32 alarmId, const QString &emailSent, const QString &cause)
 {
     DatabaseConnection db;
-    return db.Exec(QStringLiteral("UPDATE tblAlarms SET EmailSent = ?, CauseOfAlarm = ? WHERE IDNum = ?"),
-                   {emailSent, cause, alarmId});
+    return db.Exec(
+        QStringLiteral("UPDATE tblAlarms SET EmailSent = ?, CauseOfAlarm = ? WHERE IDNum = ?"),
+        {emailSent, cause, alarmId});
 }
 
 bool CloseAlarmRow(qint32 alarmId)
 {
     DatabaseConnection db;
-    return db.Exec(QStringLiteral("UPDATE tblAlarms SET AlarmEnd = ?, AlarmActive = 0 WHERE IDNum = ?"),
-                   {Now(), alarmId});
+    return db.Exec(
+        QStringLiteral("UPDATE tblAlarms SET AlarmEnd = ?, AlarmActive = 0 WHERE IDNum = ?"),
+        {Now(), alarmId});
 }
 
 bool SaveBackupRow(qint64 rowid, const QString &column, const QString &value)
 {
     DatabaseConnection db;
     // The column name comes from this file only, never from data.
-    return db.Exec(QStringLiteral("UPDATE tblLogFileBackup SET ") + column + QStringLiteral(" = ? WHERE rowid = ?"),
+    return db.Exec(QStringLiteral("UPDATE tblLogFileBackup SET ") + column +
+                       QStringLiteral(" = ? WHERE rowid = ?"),
                    {value, rowid});
 }
 
@@ -141,11 +131,12 @@ void OpenNewAlarm(const SensorPass &s)
     const qint32 alarmId = IdOf(open.last());
     const QString message = BuildAlarmMessage(f, QString());
     if (s.emailAddresses.isEmpty()) {
-        SaveAlarmRow(alarmId,
-                     QStringLiteral("An attempt to send an alarm email was made at: ") + Now() + kCR +
-                         QStringLiteral("The email could not be sent as no email addresses have been "
-                                        "programmed for this device."),
-                     message);
+        SaveAlarmRow(
+            alarmId,
+            QStringLiteral("An attempt to send an alarm email was made at: ") + Now() + kCR +
+                QStringLiteral("The email could not be sent as no email addresses have been "
+                               "programmed for this device."),
+            message);
         return;
     }
     QString error;
@@ -210,7 +201,8 @@ void CheckLogFolder(const QString &folder)
 {
     Recordset open;
     qint32 count = 0;
-    const bool holdsRecords = !QDir(folder).entryList({QStringLiteral("*.dat")}, QDir::Files).isEmpty();
+    const bool holdsRecords =
+        !QDir(folder).entryList({QStringLiteral("*.dat")}, QDir::Files).isEmpty();
     if (holdsRecords) {
         if (RecordOpenBackupFileErrors(open, count) && count > 0) {
             const qint64 rowid = open.last().value(QStringLiteral("rowid")).toLongLong();
@@ -221,7 +213,8 @@ void CheckLogFolder(const QString &folder)
     }
     if (!RecordOpenBackupFileErrors(open, count) || count > 0)
         return;
-    AddLogFileBackupError(QStringLiteral("Failed to write log files to backup directory ") + folder);
+    AddLogFileBackupError(QStringLiteral("Failed to write log files to backup directory ") +
+                          folder);
     if (!RecordOpenBackupFileErrors(open, count) || count == 0)
         return;
     const qint64 rowid = open.last().value(QStringLiteral("rowid")).toLongLong();
@@ -279,9 +272,10 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel)
         const int port = row.value(QStringLiteral("PortNum")).toInt();
         if (port < 0 || port > 9) {
             // Another port's reading must never be shown or judged as this sensor's.
-            RecordSystemError(kErrorLabel, QStringLiteral("Sensor %1 has port %2, outside 0 to 9.")
-                                               .arg(s.sensorId)
-                                               .arg(row.value(QStringLiteral("PortNum")).toString()));
+            RecordSystemError(kErrorLabel,
+                              QStringLiteral("Sensor %1 has port %2, outside 0 to 9.")
+                                  .arg(s.sensorId)
+                                  .arg(row.value(QStringLiteral("PortNum")).toString()));
             continue;
         }
         AlarmFacts &f = s.facts;
@@ -293,7 +287,7 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel)
         f.serverName = ServerField(serverId, QStringLiteral("ServerName"));
 
         StatusGridView *grid = InstalledStatusGrid();
-        const int gridRow = grid ? GridRowOf(*grid, s.sensorId) : -1;
+        const int gridRow = grid ? grid->RowOfSensor(s.sensorId) : -1;
         SetGridCell(gridRow, StatusColumn::Device, f.serverName);
         SetGridCell(gridRow, StatusColumn::Sensor, f.sensorName);
         SetGridCell(gridRow, StatusColumn::SensorID, QString::number(s.sensorId));
@@ -338,9 +332,11 @@ void NotifyAlarm()
     for (int row = 1; row < grid->RowCount(); ++row) {
         bool numeric = false;
         grid->Cell(row, StatusColumn::SensorID).toLongLong(&numeric);
-        if (numeric && !grid->Cell(row, StatusColumn::Status).toUpper().contains(QLatin1String("NORMAL"))) {
+        if (numeric &&
+            !grid->Cell(row, StatusColumn::Status).toUpper().contains(QLatin1String("NORMAL"))) {
             alert->SetSoundFile(AlarmSound());
-            alert->Show(QStringLiteral("There is a temperature alarm.  Please view status on Vantrel."));
+            alert->Show(
+                QStringLiteral("There is a temperature alarm.  Please view status on Vantrel."));
             return;
         }
     }

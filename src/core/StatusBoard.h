@@ -1,38 +1,46 @@
 #pragma once
 
-#include <QString>
+#include <QAbstractListModel>
+#include <QHash>
+#include <QList>
 #include <QStringList>
 
-// The main window's status list as the core sees it: lines in the order first added.
-class StatusBoardList {
-public:
-    virtual ~StatusBoardList() = default;
-    virtual int LineCount() const = 0;
-    virtual QString Line(int index) const = 0;
-    virtual void ReplaceLine(int index, const QString &text) = 0;
-    virtual void RemoveLine(int index) = 0;
-    virtual void AppendLine(const QString &text) = 0;
-    virtual void Clear() = 0;
-};
+// The status board: the lines of the main window's status list, in the order first added,
+// with at most one line per key. The window shows this model; headless it is only memory.
+class StatusBoard : public QAbstractListModel {
+    Q_OBJECT
 
-// A board that is only a list of strings: used headless and in tests.
-class PlainStatusBoard final : public StatusBoardList {
 public:
-    int LineCount() const override { return m_lines.size(); }
-    QString Line(int index) const override { return m_lines.at(index); }
-    void ReplaceLine(int index, const QString &text) override { m_lines[index] = text; }
-    void RemoveLine(int index) override { m_lines.removeAt(index); }
-    void AppendLine(const QString &text) override { m_lines.append(text); }
-    void Clear() override { m_lines.clear(); }
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
     const QStringList &Lines() const { return m_lines; }
+    // The first line that contains the key (case-sensitive substring), or -1.
+    qsizetype Find(const QString &key);
+    void Replace(qsizetype index, const QString &text);
+    void Remove(qsizetype index);
+    void Append(const QString &text);
+    void Clear();
 
 private:
+    // Where a key was found, as of which change; kNone where no line held it.
+    struct Found {
+        qsizetype index;
+        quint64 change;
+    };
+    static constexpr qsizetype kNone = -1;
+
+    void Changed(qsizetype index);
+
     QStringList m_lines;
+    QList<quint64> m_changedAt; // per line, the number of its last change
+    quint64 m_changes = 0;
+    QHash<QString, Found> m_found;
 };
 
-// The window installs its list; with none installed, reports go nowhere.
-void InstallStatusBoard(StatusBoardList *board);
-StatusBoardList *InstalledStatusBoard();
+// The window installs its board; with none installed, reports go nowhere.
+void InstallStatusBoard(StatusBoard *board);
+StatusBoard *InstalledStatusBoard();
 
 // One line per key: the first line containing the key (case-sensitive substring) is
 // replaced by key + detail, or removed when the detail is "delete" in any case.

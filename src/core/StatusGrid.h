@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -30,23 +31,49 @@ public:
     virtual ~StatusGridView() = default;
     virtual int RowCount() const = 0;
     virtual QString Cell(int row, int column) const = 0;
-    virtual void SetCell(int row, int column, const QString &text) = 0;
+    void SetCell(int row, int column, const QString &text);
     virtual int CellBackColour(int row, int column) const = 0;
     virtual void SetCellBackColour(int row, int column, int colour) = 0;
     // Refills the split-screen grids from this grid after each cycle.
     virtual void FillInGrids() {}
+
+    // Every named sensor keeps one row: the row that already shows its ID, else the first
+    // row no sensor has taken yet; -1 when the grid has no row left for it. Found through
+    // an index of the ID column, since a cycle asks once per sensor.
+    int RowOfSensor(qint32 sensorId);
+
+protected:
+    virtual void WriteCell(int row, int column, const QString &text) = 0;
+    // Implementations call this when their cells were cleared.
+    void ForgetSensorRows() { m_indexed = false; }
+
+private:
+    void IndexSensorRows();
+
+    bool m_indexed = false;
+    QHash<QString, int> m_rowOfId; // the first row showing each ID
+    int m_firstFree = 1;           // no row before it is free
 };
 
 // A grid that is only memory: used headless and in tests.
 class PlainStatusGrid final : public StatusGridView {
 public:
     explicit PlainStatusGrid(int rows = 1) { SetRowCount(rows); }
+    // Rows added are empty; the ones kept keep their cells.
     void SetRowCount(int rows);
     int RowCount() const override { return m_cells.size(); }
     QString Cell(int row, int column) const override { return m_cells.at(row).at(column); }
-    void SetCell(int row, int column, const QString &text) override { m_cells[row][column] = text; }
     int CellBackColour(int row, int column) const override { return m_colours.at(row).at(column); }
-    void SetCellBackColour(int row, int column, int colour) override { m_colours[row][column] = colour; }
+    void SetCellBackColour(int row, int column, int colour) override
+    {
+        m_colours[row][column] = colour;
+    }
+
+protected:
+    void WriteCell(int row, int column, const QString &text) override
+    {
+        m_cells[row][column] = text;
+    }
 
 private:
     QList<QList<QString>> m_cells;

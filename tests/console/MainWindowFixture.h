@@ -11,7 +11,7 @@
 #include "TrendChart.h"
 #include "frmMain.h"
 
-#include <QListWidget>
+#include "StatusList.h"
 #include <QPushButton>
 
 #include <initializer_list>
@@ -143,8 +143,9 @@ protected:
     QStringList BoardLines() const
     {
         QStringList lines;
-        for (int i = 0; i < window->lstStatus->count(); ++i)
-            lines << window->lstStatus->item(i)->text();
+        const QAbstractItemModel &shown = *window->lstStatus->model();
+        for (int i = 0; i < shown.rowCount(); ++i)
+            lines << shown.index(i, 0).data().toString();
         return lines;
     }
 

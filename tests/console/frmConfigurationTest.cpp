@@ -122,8 +122,8 @@ TEST_F(frmConfigurationTest, AStoredListPositionTheListLacksStopsTheLoad)
 
 TEST_F(frmConfigurationTest, ApplySavesWhatItLoadedAndWhatWasTyped)
 {
-    PlainStatusBoard board;
-    board.AppendLine(u"Update Rate 60 seconds"_s);
+    StatusBoard board;
+    board.Append(u"Update Rate 60 seconds"_s);
     InstallStatusBoard(&board);
     frmConfiguration dialog;
     dialog.show();
@@ -133,7 +133,7 @@ TEST_F(frmConfigurationTest, ApplySavesWhatItLoadedAndWhatWasTyped)
     EXPECT_TRUE(dialog.lblEnableTrending->isHidden());
     QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
     EXPECT_EQ(prompt.Messages(), QList{Box(kSaved)});
-    EXPECT_EQ(board.LineCount(), 0);
+    EXPECT_TRUE(board.Lines().isEmpty());
     QByteArray expected = m_before;
     EXPECT_EQ(SettingsFileBytes(),
               expected.replace(104, 51, QByteArray("Cold Store").leftJustified(51, ' ')));

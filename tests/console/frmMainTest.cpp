@@ -72,6 +72,7 @@ TEST_F(frmMainStartUp, ActivationFollowsTheSettings)
         EXPECT_EQ(window->gridServerStatus->font().bold(), row.bold);
     }
     EXPECT_EQ(window->tmrInterupt->interval(), 5000);
+    EXPECT_EQ(window->tmrInterupt->timerType(), Qt::PreciseTimer) << "never a tick early";
 }
 
 using frmMainLogIn = MainWindowFixture;
@@ -231,7 +232,7 @@ TEST_F(frmMainPollClock, SocketErrorsShareOneLineAndAPeerCloseShowsNone)
     EXPECT_TRUE(BoardLines().filter(errorLine).first().startsWith(
         QStringLiteral("Communication ErrorError Number: 10061.  Description ")));
 
-    window->lstStatus->clear();
+    InstalledStatusBoard()->Clear();
     FakeDevice device;
     ASSERT_TRUE(device.Listen());
     ASSERT_TRUE(OpenWinSocket(device.Address(), kDevicePort));
@@ -259,6 +260,21 @@ TEST_F(frmMainViews, StatusGridLayout)
     EXPECT_EQ(window->Grid2->Cell(0, StatusColumn::Status), QStringLiteral("Status"));
     EXPECT_LT(grid.fontMetrics().horizontalAdvance(QStringLiteral("%RH")),
               grid.columnWidth(StatusColumn::Units));
+}
+
+// A status line changed in place is repainted alone unless it no longer fits.
+TEST_F(frmMainViews, StatusLinesAreNeverCutShort)
+{
+    Load();
+    const StatusList &list = *window->lstStatus;
+    for (const QString &detail : {QStringLiteral("closed"), QString(300, u'x'),
+                                  QStringLiteral("closed"), QString(400, u'y')}) {
+        SetStatusMessage(QStringLiteral("Connection "), detail);
+        QApplication::processEvents();
+        const QModelIndex line = list.model()->index(int(BoardLines().size()) - 1, 0);
+        EXPECT_EQ(line.data().toString(), QStringLiteral("Connection ") + detail);
+        EXPECT_GE(list.visualRect(line).width(), list.sizeHintForIndex(line).width());
+    }
 }
 
 TEST_F(frmMainViews, SplitScreenSortsNormalRowsLeftAndTheRestRight)
@@ -397,6 +413,10 @@ TEST_F(frmMainCycle, EverySecondTickRunsACycleThatShieldsItsConnectionAndDefersA
     EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
     window->tmrInterupt_Timer();
     EXPECT_EQ(device.Requests().size(), 2) << "the count starts again after a cycle";
+    window->ShowProgress(10);
+    window->SetProgressValue(3);
+    EXPECT_EQ(window->ProgressBar->value(), 3);
+    EXPECT_TRUE(window->ProgressBar->updatesEnabled()) << "the bar paints again";
 }
 
 TEST_F(frmMainCycle, CloseDuringACycleLeavesTheClockOff)

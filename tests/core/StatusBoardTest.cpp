@@ -1,5 +1,7 @@
 #include "StatusBoard.h"
 
+#include <QRandomGenerator>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -8,7 +10,7 @@ using namespace Qt::StringLiterals;
 // removed by "delete" in any case.
 TEST(StatusBoard, OneLinePerKeyReplacedInPlaceOrDeleted)
 {
-    PlainStatusBoard board;
+    StatusBoard board;
     InstallStatusBoard(&board);
     SetStatusMessage(u"Communication Time: "_s, u"DELETE"_s); // nothing to remove
     SetStatusMessage(u"Connection "_s, u"opened with IP Address 10.0.0.5"_s);
@@ -25,5 +27,49 @@ TEST(StatusBoard, OneLinePerKeyReplacedInPlaceOrDeleted)
     SetStatusMessage(u"zarvo.mdb is not present."_s, u"delete"_s);
     EXPECT_EQ(board.Lines(),
               (QStringList{u"Connection y"_s, u"connection a"_s, u"Last Connection x"_s}));
+    InstallStatusBoard(nullptr);
+}
+
+// Keys are found again every cycle while other lines change around them: random reports
+// from keys that occur inside each other's lines must leave the lines a plain top-down
+// search would, step after step.
+TEST(StatusBoard, EveryReportMatchesAPlainSearchFromTheTop)
+{
+    const QStringList keys = {u"Connection "_s,
+                              u"Last Connection "_s,
+                              u"Conn"_s,
+                              u"Communication with server A at IP address 10.0.0.1"_s,
+                              u"Communication with server A at IP address 10.0.0.10"_s,
+                              u"Error"_s,
+                              u"Time: "_s};
+    const QStringList details = {u"closed"_s, u"delete"_s, u"DELETE"_s,
+                                 u": OK"_s,   QString(),   u"Description Connection refused"_s,
+                                 u"0"_s,      u" Error"_s};
+    StatusBoard board;
+    InstallStatusBoard(&board);
+    QStringList expected;
+    QRandomGenerator random(7);
+    for (int step = 0; step < 3000; ++step) {
+        const QString &key = keys.at(random.bounded(int(keys.size())));
+        const QString &detail = details.at(random.bounded(int(details.size())));
+        if (step % 500 == 499) {
+            board.Clear();
+            expected.clear();
+        }
+        SetStatusMessage(key, detail);
+        const bool remove = detail.compare(u"delete"_s, Qt::CaseInsensitive) == 0;
+        qsizetype at = 0;
+        while (at < expected.size() && !expected.at(at).contains(key))
+            ++at;
+        at = at < expected.size() ? at : -1;
+        if (at >= 0 && remove)
+            expected.removeAt(at);
+        else if (at >= 0)
+            expected[at] = key + detail;
+        else if (!remove)
+            expected.append(key + detail);
+        ASSERT_EQ(board.Lines(), expected)
+            << "step " << step << ": " << key.toStdString() << detail.toStdString();
+    }
     InstallStatusBoard(nullptr);
 }

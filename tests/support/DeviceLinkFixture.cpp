@@ -3,6 +3,14 @@
 #include "ConfigRecord.h"
 #include "ReplyDecoding.h"
 
+RecordingStatusBoard::RecordingStatusBoard()
+{
+    connect(this, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &line) { history.append(Lines().at(line.row())); });
+    connect(this, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first) { history.append(Lines().at(first)); });
+}
+
 void DeviceLinkFixture::SetUp()
 {
     TempProgramFolder::SetUp();

@@ -47,28 +47,11 @@ public:
 };
 
 // A status board that also remembers every line it ever showed.
-class RecordingStatusBoard final : public StatusBoardList {
+class RecordingStatusBoard final : public StatusBoard {
 public:
-    int LineCount() const override { return m_board.LineCount(); }
-    QString Line(int index) const override { return m_board.Line(index); }
-    void ReplaceLine(int index, const QString &text) override
-    {
-        history.append(text);
-        m_board.ReplaceLine(index, text);
-    }
-    void RemoveLine(int index) override { m_board.RemoveLine(index); }
-    void AppendLine(const QString &text) override
-    {
-        history.append(text);
-        m_board.AppendLine(text);
-    }
-    void Clear() override { m_board.Clear(); }
-    const QStringList &Lines() const { return m_board.Lines(); }
+    RecordingStatusBoard();
 
     QStringList history;
-
-private:
-    PlainStatusBoard m_board;
 };
 
 // A device link with recording windows and board, monitoring running, the shortest

@@ -2,10 +2,21 @@
 
 #include <ctime>
 
+inline double CpuSeconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
 // CPU time the whole process has used so far, in seconds.
 inline double ProcessCpuSeconds()
 {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    return CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+// CPU time the calling thread has used so far, in seconds.
+inline double ThreadCpuSeconds()
+{
+    return CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
 }

@@ -1,0 +1,285 @@
+// What one polling cycle costs the station against what the devices make it wait: CPU per
+// polled device next to a bare connect/exchange/close with the same fake device (the
+// floor), the cycle's wall time next to the 100 ms pause each close takes, and the CPU of
+// a wait on a silent device. The fakes answer from a thread of their own; CPU is the
+// station thread's alone.
+#include "ConfigRecord.h"
+#include "DeviceCommands.h"
+#include "DeviceLink.h"
+#include "DeviceTransport.h"
+#include "EventWait.h"
+#include "FakeDevice.h"
+#include "Polling.h"
+#include "ProcessCpu.h"
+#include "ProgramFolder.h"
+#include "ServerDatabase.h"
+#include "StatusBoard.h"
+#include "StatusGrid.h"
+#include "frmMain.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr int kSensorsPerServer = 8;
+constexpr double kClosePauseSeconds = 0.100;
+
+// Fake devices living on their own thread, so their work is not the station's.
+class FakeFleet {
+public:
+    FakeFleet() { m_thread.start(); }
+    ~FakeFleet()
+    {
+        OnThread([this] { m_devices.clear(); });
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    // `count` more devices with eight normal readings; their addresses.
+    QStringList Add(int count, FakeDevice::Behaviour identify = FakeDevice::Behaviour::Normal)
+    {
+        QStringList addresses;
+        OnThread([&] {
+            for (int i = 0; i < count; ++i) {
+                auto device = std::make_unique<FakeDevice>();
+                if (!device->Listen())
+                    return;
+                for (int port = 0; port < kSensorsPerServer; ++port)
+                    device->channels[port] = {qint16(70 + port), 0, 0};
+                device->SetKnob(DeviceCommand::Identify(), {identify});
+                addresses << device->Address();
+                m_devices.push_back(std::move(device));
+            }
+        });
+        return addresses;
+    }
+
+private:
+    void OnThread(const std::function<void()> &work)
+    {
+        QObject context;
+        context.moveToThread(&m_thread);
+        QMetaObject::invokeMethod(&context, work, Qt::BlockingQueuedConnection);
+    }
+
+    QThread m_thread;
+    std::vector<std::unique_ptr<FakeDevice>> m_devices;
+};
+
+// A program folder with the shipped database and settings for quick, quiet cycles.
+class ProgramFolderForBench {
+public:
+    ProgramFolderForBench()
+    {
+        QFile::copy(QStringLiteral(VANTREL_TEMPLATE_DB),
+                    m_dir.filePath(QStringLiteral("zarvo.mdb")));
+        QFile::setPermissions(m_dir.filePath(QStringLiteral("zarvo.mdb")),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        SetProgramFolder(m_dir.path());
+        ServerDatabaseModule() = {};
+        Config() = ConfigRecord();
+        Config().TCPTimeOut = 3;
+        Config().CommunicationRetry = 1;
+        Config().UpdateRate = 60;
+        SetupCrypt();
+        SaveConfiguration();
+    }
+    ~ProgramFolderForBench() { SetProgramFolder({}); }
+
+    // One enabled server per address, each with eight named sensors.
+    static void AddServers(const QStringList &addresses)
+    {
+        qint32 id = 0;
+        for (const QString &ip : addresses) {
+            AddServer(QStringLiteral("Server ") + ip, QStringLiteral("RK715"), ip, {}, 1, {}, {},
+                      -1);
+            ++id;
+            for (int port = 0; port < kSensorsPerServer; ++port)
+                SaveSensorRecord(id, QStringLiteral("Sensor %1").arg(port), qint16(port), {},
+                                 QStringLiteral("Temperature"), QStringLiteral("90"),
+                                 QStringLiteral("50"), QStringLiteral("0"));
+        }
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+double ResidentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
+}
+
+template <typename Done> bool WaitFor(Done done)
+{
+    const QDeadlineTimer deadline(5000);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        YieldToEventLoop();
+    }
+    return true;
+}
+
+// The floor: connect, one identify request and its reply, close; no transport around it.
+// The median of several batches, as the machine may be busy with other work meanwhile.
+double BareExchangeCpu(const QStringList &addresses)
+{
+    constexpr int kBatches = 5;
+    constexpr int kPerBatch = 100;
+    const QByteArray request = PadWithNulls(DeviceCommand::Identify());
+    QTcpSocket socket;
+    std::vector<double> batches;
+    for (int batch = 0; batch < kBatches; ++batch) {
+        const double before = ThreadCpuSeconds();
+        for (int i = 0; i < kPerBatch; ++i) {
+            socket.connectToHost(addresses.at(i % addresses.size()), kDevicePort);
+            if (!WaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }))
+                return -1;
+            socket.write(request);
+            if (!WaitFor([&] { return socket.bytesAvailable() >= kFrameLength; }))
+                return -1;
+            socket.readAll();
+            socket.disconnectFromHost();
+            if (!WaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }))
+                return -1;
+        }
+        batches.push_back((ThreadCpuSeconds() - before) / kPerBatch);
+    }
+    std::sort(batches.begin(), batches.end());
+    return batches[kBatches / 2];
+}
+
+struct CycleFigures {
+    double cpuPerDevice = 0;
+    double wall = 0;
+};
+
+// A first cycle makes the record files and status lines; the ones after it are measured.
+CycleFigures MeasureCycles(int servers, int cycles)
+{
+    LogRoutine();
+    CycleFigures figures;
+    for (int i = 0; i < cycles; ++i) {
+        const double cpu = ThreadCpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        LogRoutine();
+        figures.wall += double(wall.nsecsElapsed()) / 1e9;
+        figures.cpuPerDevice += (ThreadCpuSeconds() - cpu) / servers;
+    }
+    figures.cpuPerDevice /= cycles;
+    figures.wall /= cycles;
+    return figures;
+}
+
+void PrintCycle(const char *where, int servers, int cycles, const CycleFigures &cycle, double floor)
+{
+    const double allowed = servers * kClosePauseSeconds;
+    std::printf("%-8s %7d %6d %9.3f ms %9.3f ms %6.1fx %9.4f s %8.3f s %+6.2f %% %6.1f MB\n", where,
+                servers, cycles, cycle.cpuPerDevice * 1e3, floor * 1e3, cycle.cpuPerDevice / floor,
+                cycle.wall, allowed, (cycle.wall / allowed - 1) * 100, ResidentMegabytes());
+    std::fflush(stdout);
+}
+
+// CPU share of a wait on a device that never answers (TCPTimeOut 2: a 2 s wait), the
+// connection already open.
+double SilentWaitShare(const QString &address)
+{
+    Config().TCPTimeOut = 2;
+    OpenWinSocket(address, kDevicePort);
+    const double cpu = ThreadCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QByteArray reply;
+    ReadFromKV(address, kDevicePort, PadWithNulls(DeviceCommand::Identify()), reply, kFrameLength,
+               ProgressForm::None, false);
+    const double share = (ThreadCpuSeconds() - cpu) / (double(wall.nsecsElapsed()) / 1e9);
+    CloseWinSocket();
+    Config().TCPTimeOut = 3;
+    return share;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    FakeFleet fleet;
+    const QString silent = fleet.Add(1, FakeDevice::Behaviour::Silent).value(0);
+
+    std::printf("Polling cycle, %d sensors per server; CPU of the station's thread\n",
+                kSensorsPerServer);
+    std::printf("%-8s %7s %6s %12s %12s %7s %11s %10s %8s %9s\n", "", "servers", "cycles",
+                "cpu/device", "bare exch.", "ratio", "cycle wall", "N x 100ms", "over", "RSS");
+    double headlessWait = 0;
+    const std::pair<int, int> runs[] = {{1, 10}, {10, 3}, {100, 1}};
+    for (const auto &[servers, cycles] : runs) {
+        ProgramFolderForBench folder;
+        const QStringList addresses = fleet.Add(servers);
+        if (addresses.size() != servers) {
+            std::fprintf(stderr, "no free loopback addresses\n");
+            return 1;
+        }
+        ProgramFolderForBench::AddServers(addresses);
+        ResetLinkState();
+        ResetPollingState();
+        DeviceLink link;
+        StatusBoard board;
+        PlainStatusGrid grid(servers * kSensorsPerServer + 1);
+        InstallStatusBoard(&board);
+        InstallStatusGrid(&grid);
+        LinkState().Running = true;
+        const CycleFigures cycle = MeasureCycles(servers, cycles);
+        PrintCycle("headless", servers, cycles, cycle, BareExchangeCpu(addresses));
+        headlessWait = SilentWaitShare(silent);
+        InstallStatusBoard(nullptr);
+        InstallStatusGrid(nullptr);
+    }
+
+    // The same with the main window shown: what painting the grid, the status list, the
+    // lamp and the progress bar adds.
+    double windowWait = 0;
+    {
+        constexpr int servers = 100;
+        ProgramFolderForBench folder;
+        const QStringList addresses = fleet.Add(servers);
+        ProgramFolderForBench::AddServers(addresses);
+        ResetLinkState();
+        ResetPollingState();
+        frmMain window;
+        window.ConfigureServerStatusGrid(servers * kSensorsPerServer);
+        window.show();
+        QApplication::processEvents();
+        LinkState().Running = true;
+        const CycleFigures cycle = MeasureCycles(servers, 1);
+        PrintCycle("window", servers, 1, cycle, BareExchangeCpu(addresses));
+        windowWait = SilentWaitShare(silent);
+        LinkState().Running = false;
+    }
+    std::printf("silent 2 s wait: %.3f %% of wall headless, %.3f %% with the main window\n",
+                headlessWait * 100, windowWait * 100);
+    std::printf("targets: cpu/device <= 1 ms and <= 10x the bare exchange at 10 and 100 servers; "
+                "over <= +2 %%; silent wait <= 0.2 %%\n");
+    return 0;
+}
