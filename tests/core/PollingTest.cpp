@@ -193,7 +193,7 @@ TEST_F(PollingTest, DailyEmailGoesOutOncePerCalendarDayAtTheDueHour)
     }
 }
 
-TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
+TEST_F(PollingTest, FaultWithOneServerLeavesItAndTheNextPolledAndEvaluated)
 {
     b.channels[0] = {66, 0, 0};
     const qint32 first = AddServerAt(a, u"A"_s, u"RK730"_s);
@@ -216,6 +216,10 @@ TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
     ASSERT_GT(RowOf(sb), 0);
     EXPECT_EQ(Cell(sb, StatusColumn::Reading), u"66"_s);
     EXPECT_EQ(board.Lines().filter(u"Communication with server B "_s).size(), 1);
+    // The server whose failure row could not be closed still has its readings shown.
+    EXPECT_TRUE(board.Lines().contains(u"Communication with server A at IP address "_s +
+                                       a.Address() + u": OK"_s));
+    EXPECT_EQ(grid.Cell(1, StatusColumn::Sensor), u"One"_s);
     EXPECT_EQ(board.Lines().filter(u"Communication Time: "_s).size(), 1);
 }
 
