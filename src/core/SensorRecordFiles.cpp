@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include <limits>
 #include <optional>
 
 namespace {
@@ -81,10 +82,19 @@ bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading)
         std::optional<AverageRecord> last = bytes ? AverageRecord::Decode(*bytes) : std::nullopt;
         if (!last)
             return file.errorString();
+        // A damaged last record is left as it stands and the reading starts the next one, so
+        // the file is not stuck on it; that happens once, so it is reported once.
         const std::optional<QDateTime> started = ParseGeneralDate(last->date);
-        if (!started) {
-            return QStringLiteral("Record ") + QString::number(n) +
-                   QStringLiteral(" holds no date: \"") + last->date.trimmed() + QLatin1Char('"');
+        if (!started || last->count == std::numeric_limits<qint32>::max()) {
+            const QString damage =
+                started ? QStringLiteral("the largest count")
+                        : QStringLiteral("no date: \"") + last->date.trimmed() + QLatin1Char('"');
+            RecordSystemError(SavingLabel(path),
+                              QStringLiteral("Record %1 holds %2; the reading starts record %3")
+                                  .arg(n)
+                                  .arg(damage)
+                                  .arg(n + 1));
+            return WriteAt(file, n + 1, fresh.Encode());
         }
         if (HourBoundariesBetween(*started, now) >= 1)
             return WriteAt(file, n + 1, fresh.Encode());
@@ -119,5 +129,12 @@ bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
     for (int channel = 0; channel < 8; ++channel)
         record.channels[channel] = channelReadings[3 * channel];
     record.batteryVoltage = batteryVoltage;
-    return AppendToFile(ServerLogFileName(ProgramFolder(), serverName, serverId), record.Encode());
+    const QString path = ServerLogFileName(ProgramFolder(), serverName, serverId);
+    // The name becomes part of a path: a "/" in it would lead out of the program folder.
+    if (!IsPlainFileName(serverName)) {
+        RecordSystemError(SavingLabel(path),
+                          QStringLiteral("The server name is not a plain file name"));
+        return false;
+    }
+    return AppendToFile(path, record.Encode());
 }

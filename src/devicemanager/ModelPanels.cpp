@@ -1,22 +1,37 @@
 #include "ModelPanels.h"
 
 #include "Prompt.h"
+#include "frmRK715.h"
+#include "frmRK715PhoneParameters.h"
 
 #include <QWidget>
+
+namespace {
+
+// Made anew for each opening: a panel keeps nothing between openings.
+template <typename Panel>
+void ShowPanel(QWidget *owner, const QString &ipAddress, qint32 databaseId)
+{
+    Panel panel(owner);
+    panel.IPAddress = ipAddress;
+    panel.DatabaseID = databaseId;
+    panel.exec();
+}
+
+} // namespace
 
 // Each panel is parented to the device manager: a parentless modal window can open
 // behind it. Members are set before exec(): the panel reads them when it loads.
 void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qint32 databaseId)
 {
-    Q_UNUSED(owner);
-    Q_UNUSED(ipAddress);
-    Q_UNUSED(databaseId);
     switch (form) {
     case PanelForm::None:
         return;
+    case PanelForm::frmRK715:
+        ShowPanel<frmRK715>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
-    case PanelForm::frmRK715:
     case PanelForm::frmRK718:
     case PanelForm::frmRK730:
     case PanelForm::frmRK750:
@@ -28,8 +43,8 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
 
 void ShowPhoneParameters(QWidget *owner, const QString &serverName, const QString &ipAddress)
 {
-    Q_UNUSED(owner);
-    Q_UNUSED(serverName);
-    Q_UNUSED(ipAddress);
-    Prompt::Show(QString::fromUtf16(kPanelNotYet));
+    frmRK715PhoneParameters panel(owner);
+    panel.ServerName = serverName;
+    panel.IPAddress = ipAddress;
+    panel.exec();
 }

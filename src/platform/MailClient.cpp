@@ -25,6 +25,16 @@ namespace {
 const QStringList kLoginMethods = {QStringLiteral("LOGIN"), QStringLiteral("PLAIN"),
                                    QStringLiteral("CRAM-MD5"), QStringLiteral("NTLM")};
 
+// The sender goes into MAIL FROM as it stands: a line break in it would add SMTP commands of
+// its own (a recipient, say), and a bracket would end the address early.
+bool FitsMailFrom(const QString &address)
+{
+    return std::none_of(address.begin(), address.end(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7F || c == QLatin1Char('<') ||
+               c == QLatin1Char('>');
+    });
+}
+
 int OnDebug(CURL *, curl_infotype type, char *data, size_t size, void *user)
 {
     auto *dialogue = static_cast<MailDialogue *>(user);
@@ -248,6 +258,12 @@ qint32 MailClient::SendMessage(const MailMessage &message)
         if (!message.MessageErrorText().isEmpty())
             error += QLatin1Char(' ') + message.MessageErrorText();
         Finish(transfer, false, error);
+        return 0;
+    }
+    if (!FitsMailFrom(message.SenderAddress.trimmed())) {
+        Finish(transfer, false,
+               QStringLiteral("The sender address holds a line break, another control character, "
+                              "\"<\" or \">\", so the e-mail was not sent."));
         return 0;
     }
 

@@ -175,19 +175,62 @@ TEST_F(SensorRecordFiles, TornTailIsOverwrittenByTheNextRecord)
     }
 }
 
-TEST_F(SensorRecordFiles, AverageWithUnreadableDateIsReportedAndLeftAlone)
+// A damaged last record stays as it is: the reading starts the next record, which the
+// hour's later readings join, and the damage is reported once.
+TEST_F(SensorRecordFiles, DamagedLastAverageStartsTheNextRecordReportedOnce)
 {
     const QString path = File(u"Sensor-7 Average.dat"_s);
-    const QByteArray foreign = "31/01/2026 10:05:00      "_ba + kAverageBytes.mid(kRecordDateWidth);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(foreign) == foreign.size());
-    file.close();
-    SetClock(kDay, 10, 20);
-    EXPECT_FALSE(AppendAverageRecord(Folder(), 7, 5.0f));
-    EXPECT_EQ(ReadAll(path), foreign);
-    EXPECT_EQ(ErrorRows(),
-              QStringList{u"myFunction=Error saving data to "_s + path +
-                          u"|Cause=Record 1 holds no date: \"31/01/2026 10:05:00\""_s});
+    const struct {
+        const char *name;
+        QByteArray damaged;
+        QString cause;
+    } rows[] = {
+        {"unreadable date", "31/01/2026 10:05:00      "_ba + kAverageBytes.mid(kRecordDateWidth),
+         u"Record 1 holds no date: \"31/01/2026 10:05:00\"; the reading starts record 2"_s},
+        {"largest count", kAverageBytes.chopped(4) + QByteArray::fromHex("ffffff7f"),
+         u"Record 1 holds the largest count; the reading starts record 2"_s},
+    };
+    QStringList errors;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                    file.write(row.damaged) == row.damaged.size());
+        file.close();
+        SetClock(kDay, 10, 20);
+        EXPECT_TRUE(AppendAverageRecord(Folder(), 7, 5.0f));
+        SetClock(kDay, 10, 30);
+        EXPECT_TRUE(AppendAverageRecord(Folder(), 7, 7.0f));
+
+        const QByteArray bytes = ReadAll(path);
+        ASSERT_EQ(bytes.size(), 2 * AverageRecord::kLength);
+        EXPECT_EQ(bytes.left(AverageRecord::kLength), row.damaged);
+        const auto next = AverageAt(path, 2);
+        EXPECT_EQ(next->date.trimmed(), u"2026-01-31 10:20:00"_s);
+        EXPECT_EQ(next->count, 2);
+        EXPECT_EQ(next->sum, 12.0f);
+        errors << u"myFunction=Error saving data to "_s + path + u"|Cause="_s + row.cause;
+        EXPECT_EQ(ErrorRows(), errors);
+    }
+}
+
+// The server name is part of the readings file's name: one that would lead out of the
+// program folder is refused and nothing is written.
+TEST_F(SensorRecordFiles, ServerNameThatIsNoPlainFileNameIsRefused)
+{
+    const std::array<float, 61> readings{};
+    SetClock(kDay, 9, 0);
+    QStringList errors;
+    const QString names[] = {u"../outside"_s, u"Lab/2"_s, u"Lab"_s + QChar(u'\0') + u"2"_s};
+    for (const QString &name : names) {
+        EXPECT_FALSE(AppendServerLogRecord(name, 3, readings, 0)) << name.toStdString();
+        errors << u"myFunction=Error saving data to "_s + Folder() + u'/' + name +
+                      u" ID-3.dat|Cause=The server name is not a plain file name"_s;
+    }
+    EXPECT_EQ(ErrorRows(), errors);
+    EXPECT_FALSE(QFile::exists(Folder() + u"/../outside ID-3.dat"_s));
+    EXPECT_TRUE(AppendServerLogRecord(u".."_s, 3, readings, 0)); // a name, not a folder
+    EXPECT_EQ(ReadAll(File(u".. ID-3.dat"_s)).size(), ServerLogRecord::kLength);
 }
 
 TEST_F(SensorRecordFiles, MissingFolderIsReportedWithThePath)

@@ -175,7 +175,8 @@ TEST(MailMessage, RecipientListsAreTakenWholeOrNotAtAll)
     }
 }
 
-// SMTP forbids bare CR and LF; names from device pages must not add header lines.
+// SMTP forbids bare CR and LF; names from device pages must not add header lines, nor a
+// sender address SMTP commands.
 TEST_F(MailClientTest, WireHasCrLfUtf8SurvivesAndHeadersCannotBeInjected)
 {
     Use("plain");
@@ -183,6 +184,12 @@ TEST_F(MailClientTest, WireHasCrLfUtf8SurvivesAndHeadersCannotBeInjected)
     const QString body = u"one\rtwo\r\n-18.5\u00B0C\n\u00C5 \u4E2D \U0001F321\r\r"_s;
     ASSERT_EQ(m_client.SendMessage(Message(subject, body)), 1) << Error();
     ASSERT_EQ(m_client.SendMessage(Message(u"Hi\r\nBcc: thief@example.org"_s)), 1);
+    for (const char *sender : {"a@b>\r\nRCPT TO:<thief@example.org", "a@b>", "<a@b", "a@b\rc"}) {
+        MailMessage forged = Message();
+        forged.SenderAddress = QLatin1String(sender);
+        EXPECT_EQ(m_client.SendMessage(forged), 0) << sender;
+        EXPECT_TRUE(m_client.LastErrorText().startsWith("The sender address holds"_L1));
+    }
     const QList<ReceivedMail> mails = m_server.Messages();
     ASSERT_EQ(mails.size(), 2);
     EXPECT_EQ(mails[0].subject, subject);

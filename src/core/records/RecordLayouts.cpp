@@ -181,6 +181,11 @@ QString ServerLogFileName(const QString &folder, const QString &serverName, qint
            QString::number(serverId) + kDat;
 }
 
+bool IsPlainFileName(const QString &name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
+}
+
 qint64 RecordCount(qint64 fileLength, int recordLength)
 {
     return fileLength / recordLength;

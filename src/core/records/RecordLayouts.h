@@ -71,6 +71,8 @@ QString AverageFileName(const QString &folder, qint32 sensorId);
 // One file per calendar month of `written`.
 QString InstantFileName(const QString &folder, qint32 sensorId, const QDate &written);
 QString ServerLogFileName(const QString &folder, const QString &serverName, qint32 serverId);
+// Whether a name can stand in a file name as it is: no folder separator and no NUL.
+bool IsPlainFileName(const QString &name);
 
 // Whole records only: a record torn by a crash mid-append is not counted, so the next
 // append overwrites it instead of leaving garbage between records.

@@ -1,0 +1,348 @@
+#include "PanelEngine.h"
+
+#include "DeviceCommands.h"
+#include "DeviceTransport.h"
+#include "DialogButtons.h"
+#include "FormControls.h"
+#include "Prompt.h"
+#include "ReplyDecoding.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+QString Element(const QString &stem, int index)
+{
+    return stem + u'(' + QString::number(index) + u')';
+}
+
+bool IsOption(const Field &field)
+{
+    return field.codec == Codec::OptionByte || field.codec == Codec::OptionWord;
+}
+
+} // namespace
+
+PanelEngine::PanelEngine(PanelTables tables, QWidget *parent)
+    : QDialog(parent), m_tables(std::move(tables))
+{
+    lblStatus = Named(new QLabel(this), u"lblStatus");
+    lblStatus->hide();
+    lstStatus = Named(new QListWidget(this), u"lstStatus");
+    btnRefresh = Named(new QPushButton(QStringLiteral("Refresh"), this), u"btnRefresh");
+    btnSave = Named(new QPushButton(QStringLiteral("Save"), this), u"btnSave");
+    btnClose = Named(new QPushButton(QStringLiteral("Close"), this), u"btnClose");
+}
+
+void PanelEngine::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Once per opening, after the window is up; Qt's own activation events come after
+    // every message box and would download again.
+    if (m_activated)
+        return;
+    m_activated = true;
+    // Enter in a box must not press Save.
+    NoDefaultButtons(this);
+    CentreOnScreen(this);
+    QTimer::singleShot(0, this, [this] { RunTransfer([this] { Form_Activate(); }); });
+}
+
+void PanelEngine::closeEvent(QCloseEvent *event)
+{
+    if (m_transferring) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+// Esc and the close box: the panel may not go while a wait is on the stack.
+void PanelEngine::reject()
+{
+    if (!m_transferring)
+        QDialog::reject();
+}
+
+void PanelEngine::OnClick(QPushButton *button, std::function<void()> action)
+{
+    connect(button, &QPushButton::clicked, this,
+            [this, action = std::move(action)] { RunTransfer(action); });
+}
+
+void PanelEngine::RunTransfer(const std::function<void()> &action)
+{
+    if (m_transferring)
+        return;
+    m_transferring = true;
+    action();
+    m_transferring = false;
+}
+
+void PanelEngine::Pause(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void PanelEngine::Buttons(bool state)
+{
+    for (QPushButton *button : std::as_const(m_commandButtons))
+        button->setEnabled(state);
+}
+
+void PanelEngine::ClearTextBoxes()
+{
+    lstStatus->clear();
+}
+
+void PanelEngine::AddStatusLine(const QString &line)
+{
+    lstStatus->addItem(line);
+}
+
+void PanelEngine::ShowStatus(const QString &caption)
+{
+    lblStatus->setText(caption);
+    lblStatus->show();
+}
+
+void PanelEngine::HideStatus()
+{
+    lblStatus->clear();
+    lblStatus->hide();
+}
+
+QString PanelEngine::BoxText(const QString &control) const
+{
+    const auto *box = findChild<QLineEdit *>(control);
+    return box ? box->text() : QString();
+}
+
+void PanelEngine::SetBoxText(const QString &control, const QString &text)
+{
+    if (auto *box = findChild<QLineEdit *>(control))
+        box->setText(text);
+}
+
+bool PanelEngine::Exchange(const QByteArray &request, QByteArray &reply, bool closeAfter) const
+{
+    const bool accepted = ReadFromKV(IPAddress, kDevicePort, request, reply, kFrameLength,
+                                     ProgressForm::None, closeAfter);
+    return accepted && reply.left(4) == request.left(4);
+}
+
+// A failed step's line; true when it ends the transfer (a busy device, or a step that stops).
+bool PanelEngine::EndsTransfer(const Step &step, const QByteArray &reply)
+{
+    const bool busy = !step.busyLine.isEmpty() && IsBusyReply(reply);
+    if (busy)
+        AddStatusLine(step.busyLine);
+    else if (!step.failureLine.isEmpty())
+        AddStatusLine(step.failureLine);
+    if (!busy && !step.stops)
+        return false;
+    HideStatus();
+    return true;
+}
+
+bool PanelEngine::GetLimits()
+{
+    ShowStatus(QStringLiteral("Downloading..."));
+    ClearTextBoxes();
+    for (const Step &step : m_tables.download) {
+        if (step.gate && !step.gate())
+            continue;
+        QByteArray request;
+        if (step.page == kIdentityPage)
+            request = DeviceCommand::Identify();
+        else if (step.page == kCurrentDataPage)
+            request = DeviceCommand::ReadCurrentData();
+        else
+            request = DeviceCommand::ReadPage(step.page);
+        request = PadWithNulls(request);
+        QByteArray reply;
+        const bool ok = Exchange(request, reply, step.closeAfter);
+        if (step.page == kIdentityPage) {
+            // A failed identify leaves the device manager's identification in force.
+            if (ok)
+                ParseMessage(request, reply);
+            ApplyGates();
+            continue;
+        }
+        PageBuffer &buffer = m_pages[step.page];
+        if (ok) {
+            buffer = {reply.left(kFrameLength), PageState::Read};
+            ParseLimits(buffer.bytes, step.page);
+            continue;
+        }
+        buffer.state = PageState::Failed;
+        if (EndsTransfer(step, reply))
+            return false;
+    }
+    AfterDownload();
+    HideStatus();
+    if (!m_tables.downloadComplete.isEmpty())
+        AddStatusLine(m_tables.downloadComplete);
+    return true;
+}
+
+std::vector<const Step *> PanelEngine::UploadSteps(bool calOnly) const
+{
+    std::vector<const Step *> steps;
+    for (const Step &step : m_tables.upload) {
+        steps.push_back(&step);
+        if (calOnly && step.endsCalibration)
+            break;
+    }
+    return steps;
+}
+
+bool PanelEngine::UploadAllowed(bool calOnly) const
+{
+    const auto stateOf = [this](int page) {
+        const auto it = m_pages.find(page);
+        return it == m_pages.end() ? PageState::Unread : it->second.state;
+    };
+    for (const Step *step : UploadSteps(calOnly)) {
+        const PageState state = stateOf(step->page);
+        // A calibration upload is all about its page: it must have been read.
+        if (state == PageState::Failed || (calOnly && state != PageState::Read))
+            return false;
+    }
+    if (calOnly)
+        return true;
+    for (const int page : m_tables.readBeforeSave) {
+        if (stateOf(page) == PageState::Failed)
+            return false;
+    }
+    return true;
+}
+
+void PanelEngine::RefuseUnreadPages() const
+{
+    Prompt::Show(QStringLiteral("Some settings could not be read from the device, so nothing "
+                                "was saved.  Press Refresh and try again."));
+}
+
+bool PanelEngine::Refuse(const Field &field, const QString &allowed)
+{
+    Prompt::Show(FieldTitle(field) + QStringLiteral(": \"") + BoxText(field.control) +
+                 QStringLiteral("\" cannot be stored.  ") + allowed);
+    if (auto *box = findChild<QLineEdit *>(field.control))
+        box->setFocus();
+    return false;
+}
+
+// Every box that this upload writes or stores is checked before the first exchange, so
+// that no page goes half written and no value reaches the device wrapped.
+bool PanelEngine::CheckFields(bool calOnly)
+{
+    QList<int> pages;
+    for (const Step *step : UploadSteps(calOnly)) {
+        const auto it = m_pages.find(step->page);
+        if (it != m_pages.end() && it->second.state == PageState::Read)
+            pages.append(step->page);
+    }
+    if (!calOnly)
+        pages.append(kStoredOnly);
+    for (const Field &field : m_tables.fields) {
+        if (!pages.contains(field.page) || IsOption(field) || field.codec == Codec::Name)
+            continue;
+        const QString text = BoxText(field.control);
+        if (field.codec == Codec::PhoneNumber) {
+            if (!IsPhoneNumber(text))
+                return Refuse(field, QStringLiteral("Use digits and \"*\" only."));
+            continue;
+        }
+        if (text.trimmed().isEmpty())
+            continue;
+        if (!FieldValue(field, text, TenthsMode))
+            return Refuse(field, QStringLiteral("Enter a number ") +
+                                     FieldRangeText(field, TenthsMode) + u'.');
+    }
+    return true;
+}
+
+bool PanelEngine::SaveLimits(bool calOnly)
+{
+    if (!UploadAllowed(calOnly)) {
+        RefuseUnreadPages();
+        return false;
+    }
+    if (!CheckEntries(calOnly) || !CheckFields(calOnly))
+        return false;
+    ShowStatus(QStringLiteral("Uploading..."));
+    const std::vector<const Step *> steps = UploadSteps(calOnly);
+    for (const Step *step : steps) {
+        PageBuffer &buffer = m_pages[step->page];
+        if (buffer.state != PageState::Read)
+            continue;
+        buffer.bytes.replace(0, 3, DeviceCommand::StorePage());
+        InsertLimits(buffer.bytes, step->page);
+    }
+    for (const Step *step : steps) {
+        const PageBuffer &buffer = m_pages[step->page];
+        // Only pages read from this device in this opening go back to it.
+        if (buffer.state != PageState::Read)
+            continue;
+        QByteArray reply;
+        if (Exchange(buffer.bytes, reply, step->closeAfter))
+            continue;
+        if (EndsTransfer(*step, reply))
+            return false;
+    }
+    if (!calOnly)
+        StoreRows();
+    HideStatus();
+    if (!m_tables.uploadComplete.isEmpty())
+        AddStatusLine(m_tables.uploadComplete);
+    return true;
+}
+
+void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
+{
+    if (page == kCurrentDataPage) {
+        ParseCurrentData(strReceive);
+        return;
+    }
+    for (const Field &field : m_tables.fields) {
+        if (field.page != page)
+            continue;
+        if (IsOption(field)) {
+            const int element = OptionElement(strReceive, field);
+            if (auto *list = findChild<QComboBox *>(field.control))
+                list->setCurrentIndex(element);
+            else if (auto *option = findChild<QRadioButton *>(Element(field.control, element)))
+                option->setChecked(true);
+            continue;
+        }
+        const bool shown = field.shown == Shown::Always || RowNamed(field.row);
+        SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
+    }
+}
+
+void PanelEngine::InsertLimits(QByteArray &strSend, int page)
+{
+    for (const Field &field : m_tables.fields) {
+        if (field.page != page)
+            continue;
+        if (IsOption(field)) {
+            const auto *list = findChild<QComboBox *>(field.control);
+            const auto *first = findChild<QRadioButton *>(Element(field.control, 0));
+            const bool firstChosen = list ? list->currentIndex() == 0 : first && first->isChecked();
+            WriteOption(strSend, field, firstChosen ? 0 : 1);
+            continue;
+        }
+        WriteField(strSend, field, BoxText(field.control), TenthsMode);
+    }
+}

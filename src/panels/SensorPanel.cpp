@@ -1,0 +1,346 @@
+#include "SensorPanel.h"
+
+#include "DeviceTransport.h"
+#include "FormControls.h"
+#include "LineEditKeyFilter.h"
+#include "NumberText.h"
+#include "Prompt.h"
+#include "ServerDatabase.h"
+#include "StatusGrid.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kCalibrationPauseMs = 2000;
+
+QString Indexed(const char16_t *stem, int index)
+{
+    return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
+}
+
+// A key press in a limit box takes back the yellow of a refused value.
+class WhiteOnKeyPress final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress)
+            SetBackColour(static_cast<QWidget *>(watched), kColourWhite);
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+struct Column {
+    const char16_t *stem;
+    const char *caption;
+};
+// The headed columns of the rows, left to right after the name.
+constexpr Column kColumns[] = {
+    {u"txtReading", "Current Reading"},
+    {u"txtLL", "Lower Limit"},
+    {u"txtUL", "Upper Limit"},
+    {u"txtTOL", "Time"},
+};
+
+} // namespace
+
+SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent)
+    : PanelEngine(std::move(tables), parent)
+{
+    btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
+    BuildRows(rows.captions);
+    if (rows.calibratedRows > 0)
+        BuildCalibration(rows);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(btnRefresh);
+    buttons->addWidget(btnSave);
+    buttons->addWidget(btnNotes);
+    if (btnCal)
+        buttons->addWidget(btnCal);
+    buttons->addStretch();
+    buttons->addWidget(btnClose);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(frmNotes);
+    if (frmCal)
+        side->addWidget(frmCal);
+    side->addStretch();
+    auto *main = new QHBoxLayout;
+    main->addLayout(m_grid);
+    main->addLayout(side);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(main);
+    m_modelArea = new QVBoxLayout;
+    layout->addLayout(m_modelArea);
+    layout->addWidget(lblStatus);
+    layout->addWidget(lstStatus);
+    layout->addLayout(buttons);
+
+    m_commandButtons = {btnClose, btnSave, btnNotes, btnRefresh};
+    if (btnCal)
+        m_commandButtons.append(btnCal);
+    OnClick(btnRefresh, [this] { btnRefresh_Click(); });
+    OnClick(btnSave, [this] { btnSave_Click(); });
+    OnClick(btnClose, [this] { btnClose_Click(); });
+    connect(btnNotes, &QPushButton::clicked, this, &SensorPanel::btnNotes_Click);
+}
+
+void SensorPanel::BuildRows(const QStringList &captions)
+{
+    m_grid = new QGridLayout;
+    for (int c = 0; c < int(std::size(kColumns)); ++c)
+        m_grid->addWidget(new QLabel(QString::fromLatin1(kColumns[c].caption), this), 0, c + 2);
+    frmNotes = Named(new QGroupBox(QStringLiteral("Sensor Notes"), this), u"frmNotes");
+    auto *notes = new QVBoxLayout(frmNotes);
+    frmNotes->hide();
+    const auto box = [this](const char16_t *stem, int i, KeyRule *rule) {
+        auto *b = Named(new QLineEdit(this), Indexed(stem, i));
+        if (rule)
+            b->installEventFilter(new LineEditKeyFilter(*rule, b));
+        return b;
+    };
+    KeyRule number = KeyRule::Number;
+    KeyRule digits = KeyRule::Digits;
+    KeyRule name = KeyRule::NameChar;
+    for (int i = 0; i < captions.size(); ++i) {
+        lblSensorType.append(Named(new QLabel(captions.at(i), this), Indexed(u"lblSensorType", i)));
+        txtName.append(box(u"txtName", i, &name));
+        txtReading.append(box(u"txtReading", i, nullptr));
+        txtReading.last()->setEnabled(false);
+        txtLL.append(box(u"txtLL", i, &number));
+        txtUL.append(box(u"txtUL", i, &number));
+        txtTOL.append(box(u"txtTOL", i, &digits));
+        txtNotes.append(box(u"txtNotes", i, nullptr));
+        for (QLineEdit *limit : {txtLL.last(), txtUL.last()})
+            limit->installEventFilter(new WhiteOnKeyPress(limit));
+        const QWidget *row[] = {lblSensorType.last(), txtName.last(), txtReading.last(),
+                                txtLL.last(),         txtUL.last(),   txtTOL.last()};
+        for (int c = 0; c < int(std::size(row)); ++c)
+            m_grid->addWidget(const_cast<QWidget *>(row[c]), i + 1, c);
+        notes->addWidget(txtNotes.last());
+    }
+}
+
+void SensorPanel::BuildCalibration(const SensorRows &rows)
+{
+    btnCal = Named(new QPushButton(QStringLiteral("Cal"), this), u"btnCal");
+    frmCal = Named(new QGroupBox(QStringLiteral("Temperature Calibration"), this), u"frmCal");
+    frmCal->hide();
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Actual Temperature"), frmCal), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Correction"), frmCal), 0, 2);
+    for (int i = 0; i < rows.calibratedRows; ++i) {
+        lblName.append(Named(new QLabel(frmCal), Indexed(u"lblName", i)));
+        txtActualTemp.append(Named(new QLineEdit(frmCal), Indexed(u"txtActualTemp", i)));
+        txtActualTemp.last()->installEventFilter(
+            new LineEditKeyFilter(KeyRule::Number, txtActualTemp.last()));
+        txtCF.append(Named(new QLineEdit(frmCal), Indexed(u"txtCF", i)));
+        grid->addWidget(lblName.last(), i + 1, 0);
+        grid->addWidget(txtActualTemp.last(), i + 1, 1);
+        grid->addWidget(txtCF.last(), i + 1, 2);
+    }
+    btnStoreCalFactors = Named(new QPushButton(rows.storeCaption, frmCal), u"btnStoreCalFactors");
+    btnStoreCalFactors->setToolTip(rows.storeTip);
+    btnReset = Named(new QPushButton(rows.resetCaption, frmCal), u"btnReset");
+    btnCloseCal = Named(new QPushButton(QStringLiteral("Close"), frmCal), u"btnCloseCal");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(btnStoreCalFactors);
+    buttons->addWidget(btnReset);
+    buttons->addWidget(btnCloseCal);
+    m_calibrationArea = new QVBoxLayout(frmCal);
+    m_calibrationArea->addLayout(grid);
+    m_calibrationArea->addLayout(buttons);
+
+    connect(btnCal, &QPushButton::clicked, this, [this] { btnCal_Click(); });
+    connect(btnCloseCal, &QPushButton::clicked, this, [this] { btnCloseCal_Click(); });
+    OnClick(btnStoreCalFactors, [this] { btnStoreCalFactors_Click(); });
+    OnClick(btnReset, [this] { btnReset_Click(); });
+}
+
+void SensorPanel::ClearTextBoxes()
+{
+    for (const QList<QLineEdit *> *boxes :
+         {&txtNotes, &txtName, &txtUL, &txtLL, &txtTOL, &txtReading, &txtCF}) {
+        for (QLineEdit *box : *boxes)
+            box->clear();
+    }
+    PanelEngine::ClearTextBoxes();
+}
+
+bool SensorPanel::RowNamed(int row) const
+{
+    return row >= 0 && row < txtName.size() && !txtName.at(row)->text().trimmed().isEmpty();
+}
+
+QString SensorPanel::FieldTitle(const Field &field) const
+{
+    const QString stem = field.control.section(u'(', 0, 0);
+    QString column = stem == u"txtCF" ? QStringLiteral("Correction") : QString();
+    for (const Column &c : kColumns) {
+        if (stem == QString::fromUtf16(c.stem))
+            column = QString::fromLatin1(c.caption);
+    }
+    const QString row = field.row >= 0 && field.row < lblSensorType.size()
+                            ? lblSensorType.at(field.row)->text()
+                            : QString();
+    return row + QStringLiteral(", ") + column;
+}
+
+void SensorPanel::AfterDownload()
+{
+    for (int i = 0; i < txtNotes.size(); ++i) {
+        QString notes;
+        LoadSensorNotes(DatabaseID, qint16(i), notes);
+        txtNotes.at(i)->setText(RowNamed(i) ? notes : QString());
+    }
+}
+
+void SensorPanel::StoreRows()
+{
+    for (int i = 0; i < txtName.size(); ++i)
+        SaveSensorRecord(DatabaseID, txtName.at(i)->text(), qint16(i), txtNotes.at(i)->text(),
+                         lblSensorType.at(i)->text(), txtUL.at(i)->text(), txtLL.at(i)->text(),
+                         txtTOL.at(i)->text());
+}
+
+void SensorPanel::Form_Activate()
+{
+    Buttons(false);
+    GetLimits();
+    CloseWinSocket();
+    Buttons(true);
+}
+
+void SensorPanel::btnRefresh_Click()
+{
+    frmNotes->hide();
+    btnNotes->setText(QStringLiteral("Notes"));
+    Buttons(false);
+    GetLimits();
+    Buttons(true);
+}
+
+void SensorPanel::btnSave_Click()
+{
+    Buttons(false);
+    SaveLimits();
+    CloseWinSocket();
+    Buttons(true);
+}
+
+void SensorPanel::btnClose_Click()
+{
+    CloseWinSocket();
+    done(QDialog::Accepted);
+}
+
+void SensorPanel::btnNotes_Click()
+{
+    const bool show = frmNotes->isHidden();
+    frmNotes->setVisible(show);
+    btnNotes->setText(show ? QStringLiteral("Hide") : QStringLiteral("Notes"));
+}
+
+void SensorPanel::btnCal_Click()
+{
+    for (int i = 0; i < txtActualTemp.size(); ++i) {
+        const QString name = txtName.at(i)->text();
+        lblName.at(i)->setText(name.trimmed().isEmpty() ? QStringLiteral("Not Named") : name);
+        txtActualTemp.at(i)->clear();
+    }
+    frmNotes->hide();
+    frmCal->show();
+}
+
+void SensorPanel::btnCloseCal_Click()
+{
+    frmCal->hide();
+}
+
+// Every new factor is worked out before any box changes, so that one row that cannot be
+// calibrated leaves no other row's new factor behind for the next Save.
+bool SensorPanel::ComputeFactors()
+{
+    QList<QPair<int, QString>> factors;
+    for (int i = 0; i < txtActualTemp.size(); ++i) {
+        const QString actualText = txtActualTemp.at(i)->text();
+        if (actualText.trimmed().isEmpty())
+            continue;
+        const auto actual = BoxNumber(actualText);
+        const auto reading = BoxNumber(txtReading.at(i)->text());
+        const auto old = BoxNumber(txtCF.at(i)->text());
+        const Field factor{0, 0, txtCF.at(i)->objectName(), Codec::Tenths};
+        const QString text = actual && reading && old
+                                 ? FormatPointZero(double(*actual - *reading + *old))
+                                 : QString();
+        if (text.isEmpty() || !FieldValue(factor, text, TenthsMode)) {
+            Prompt::Show(lblName.at(i)->text() +
+                         QStringLiteral(" cannot be calibrated from the "
+                                        "actual temperature \"") +
+                         actualText + QStringLiteral("\", the reading \"") +
+                         txtReading.at(i)->text() + QStringLiteral("\" and the correction \"") +
+                         txtCF.at(i)->text() + QStringLiteral("\"."));
+            return false;
+        }
+        factors.append({i, text});
+    }
+    for (const auto &[i, text] : std::as_const(factors))
+        txtCF.at(i)->setText(text);
+    return true;
+}
+
+void SensorPanel::btnStoreCalFactors_Click()
+{
+    if (!UploadAllowed(true)) {
+        RefuseUnreadPages();
+        return;
+    }
+    if (Prompt::Show(QStringLiteral("Upload calibration factors?"), Prompt::Buttons::OkCancel,
+                     Prompt::Icon::Question,
+                     QStringLiteral("Upload Calibration Factors")) == Prompt::Answer::Cancel)
+        return;
+    if (!ComputeFactors())
+        return;
+    Buttons(false);
+    const bool stored = SaveLimits(true);
+    CloseWinSocket();
+    if (stored) {
+        Pause(kCalibrationPauseMs);
+        GetLimits();
+    }
+    Buttons(true);
+    CloseWinSocket();
+}
+
+void SensorPanel::btnReset_Click()
+{
+    if (!UploadAllowed(true)) {
+        RefuseUnreadPages();
+        return;
+    }
+    if (Prompt::Show(QStringLiteral("Reset all calibration factors to zero?"),
+                     Prompt::Buttons::OkCancel, Prompt::Icon::Question,
+                     QStringLiteral("Reset Cal Factors")) == Prompt::Answer::Cancel)
+        return;
+    for (int i = 0; i < txtActualTemp.size(); ++i) {
+        txtActualTemp.at(i)->clear();
+        txtCF.at(i)->setText(QStringLiteral("0"));
+    }
+    Buttons(false);
+    SaveLimits(true);
+    Pause(kCalibrationPauseMs);
+    GetLimits();
+    Buttons(true);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "PanelEngine.h"
+
+#include <QStringList>
+
+class QGridLayout;
+class QGroupBox;
+class QLineEdit;
+class QVBoxLayout;
+
+// The rows of a sensor panel and what sets one model's rows apart.
+struct SensorRows {
+    QStringList captions;   // lblSensorType(i): also the SensorType stored
+    int calibratedRows = 0; // rows 0 to n-1 get actual and correction boxes; 0: no calibration
+    QString storeCaption;   // btnStoreCalFactors
+    QString storeTip;
+    QString resetCaption; // btnReset
+};
+
+// A model panel with sensor rows: names, limits, delays, readings and notes per row, the
+// sensor table rows it stores, and calibration by correction factors.
+class SensorPanel : public PanelEngine {
+    Q_OBJECT
+
+public:
+    qint32 DatabaseID = 0;
+
+    QList<QLabel *> lblSensorType;
+    QList<QLineEdit *> txtName, txtReading, txtLL, txtUL, txtTOL, txtNotes;
+    QGroupBox *frmNotes = nullptr;
+    QPushButton *btnNotes = nullptr;
+
+    // Calibration; absent when the model has none.
+    QPushButton *btnCal = nullptr;
+    QGroupBox *frmCal = nullptr;
+    QList<QLabel *> lblName;
+    QList<QLineEdit *> txtActualTemp, txtCF;
+    QPushButton *btnStoreCalFactors = nullptr;
+    QPushButton *btnReset = nullptr;
+    QPushButton *btnCloseCal = nullptr;
+
+protected:
+    SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent);
+
+    // Where a model adds controls of its own: beside the rows, and in the calibration frame.
+    QVBoxLayout *ModelArea() const { return m_modelArea; }
+    QVBoxLayout *CalibrationArea() const { return m_calibrationArea; }
+
+    void Form_Activate() override;
+    void AfterDownload() override;
+    void StoreRows() override;
+    bool RowNamed(int row) const override;
+    QString FieldTitle(const Field &field) const override;
+
+    void ClearTextBoxes() override;
+
+    // The contract's event steps; a model whose steps differ overrides them.
+    virtual void btnRefresh_Click();
+    virtual void btnSave_Click();
+    virtual void btnClose_Click();
+    virtual void btnCal_Click();
+    virtual void btnCloseCal_Click();
+    virtual void btnStoreCalFactors_Click();
+    virtual void btnReset_Click();
+
+private:
+    void BuildRows(const QStringList &captions);
+    void BuildCalibration(const SensorRows &rows);
+    void btnNotes_Click();
+    bool ComputeFactors();
+
+    QGridLayout *m_grid = nullptr;
+    QVBoxLayout *m_modelArea = nullptr;
+    QVBoxLayout *m_calibrationArea = nullptr;
+};

@@ -1,0 +1,60 @@
+#include "DeviceManagerFixture.h"
+
+#include "frmRK715.h"
+#include "frmRK715PhoneParameters.h"
+
+#include <QApplication>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Closes the first panel of type Panel that comes up modal, once its opening download is
+// done, and hands back what it held.
+template <typename Panel> struct PanelWatch {
+    QStringList seen;
+    QTimer timer;
+
+    PanelWatch(std::function<QString(Panel &)> describe)
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this, describe] {
+            auto *panel = qobject_cast<Panel *>(QApplication::activeModalWidget());
+            if (!panel || panel->Transferring() || !panel->lblStatus->isHidden())
+                return;
+            seen << describe(*panel);
+            timer.stop();
+            panel->btnClose->click();
+        });
+        timer.start();
+    }
+};
+
+} // namespace
+
+class ModelPanelsTest : public DeviceManagerFixture {};
+
+TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK715PanelAndTheDialerPanel)
+{
+    auto device = Device(5, 7, 25);
+    device->pages[3].replace(8, 20, "Freezer             ");
+    const qint32 id = Add(u"Lab"_s, device->Address());
+    Open();
+    Edit(2);
+
+    PanelWatch<frmRK715> rk715([](frmRK715 &panel) -> QString {
+        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
+               panel.txtName.at(0)->text();
+    });
+    screen->mnuEditSensors->trigger();
+    EXPECT_EQ(rk715.seen,
+              QStringList{device->Address() + u'|' + QString::number(id) + u"|Freezer"_s});
+
+    PanelWatch<frmRK715PhoneParameters> dialer([](frmRK715PhoneParameters &panel) -> QString {
+        return panel.windowTitle() + u'|' + panel.IPAddress;
+    });
+    screen->btnMore->click();
+    EXPECT_EQ(dialer.seen, QStringList{u"Phone Parameters for server: Lab|"_s + device->Address()});
+    EXPECT_TRUE(Messages().isEmpty());
+}
