@@ -56,7 +56,6 @@ QGroupBox *frmTreeConfiguration::BuildServerFrame()
     txtServerIPAddress = Named(new QLineEdit(frame), u"txtServerIPAddress");
     txtModel = Named(new QLineEdit(QStringLiteral("Server model could not be determined"), frame),
                      u"txtModel");
-    txtModel->setReadOnly(true);
     txtServerNotes = Named(new QLineEdit(frame), u"txtServerNotes");
     txtUserPassword = Named(new QLineEdit(QStringLiteral("****"), frame), u"txtUserPassword");
     cmboUnits = Named(new QComboBox(frame), u"cmboUnits");
