@@ -39,7 +39,7 @@ inline NetworkSettings LoopbackNetwork(const QString &broadcast = u"127.255.255.
              .udpSwitchWait = milliseconds(5),
              .identifyPause = milliseconds(1),
              .identifyLimit = milliseconds(300),
-             .programLimit = milliseconds(300)}};
+             .programLimit = milliseconds(1500)}};
 }
 
 // The window as the program opens it, message boxes scripted.
