@@ -163,7 +163,7 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
     };
     for (const auto &row : rows) {
         FakeModule module;
-        ASSERT_TRUE(module.Listen());
+        ASSERT_TRUE(module.Listen(TestModulePort()));
         module.recordMode = row.mode;
         module.setupRecord.truncate(row.length);
         const QString address = module.Address();
