@@ -156,6 +156,11 @@ TEST_F(CycleDatabaseTest, LockedDatabaseCostsOneWaitPerCycleAndLosesNoReading)
             ASSERT_EQ(errors.size(), 1);
             EXPECT_TRUE(errors[0].contains(u"database is locked"_s));
         }
+        // Outside a cycle every operation waits its turn again.
+        const int waits = DatabaseModule().lockWaits;
+        EXPECT_FALSE(RecordSystemError(u"one"_s, u"cause"_s));
+        EXPECT_FALSE(RecordSystemError(u"two"_s, u"cause"_s));
+        EXPECT_EQ(DatabaseModule().lockWaits, waits + 2);
         EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"ALARM: High Limit"_s);
         EXPECT_TRUE(MailsTo("ops").isEmpty()); // unknown rows: neither new nor reminded
     }
