@@ -337,6 +337,8 @@ TEST_F(frmRK715Test, LimitsBeyond999Point9AreEmptiedMarkedAndRefused)
     // Still yellow while blank: refused again, until a key is pressed in the box.
     EXPECT_EQ(Click(panel.btnSave).size(), 1);
     QTest::keyClick(panel.txtUL.at(9), Qt::Key_Left);
+    EXPECT_TRUE(IsYellow(panel.txtUL.at(9)));
+    QTest::keyClick(panel.txtUL.at(9), Qt::Key_Backspace);
     QTest::keyClick(panel.txtLL.at(3), Qt::Key_5);
     EXPECT_FALSE(IsYellow(panel.txtUL.at(9)));
     EXPECT_TRUE(Click(panel.btnSave).isEmpty());
