@@ -473,6 +473,7 @@ TEST_F(frmRK715Test, CalibrationStoresTheNewFactorsAndShowsWhatTheDeviceHolds)
     EXPECT_EQ(device.pages[12].mid(8, 18), QByteArray(16, '\0') + QByteArray::fromHex("0709"));
     EXPECT_EQ(panel.txtCF.at(0)->text(), u".0"_s);
     EXPECT_EQ(panel.txtCF.at(8)->text(), u"7"_s);
+    EXPECT_TRUE(panel.btnSave->isEnabled());
     EXPECT_EQ(prompt.Messages().last(),
               Box(u"Reset all calibration factors to zero?"_s, Prompt::Buttons::OkCancel,
                   Prompt::Icon::Question, u"Reset Cal Factors"_s));
