@@ -92,7 +92,6 @@ std::optional<QVariantList> SqliteConnection::Run(const QString &sql, const QVar
     if (!m_db.isOpen())
         return std::nullopt;
     QSqlQuery query(m_db);
-    query.setForwardOnly(true);
     bool done = query.prepare(sql);
     if (done) {
         for (const QVariant &value : bindings)
@@ -102,7 +101,7 @@ std::optional<QVariantList> SqliteConnection::Run(const QString &sql, const QVar
     QVariantList rows;
     while (done && query.next())
         rows.append(query.value(0));
-    if (!done || query.lastError().isValid()) {
+    if (query.lastError().isValid()) {
         m_error = query.lastError().databaseText();
         m_code = query.lastError().nativeErrorCode();
         return std::nullopt;

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -71,16 +72,16 @@ Main::Main(QWidget *parent) : QWidget(parent)
     btnCDB = Named(new QPushButton(QStringLiteral("Compact Database"), this), u"btnCDB");
     btnCDB->setAutoDefault(false);
 
-    // Twips of the original layout at 15 per pixel.
-    Label1->setMinimumHeight(840 / 15);
-    btnCDB->setFixedSize(2895 / 15, 495 / 15);
+    // The original layout in twips, at 15 per pixel: the list narrower than the text
+    // above it, the button centred below.
+    btnCDB->setFixedWidth(2895 / 15);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(360 / 15, 240 / 15, 360 / 15, 240 / 15);
     layout->addWidget(Label1);
     auto *list = new QHBoxLayout;
     list->setContentsMargins((840 - 360) / 15, 0, (840 - 360) / 15, 0);
     list->addWidget(List);
-    layout->addLayout(list, 1);
+    layout->addLayout(list);
     layout->addWidget(btnCDB, 0, Qt::AlignHCenter);
     resize(7110 / 15, 6120 / 15);
 
@@ -163,24 +164,21 @@ std::optional<QString> Main::Run()
                      QStringLiteral("Overwrite?")) == Prompt::Answer::Yes;
     if (backUp) {
         Add(QStringLiteral("Creating backup of database."));
-        // The old backup stays until a new one has passed its check.
+        // The old backup stays until a new one has passed its check; a new one that
+        // did not is removed, and so is one left when an earlier run was killed.
         const QString newBackup = ProgramFile(kNewBackup);
         QFile::remove(newBackup);
-        QString error;
-        if (!database.WriteCopy(newBackup)) {
-            QFile::remove(newBackup);
+        const auto removeNewBackup = qScopeGuard([&] { QFile::remove(newBackup); });
+        if (!database.WriteCopy(newBackup))
             return database.Error();
-        }
         if (const QString reason = CheckCopy(newBackup, *counts); !reason.isEmpty()) {
-            QFile::remove(newBackup);
             Add(QStringLiteral("Backup of database failed its check: ") + reason);
             Add(QStringLiteral("Backup of database could not be created."));
             return std::nullopt;
         }
-        if (!ReplaceFile(newBackup, ProgramFile(kBackup), error)) {
-            QFile::remove(newBackup);
+        QString error;
+        if (!ReplaceFile(newBackup, ProgramFile(kBackup), error))
             return error;
-        }
         Add(QStringLiteral("Backup of database created successfully."));
     }
 

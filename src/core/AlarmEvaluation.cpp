@@ -16,7 +16,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QSqlRecord>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,38 +60,6 @@ std::optional<float> LimitOf(const QSqlRecord &row, const char *column)
     return number;
 }
 
-QString ServerField(qint32 serverId, const QString &field)
-{
-    QVariant value;
-    GetServerField(serverId, QStringLiteral("tblServers"), field, value);
-    return value.toString();
-}
-
-bool SaveAlarmRow(qint32 alarmId, const QString &emailSent, const QString &cause)
-{
-    DatabaseConnection db;
-    return db.Exec(
-        QStringLiteral("UPDATE tblAlarms SET EmailSent = ?, CauseOfAlarm = ? WHERE IDNum = ?"),
-        {emailSent, cause, alarmId});
-}
-
-bool CloseAlarmRow(qint32 alarmId)
-{
-    DatabaseConnection db;
-    return db.Exec(
-        QStringLiteral("UPDATE tblAlarms SET AlarmEnd = ?, AlarmActive = 0 WHERE IDNum = ?"),
-        {Now(), alarmId});
-}
-
-bool SaveBackupRow(qint64 rowid, const QString &column, const QString &value)
-{
-    DatabaseConnection db;
-    // The column name comes from this file only, never from data.
-    return db.Exec(QStringLiteral("UPDATE tblLogFileBackup SET ") + column +
-                       QStringLiteral(" = ? WHERE rowid = ?"),
-                   {value, rowid});
-}
-
 struct SensorPass {
     qint32 serverId = 0;
     qint32 sensorId = 0;
@@ -98,15 +69,38 @@ struct SensorPass {
     QString emailAddresses;
 };
 
-void ReportAlarmEmail(bool sent, const QString &error, qint32 alarmId, const QString &message)
+// What one server's pass carries from sensor to sensor.
+struct ServerPass {
+    std::optional<Recordset> alarms; // the server's open or active rows; none when unreadable
+    bool failed = false;             // a write failed; recorded once per pass
+};
+
+// Kept from cycle to cycle, so that a database fault neither silences nor repeats an alarm.
+struct AlarmEvaluationState {
+    QHash<qint32, Recordset> knownSensors; // each server's sensors as last read
+    // Alarm e-mails that went out while their row could not say so: the moment, per sensor.
+    QHash<qint32, QString> mailedNotRecorded;
+    QString backupNoticeNotRecorded; // the same for the log-folder notice
+};
+AlarmEvaluationState g_state;
+
+bool Write(ServerPass &pass, const QString &sql, const Bindings &bindings)
 {
-    if (sent) {
-        SaveAlarmRow(alarmId, Now(), message);
-        SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("delete"));
-    } else {
-        SaveAlarmRow(alarmId, FailedSendText(error), message);
-        SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("See Alarm Tab for details"));
-    }
+    DatabaseConnection db;
+    if (db.Exec(sql, bindings))
+        return true;
+    if (!pass.failed)
+        RecordSystemError(kErrorLabel, db.LastError());
+    pass.failed = true;
+    return false;
+}
+
+bool SaveAlarmRow(ServerPass &pass, qint32 alarmId, const QString &emailSent, const QString &cause)
+{
+    return Write(
+        pass,
+        QStringLiteral("UPDATE tblAlarms SET EmailSent = ?, CauseOfAlarm = ? WHERE IDNum = ?"),
+        {emailSent, cause, alarmId});
 }
 
 bool OpenAlarms(qint32 sensorId, Recordset &rows, qint32 &count)
@@ -120,37 +114,70 @@ qint32 IdOf(const QSqlRecord &row)
     return row.value(QStringLiteral("IDNum")).toInt();
 }
 
-void OpenNewAlarm(const SensorPass &s)
+const QString kNoAddressesText = QStringLiteral("An attempt to send an alarm email was made at: ");
+
+// The first e-mail of an alarm, for its new row or for an open row that never recorded one
+// (alarmId 0: the row could not be stored). Sent once; the row learns of it when it can.
+void SendFirstEmail(const SensorPass &s, qint32 alarmId, ServerPass &pass)
 {
     const AlarmFacts &f = s.facts;
-    AddAlarmRecord(s.sensorId, Now(), f.serverName, f.sensorName, f.readingText, f.minutes, -1);
-    Recordset open;
-    qint32 count = 0;
-    if (!OpenAlarms(s.sensorId, open, count) || count == 0)
-        return;
-    const qint32 alarmId = IdOf(open.last());
     const QString message = BuildAlarmMessage(f, QString());
-    if (s.emailAddresses.isEmpty()) {
-        SaveAlarmRow(
-            alarmId,
-            QStringLiteral("An attempt to send an alarm email was made at: ") + Now() + kCR +
-                QStringLiteral("The email could not be sent as no email addresses have been "
-                               "programmed for this device."),
-            message);
-        return;
+    QHash<qint32, QString> &mailed = g_state.mailedNotRecorded;
+    if (!mailed.contains(s.sensorId)) {
+        if (s.emailAddresses.isEmpty()) {
+            if (alarmId != 0)
+                SaveAlarmRow(pass, alarmId,
+                             kNoAddressesText + Now() + kCR +
+                                 QStringLiteral("The email could not be sent as no email addresses "
+                                                "have been programmed for this device."),
+                             message);
+            return;
+        }
+        QString error;
+        if (!SendAlarmEmail(s.serverId, f.sensorName, message, error, QString())) {
+            SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("See Alarm Tab for details"));
+            if (alarmId != 0)
+                SaveAlarmRow(pass, alarmId, FailedSendText(error), message);
+            return;
+        }
+        SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("delete"));
+        mailed.insert(s.sensorId, Now());
     }
-    QString error;
-    const bool sent = SendAlarmEmail(s.serverId, f.sensorName, message, error, QString());
-    ReportAlarmEmail(sent, error, alarmId, message);
+    if (alarmId != 0 && SaveAlarmRow(pass, alarmId, mailed.value(s.sensorId), message))
+        mailed.remove(s.sensorId);
 }
 
-void RemindIfDue(const SensorPass &s, const Recordset &open)
+void OpenNewAlarm(const SensorPass &s, ServerPass &pass)
+{
+    const AlarmFacts &f = s.facts;
+    // The e-mail goes out whether or not the row could be stored; AddAlarmRecord logs why not.
+    qint32 alarmId = 0;
+    Recordset open;
+    qint32 count = 0;
+    if (AddAlarmRecord(s.sensorId, Now(), f.serverName, f.sensorName, f.readingText, f.minutes,
+                       -1) &&
+        OpenAlarms(s.sensorId, open, count) && count > 0)
+        alarmId = IdOf(open.last());
+    SendFirstEmail(s, alarmId, pass);
+}
+
+// An open alarm whose first e-mail failed, or whose program stopped before recording it,
+// is tried again each cycle; one whose server has no addresses never is.
+bool FirstEmailPending(const Recordset &open)
+{
+    const QString sent = open.last().value(QStringLiteral("EmailSent")).toString();
+    return open.size() == 1 && !ParseGeneralDate(sent) && !sent.startsWith(kNoAddressesText);
+}
+
+void RemindIfDue(const SensorPass &s, const Recordset &open, ServerPass &pass)
 {
     const QDateTime now = Clock::Now();
     const QString start = open.first().value(QStringLiteral("AlarmStart")).toString();
-    // An alarm whose first e-mail failed, or that has nobody to tell, gets no reminder.
-    const QDateTime lastSent =
+    QDateTime lastSent =
         ParseGeneralDate(open.last().value(QStringLiteral("EmailSent")).toString()).value_or(now);
+    if (const auto mailed = g_state.mailedNotRecorded.constFind(s.sensorId);
+        mailed != g_state.mailedNotRecorded.constEnd())
+        lastSent = ParseGeneralDate(*mailed).value_or(lastSent);
     const int interval = Config().ReminderIndex * 30;
     if (interval == 0 || MinuteBoundariesBetween(lastSent, now) < interval)
         return;
@@ -162,74 +189,99 @@ void RemindIfDue(const SensorPass &s, const Recordset &open)
     QString error;
     if (!SendAlarmEmail(s.serverId, f.sensorName, message, error, QStringLiteral("REMINDER")))
         return; // tried again next cycle
+    SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("delete"));
     if (open.size() == 1)
         AddAlarmRecord(s.sensorId, start, f.serverName, f.sensorName, f.readingText, f.minutes, -1);
     Recordset reopened;
     qint32 count = 0;
-    if (!OpenAlarms(s.sensorId, reopened, count) || count == 0)
-        return;
-    SaveAlarmRow(IdOf(reopened.last()), GeneralDateText(now), message);
-    SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("delete"));
+    if (OpenAlarms(s.sensorId, reopened, count) && count > 0 &&
+        SaveAlarmRow(pass, IdOf(reopened.last()), GeneralDateText(now), message))
+        g_state.mailedNotRecorded.remove(s.sensorId);
+    else
+        g_state.mailedNotRecorded.insert(s.sensorId, GeneralDateText(now));
 }
 
-void RunAlarmStateMachine(const SensorPass &s)
+// A failure reading, or a state the device counts as out of the normal.
+bool IsAlarmReading(const SensorPass &s)
+{
+    return s.reading == 1000 || s.reading == 999 || s.reading == -999 || s.stateCode >= 1;
+}
+
+// False when it left tblAlarms as it was.
+bool RunAlarmStateMachine(const SensorPass &s, const Recordset &open, ServerPass &pass)
 {
     if (s.reading == kNoDataReading)
-        return;
-    Recordset open;
-    qint32 count = 0;
-    OpenAlarms(s.sensorId, open, count);
-    const bool failureReading = s.reading == 1000 || s.reading == 999 || s.reading == -999;
-    if (!failureReading && s.stateCode < 1) {
-        if (count == 0)
-            return;
+        return false;
+    if (!IsAlarmReading(s)) {
+        // Those told of an alarm are told it cleared, but only once its row is closed.
+        const bool mailedWithoutRow = g_state.mailedNotRecorded.remove(s.sensorId);
+        if (open.isEmpty() && !mailedWithoutRow)
+            return false;
         // One row closes per normal pass: a reminding alarm takes two passes.
-        CloseAlarmRow(IdOf(open.last()));
+        if (!open.isEmpty() &&
+            !Write(pass,
+                   QStringLiteral(
+                       "UPDATE tblAlarms SET AlarmEnd = ?, AlarmActive = 0 WHERE IDNum = ?"),
+                   {Now(), IdOf(open.last())}))
+            return true;
         QString error;
         SendAlarmClearedEmail(s.serverId, s.facts.sensorName,
                               QStringLiteral("The sensor is back within limits."), error);
-        return;
+        return true;
     }
-    if (count == 0)
-        OpenNewAlarm(s);
+    if (open.isEmpty())
+        OpenNewAlarm(s, pass);
+    else if (FirstEmailPending(open))
+        SendFirstEmail(s, IdOf(open.last()), pass);
     else
-        RemindIfDue(s, open);
+        RemindIfDue(s, open, pass);
+    return true;
 }
 
 // Once per outage of the log folder: a row in tblLogFileBackup and a notice e-mail.
-void CheckLogFolder(const QString &folder)
+void CheckLogFolder(const QString &folder, ServerPass &pass)
 {
     Recordset open;
     qint32 count = 0;
+    const auto rowidOf = [&open] { return open.last().value(QStringLiteral("rowid")); };
+    QString &mailed = g_state.backupNoticeNotRecorded;
     const bool holdsRecords =
         !QDir(folder).entryList({QStringLiteral("*.dat")}, QDir::Files).isEmpty();
     if (holdsRecords) {
-        if (RecordOpenBackupFileErrors(open, count) && count > 0) {
-            const qint64 rowid = open.last().value(QStringLiteral("rowid")).toLongLong();
-            SaveBackupRow(rowid, QStringLiteral("LatestAttempt"), Now());
-            SaveBackupRow(rowid, QStringLiteral("BackOnLine"), Now());
-        }
+        mailed.clear();
+        if (RecordOpenBackupFileErrors(open, count) && count > 0)
+            Write(pass,
+                  QStringLiteral("UPDATE tblLogFileBackup SET LatestAttempt = ?, BackOnLine = ?"
+                                 " WHERE rowid = ?"),
+                  {Now(), Now(), rowidOf()});
         return;
     }
     if (!RecordOpenBackupFileErrors(open, count) || count > 0)
         return;
-    AddLogFileBackupError(QStringLiteral("Failed to write log files to backup directory ") +
-                          folder);
-    if (!RecordOpenBackupFileErrors(open, count) || count == 0)
-        return;
-    const qint64 rowid = open.last().value(QStringLiteral("rowid")).toLongLong();
-    QString error;
-    const bool sent = SendTextEmail(
-        QStringLiteral("There was an error writing data log files to the programmed directory ") +
-            folder + QStringLiteral(".  A backup copy is being kept in ") + ProgramFolder(),
-        error);
-    if (sent) {
-        SaveBackupRow(rowid, QStringLiteral("EmailSent"), Now());
+    const bool stored =
+        AddLogFileBackupError(QStringLiteral("Failed to write log files to backup directory ") +
+                              folder) &&
+        RecordOpenBackupFileErrors(open, count) && count > 0;
+    const QString save =
+        QStringLiteral("UPDATE tblLogFileBackup SET EmailSent = ? WHERE rowid = ?");
+    if (mailed.isEmpty()) {
+        QString error;
+        const bool sent = SendTextEmail(
+            QStringLiteral(
+                "There was an error writing data log files to the programmed directory ") +
+                folder + QStringLiteral(".  A backup copy is being kept in ") + ProgramFolder(),
+            error);
+        if (!sent) {
+            SetStatusMessage(kAlarmEmailErrorKey, QString());
+            if (stored)
+                Write(pass, save, {FailedSendText(error), rowidOf()});
+            return;
+        }
         SetStatusMessage(kAlarmEmailErrorKey, QStringLiteral("delete"));
-    } else {
-        SaveBackupRow(rowid, QStringLiteral("EmailSent"), FailedSendText(error));
-        SetStatusMessage(kAlarmEmailErrorKey, QString());
+        mailed = Now();
     }
+    if (stored && Write(pass, save, {mailed, rowidOf()}))
+        mailed.clear();
 }
 
 void WriteRecordFiles(const QString &folder, const SensorPass &s)
@@ -249,23 +301,72 @@ void SetGridCell(int row, int column, const QString &text)
         grid->SetCell(row, column, text);
 }
 
-} // namespace
-
-bool CompareToEmailLimits(qint32 serverId, const QString &serverModel)
+// The server's sensors; when the database cannot say, those it said last time, since the
+// record files and the grid need no database.
+std::optional<Recordset> ServerSensors(qint32 serverId, ServerPass &pass)
 {
     Recordset sensors;
     qint16 count = 0;
     QString error;
-    if (!OpenServerSensors(serverId, sensors, count, &error)) {
-        if (error.isEmpty())
-            return true; // no named sensor
-        RecordSystemError(kErrorLabel, error);
-        return false;
+    if (OpenServerSensors(serverId, sensors, count, &error)) {
+        g_state.knownSensors.insert(serverId, sensors);
+        return sensors;
     }
+    if (error.isEmpty()) {
+        g_state.knownSensors.remove(serverId);
+        return Recordset(); // no named sensor
+    }
+    RecordSystemError(kErrorLabel, error);
+    pass.failed = true;
+    const auto known = g_state.knownSensors.constFind(serverId);
+    if (known == g_state.knownSensors.constEnd())
+        return std::nullopt;
+    return *known;
+}
+
+// The sensor's open rows, oldest first, out of the server's open or active rows.
+Recordset OpenRowsOf(const Recordset &alarms, qint32 sensorId)
+{
+    Recordset open;
+    for (const QSqlRecord &row : alarms)
+        if (row.value(QStringLiteral("SensorIDNum")).toInt() == sensorId &&
+            row.value(QStringLiteral("AlarmEnd")).isNull())
+            open.append(row);
+    return open;
+}
+
+bool HasActiveRow(const Recordset &alarms, qint32 sensorId)
+{
+    return std::any_of(alarms.cbegin(), alarms.cend(), [sensorId](const QSqlRecord &row) {
+        return row.value(QStringLiteral("SensorIDNum")).toInt() == sensorId &&
+               row.value(QStringLiteral("AlarmActive")).toInt() != 0;
+    });
+}
+
+} // namespace
+
+void ResetAlarmEvaluationState()
+{
+    g_state = AlarmEvaluationState{};
+}
+
+bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QString &serverName,
+                          const QString &emailAddresses)
+{
+    ServerPass pass;
+    const std::optional<Recordset> sensors = ServerSensors(serverId, pass);
+    if (!sensors)
+        return false;
+    if (sensors->isEmpty())
+        return true;
+    if (Recordset alarms; RecordServerAlarms(serverId, alarms))
+        pass.alarms = alarms;
+    else
+        pass.failed = true;
     const ReplyDecodingState &decoded = Decoded();
     const QString logFolder = Polling().LogDirectory.trimmed();
 
-    for (const QSqlRecord &row : sensors) {
+    for (const QSqlRecord &row : *sensors) {
         SensorPass s;
         s.serverId = serverId;
         s.sensorId = row.value(QStringLiteral("IDNum")).toInt();
@@ -284,7 +385,7 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel)
         f.sensorType = row.value(QStringLiteral("SensorType")).toString();
         f.upperLimit = LimitOf(row, "UpperLimit");
         f.lowerLimit = LimitOf(row, "LowerLimit");
-        f.serverName = ServerField(serverId, QStringLiteral("ServerName"));
+        f.serverName = serverName;
 
         StatusGridView *grid = InstalledStatusGrid();
         const int gridRow = grid ? grid->RowOfSensor(s.sensorId) : -1;
@@ -294,7 +395,7 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel)
 
         f.unitText = SensorUnitText(serverModel, port, decoded.UnitLetter);
         SetGridCell(gridRow, StatusColumn::Units, f.unitText);
-        s.emailAddresses = ServerField(serverId, QStringLiteral("EmailAddress"));
+        s.emailAddresses = emailAddresses;
 
         s.reading = decoded.ChannelReadings[3 * port];
         f.minutes = qint32(decoded.ChannelReadings[3 * port + 1]);
@@ -306,21 +407,28 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel)
             WriteRecordFiles(ProgramFolder(), s);
             if (!logFolder.isEmpty()) {
                 WriteRecordFiles(logFolder, s);
-                CheckLogFolder(logFolder);
+                CheckLogFolder(logFolder, pass);
             }
         }
         SetGridCell(gridRow, StatusColumn::Reading, f.readingText);
 
-        RunAlarmStateMachine(s);
-
-        qint32 active = 0;
-        RecordActiveAlarms(s.sensorId, active);
-        const SensorStatus status = StatusOfSensor(active > 0, s.stateCode, s.reading);
+        bool active = false;
+        if (pass.alarms) {
+            qint32 count = 0;
+            if (RunAlarmStateMachine(s, OpenRowsOf(*pass.alarms, s.sensorId), pass))
+                active = RecordActiveAlarms(s.sensorId, count) && count > 0;
+            else
+                active = HasActiveRow(*pass.alarms, s.sensorId);
+        } else {
+            // Unknown alarm rows: the status follows the device's own verdict.
+            active = s.reading != kNoDataReading && IsAlarmReading(s);
+        }
+        const SensorStatus status = StatusOfSensor(active, s.stateCode, s.reading);
         SetGridCell(gridRow, StatusColumn::Status, status.text);
         if (grid && gridRow > 0)
             grid->SetCellBackColour(gridRow, StatusColumn::Status, status.colour);
     }
-    return true;
+    return !pass.failed;
 }
 
 void NotifyAlarm()

@@ -3,6 +3,7 @@
 #include "AlarmEvaluation.h"
 #include "Clock.h"
 #include "ConfigRecord.h"
+#include "Database.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
 #include "DeviceTransport.h"
@@ -21,6 +22,8 @@
 
 namespace {
 PollingState g_state;
+// The server list as last read, for a cycle in which the database cannot be read.
+Recordset g_knownServers;
 QTimer *g_pollTimer = nullptr;
 // The last daily e-mail, kept here as well as in the settings file: a file that cannot be
 // written is re-read with the old moment every cycle, and every cycle would send another.
@@ -36,6 +39,7 @@ PollingState &Polling()
 void ResetPollingState()
 {
     g_state = PollingState{};
+    g_knownServers.clear();
     g_lastDailyEmail.reset();
 }
 
@@ -100,14 +104,16 @@ Outcome PollServer(const QString &ip, int retryLimit, QByteArray &readings)
         } else {
             ParseMessage(DeviceCommand::Identify(), identity);
             SetMainHourglass(true);
-            const bool read = ReadFromKV(ip, kDevicePort, PadWithNulls(DeviceCommand::ReadCurrentData()),
-                                         readings, kFrameLength, ProgressForm::None, true);
+            const bool read =
+                ReadFromKV(ip, kDevicePort, PadWithNulls(DeviceCommand::ReadCurrentData()),
+                           readings, kFrameLength, ProgressForm::None, true);
             SetMainHourglass(false);
             if (!Running()) {
                 CloseWinSocket();
                 return Outcome::ShutDown;
             }
-            SetStatusMessage(QStringLiteral("Last download data at: "), GeneralDateText(Clock::Now()));
+            SetStatusMessage(QStringLiteral("Last download data at: "),
+                             GeneralDateText(Clock::Now()));
             if (IsBusyReply(readings)) {
                 CloseWinSocket();
                 return Outcome::Busy;
@@ -166,35 +172,41 @@ void LogRoutine()
 {
     QElapsedTimer elapsed;
     elapsed.start();
+    const DatabaseCycle databaseCycle;
     const int retryLimit = RetryLimit(Config().CommunicationRetry);
     Recordset servers;
     qint32 count = 0;
-    if (!RecordServers(servers, count))
+    // The devices and their record files need no database: a list read before will do.
+    if (RecordServers(servers, count))
+        g_knownServers = servers;
+    else if (g_knownServers.isEmpty())
         return;
+    else
+        servers = g_knownServers;
 
-    for (const QSqlRecord &server : servers) {
+    for (const QSqlRecord &server : std::as_const(servers)) {
         if (server.value(QStringLiteral("Enabled")).toInt() != 1)
             continue;
         const qint32 id = server.value(QStringLiteral("IDNum")).toInt();
         const QString ip = server.value(QStringLiteral("ServerIPAddress")).toString();
         const QString model = server.value(QStringLiteral("ServerModel")).toString();
         const QString name = server.value(QStringLiteral("ServerName")).toString();
+        const QString email = server.value(QStringLiteral("EmailAddress")).toString();
 
         QByteArray readings;
         const Outcome outcome = PollServer(ip, retryLimit, readings);
         if (outcome == Outcome::ShutDown)
             return;
         QString error;
-        if (outcome == Outcome::Answered && ParseMessage(DeviceCommand::ReadCurrentData(), readings)) {
+        if (outcome == Outcome::Answered &&
+            ParseMessage(DeviceCommand::ReadCurrentData(), readings)) {
             ReplyDecodingState &decoded = Decoded();
             if (IsLoggingModel(model))
                 AppendServerLogRecord(name, id, decoded.ChannelReadings, decoded.BatteryVoltage);
-            // A fault with one server is logged and the cycle goes on with the next one.
-            if (!MarkServerBackOnline(id, error)) {
+            // Logged, and the readings still go to the files, the grid and the alarms.
+            if (!MarkServerBackOnline(id, error))
                 RecordSystemError(QStringLiteral("Log Routine"), error + QLatin1Char(' ') + ip);
-                continue;
-            }
-            CompareToEmailLimits(id, model);
+            CompareToEmailLimits(id, model, name, email);
         }
 
         const QString key = QStringLiteral("Communication with server ") + name +
@@ -209,7 +221,7 @@ void LogRoutine()
         default:
             SetStatusMessage(key, QStringLiteral(": FAILED"));
             Decoded().ChannelReadings.fill(kNoDataReading);
-            CompareToEmailLimits(id, model);
+            CompareToEmailLimits(id, model, name, email);
             if (!ReportServerNoResponse(id, qint16(retryLimit), error))
                 RecordSystemError(QStringLiteral("Log Routine"), error + QLatin1Char(' ') + ip);
             break;

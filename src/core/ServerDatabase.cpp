@@ -431,6 +431,17 @@ bool RecordActiveAlarms(qint32 sensorId, qint32 &count)
     return true;
 }
 
+bool RecordServerAlarms(qint32 serverId, Recordset &rs)
+{
+    qint32 count = 0;
+    DatabaseConnection db;
+    return HandOutRows(db, QStringLiteral("Error RecordOpenAlarms"),
+                       QStringLiteral("SELECT * FROM tblAlarms WHERE SensorIDNum IN"
+                                      " (SELECT IDNum FROM tblSensors WHERE ServerIDNum = ?)"
+                                      " AND (AlarmEnd IS NULL OR AlarmActive <> 0) ORDER BY rowid"),
+                       {serverId}, rs, count);
+}
+
 bool AddLogFileBackupError(const QString &errorText)
 {
     DatabaseConnection db;

@@ -59,6 +59,9 @@ bool AddAlarmRecord(qint32 sensorId, const QString &alarmStart, const QString &s
 bool RecordOpenAlarms(const QString &table, const QString &field, qint32 value,
                       const QString &nullField, Recordset &rs, qint32 &count);
 bool RecordActiveAlarms(qint32 sensorId, qint32 &count);
+// The open or active alarm rows of all of a server's sensors, oldest first: what one
+// pass over the server needs of tblAlarms, in one query.
+bool RecordServerAlarms(qint32 serverId, Recordset &rs);
 bool AddLogFileBackupError(const QString &errorText);
 // Rows carry their "rowid": tblLogFileBackup has no key column of its own.
 bool RecordOpenBackupFileErrors(Recordset &rs, qint32 &count);

@@ -56,7 +56,6 @@ QGroupBox *frmTreeConfiguration::BuildServerFrame()
     txtServerIPAddress = Named(new QLineEdit(frame), u"txtServerIPAddress");
     txtModel = Named(new QLineEdit(QStringLiteral("Server model could not be determined"), frame),
                      u"txtModel");
-    txtModel->setReadOnly(true);
     txtServerNotes = Named(new QLineEdit(frame), u"txtServerNotes");
     txtUserPassword = Named(new QLineEdit(QStringLiteral("****"), frame), u"txtUserPassword");
     cmboUnits = Named(new QComboBox(frame), u"cmboUnits");
@@ -178,6 +177,9 @@ void frmTreeConfiguration::EditAServer()
 {
     lstEmailAddr->clear();
     txtEmailAddr->clear();
+    txtDT->clear();
+    txtUR->clear();
+    txtNR->clear();
     Recordset rs;
     if (!OpenServerRecord(m_currentServerID, rs)) {
         CloseWinSocket();
@@ -220,6 +222,8 @@ void frmTreeConfiguration::EditAServer()
                                  name,
                        true);
         }
+        if (GatesFor(Identity()).readClock)
+            ReadClock(ipAddress);
     } else {
         const QString name = storedName.trimmed();
         txtServerName->setText(name);

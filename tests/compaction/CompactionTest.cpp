@@ -70,8 +70,24 @@ TEST_F(CopyCheck, RefusesDamagedOrShortCopies)
     // Nobody else reads or writes the file while it is held, through copies and checks.
     EXPECT_TRUE(Sqlite(Database(), QStringLiteral("SELECT count(*) FROM tblReadings"))
                     .contains(QStringLiteral("database is locked")));
+    // Opening never creates the file.
+    const ExclusiveDatabase absent(File(QStringLiteral("absent.mdb")));
+    EXPECT_EQ(absent.Status(), ExclusiveDatabase::State::Failed);
+    EXPECT_FALSE(absent.Error().isEmpty());
+    EXPECT_FALSE(QFile::exists(File(QStringLiteral("absent.mdb"))));
+    // A copy takes the place of a file in one step, or stays where it is with the reason.
+    QString error;
+    EXPECT_TRUE(
+        ReplaceFile(File(QStringLiteral("sound")), File(QStringLiteral("table dropped")), error));
+    EXPECT_FALSE(QFile::exists(File(QStringLiteral("sound"))));
+    EXPECT_EQ(CheckCopy(File(QStringLiteral("table dropped")), *counts), QString());
+    ASSERT_TRUE(QDir(Folder()).mkpath(QStringLiteral("folder/inside")));
+    EXPECT_FALSE(
+        ReplaceFile(File(QStringLiteral("rows deleted")), File(QStringLiteral("folder")), error));
+    EXPECT_EQ(error, QStringLiteral("Is a directory"));
+    EXPECT_TRUE(QFile::exists(File(QStringLiteral("rows deleted"))));
     // The engine never writes over a file that holds something.
-    EXPECT_FALSE(original.WriteCopy(File(QStringLiteral("sound"))));
+    EXPECT_FALSE(original.WriteCopy(File(QStringLiteral("rows deleted"))));
     EXPECT_TRUE(original.Error().contains(QStringLiteral("output file already exists")))
         << original.Error().toStdString();
 }

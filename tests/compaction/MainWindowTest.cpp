@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -69,6 +70,13 @@ TEST_P(WholeRun, BacksUpCompactsChecksAndReplaces)
         ASSERT_TRUE(backup.open(QIODevice::WriteOnly));
         backup.write(oldBackup);
     }
+    const bool backedUp = !run.oldBackup || run.overwrite == Prompt::Answer::Yes;
+    if (backedUp) {
+        // A new backup left half-made by a run that was killed.
+        QFile stale(File(QStringLiteral("finch.bak-new")));
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("stale");
+    }
     const QString original = Dump(Database());
     const qint64 startSize = QFileInfo(Database()).size();
     const QString kbytes = QString::number((startSize + 500) / 1000);
@@ -89,7 +97,6 @@ TEST_P(WholeRun, BacksUpCompactsChecksAndReplaces)
     EXPECT_EQ(prompt.Messages().value(1).title,
               run.oldBackup ? QStringLiteral("Overwrite?") : QString());
 
-    const bool backedUp = !run.oldBackup || run.overwrite == Prompt::Answer::Yes;
     QStringList lines{QStringLiteral("Original size of database: ") + kbytes};
     if (backedUp)
         lines << QStringLiteral("Creating backup of database.")
@@ -281,8 +288,11 @@ TEST_F(Refusals, LeaveTheDatabaseAsItWas)
     }
 }
 
-// Activation tells the size, or where the file was looked for, below what the list holds.
-TEST_F(Refusals, ActivationAddsTheSizeLine)
+using PackwellWindow = PackwellFixture;
+
+// Activation tells the size, or where the file was looked for, below what the list holds;
+// the text, list and button all show in a window of about the original's size.
+TEST_F(PackwellWindow, ActivationAddsTheSizeLine)
 {
     window.List->addItem(QStringLiteral("shown before"));
     window.Form_Activate();
@@ -298,26 +308,51 @@ TEST_F(Refusals, ActivationAddsTheSizeLine)
     window.hide();
     window.show();
     EXPECT_EQ(Lines().size(), 3);
+
+    EXPECT_NEAR(window.width(), 474, 47);
+    EXPECT_NEAR(window.height(), 408, 41);
+    const QRect label = window.Label1->geometry();
+    const QRect list = window.List->geometry();
+    const QRect button = window.btnCDB->geometry();
+    EXPECT_GE(label.height(), window.Label1->heightForWidth(label.width()));
+    EXPECT_LT(label.bottom(), list.top());
+    EXPECT_LT(list.bottom(), button.top());
+    EXPECT_GT(list.height(), 150);
+    EXPECT_LT(list.width(), label.width());
+    EXPECT_NEAR(button.center().x(), window.width() / 2, 2);
+    EXPECT_GE(button.width(), window.btnCDB->sizeHint().width());
+    EXPECT_TRUE(window.rect().contains(button));
 }
 
-// The program as its main starts it: its own title, the window with its size line, and
-// the end when the window closes.
-TEST_F(Refusals, ProgramRunsUntilItsWindowCloses)
+// The program as its main starts it: its own title on real message boxes, the window with
+// its size line, and the end when the window closes.
+TEST_F(PackwellWindow, ProgramRunsUntilItsWindowCloses)
 {
     ProgramInfo::SetTitle({});
     ASSERT_EQ(MakeDatabase(Database()), QString());
+    const QByteArray database = ReadAll(Database());
     QStringList shown;
+    const auto answerBox = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        shown << box->windowTitle() << box->text();
+        box->button(QMessageBox::No)->click();
+    };
     QTimer::singleShot(0, [&] {
         for (QWidget *widget : QApplication::topLevelWidgets()) {
-            if (widget->objectName() == QLatin1String("Main") && widget->isVisible()) {
-                auto *list = widget->findChild<QListWidget *>(QStringLiteral("List"));
-                for (int row = 0; row < list->count(); ++row)
-                    shown << list->item(row)->text();
-                widget->close();
-            }
+            if (widget->objectName() != QLatin1String("Main") || !widget->isVisible())
+                continue;
+            auto *list = widget->findChild<QListWidget *>(QStringLiteral("List"));
+            shown << list->item(0)->text();
+            QTimer::singleShot(0, answerBox);
+            widget->findChild<QPushButton *>(QStringLiteral("btnCDB"))->click();
+            widget->close();
         }
     });
     EXPECT_EQ(RunPackwell(), 0);
-    EXPECT_EQ(shown, QStringList{SizeLine(Database())});
+    EXPECT_EQ(shown, QStringList({SizeLine(Database()), QStringLiteral("Compact Database"),
+                                  QStringLiteral("The Database is %1 kbytes.  Compact Database?  ")
+                                      .arg((database.size() + 500) / 1000)}));
+    EXPECT_EQ(ReadAll(Database()), database);
     EXPECT_EQ(ProgramInfo::Title(), QStringLiteral("Packwell"));
 }

@@ -205,6 +205,29 @@ TEST_F(frmConfigurationTest, ApplyRefusesWhatItCannotTake)
     }
 }
 
+// With every check failing at once, each Apply stops at the first in order; the update rate
+// box is reset by its own refusal.
+TEST_F(frmConfigurationTest, ApplyChecksInTheirOrder)
+{
+    frmConfiguration dialog;
+    dialog.show();
+    dialog.txtPW[1]->setText(u"other"_s);
+    dialog.txtUpdateRate->setText(u"4"_s);
+    dialog.txtOKHour->setText(u"13"_s);
+    dialog.txtServerFailureEmailAddress->setText(u"nobody"_s);
+    EXPECT_EQ(Click(dialog.btnApply), QList{Box(u"The passwords do not match."_s)});
+    dialog.txtPW[1]->setText(dialog.txtPW[0]->text());
+    EXPECT_EQ(
+        Click(dialog.btnApply),
+        QList{Box(u"The minimum update rate is 5 seconds.  Please adjust the update rate."_s)});
+    EXPECT_EQ(Click(dialog.btnApply), QList{Box(u"Please enter an hour between 1 and 12."_s)});
+    dialog.txtOKHour->setText(u"12"_s);
+    prompt.Queue(Prompt::Answer::No);
+    EXPECT_EQ(Click(dialog.btnApply), QList{Box(u"Is nobody a valid email address?"_s,
+                                                Prompt::Buttons::YesNo, Prompt::Icon::Question)});
+    EXPECT_EQ(SettingsFileBytes(), m_before);
+}
+
 TEST_F(frmConfigurationTest, ANewPasswordIsConfirmedOnlyWithAUserName)
 {
     frmConfiguration dialog;

@@ -312,10 +312,19 @@ TEST_F(frmMainViews, SplitScreenSortsNormalRowsLeftAndTheRestRight)
     EXPECT_GT(window->Grid3->columnWidth(StatusColumn::Status),
               window->Grid3->fontMetrics().horizontalAdvance(QStringLiteral("ALARM: High")));
 
-    QTest::mouseDClick(window->Grid2->viewport(), Qt::LeftButton);
-    EXPECT_FALSE(window->Grid2->isVisible() || window->Grid3->isVisible());
-    EXPECT_TRUE(window->lstStatus->isVisible());
-    EXPECT_EQ(window->btnMax->text(), QStringLiteral("Split Screen"));
+    // A double click or the Status menu leaves the split screen.
+    for (const std::function<void()> &leave :
+         {std::function<void()>(
+              [this] { QTest::mouseDClick(window->Grid2->viewport(), Qt::LeftButton); }),
+          std::function<void()>([this] { window->mnuStatusFrame->trigger(); })}) {
+        if (window->Grid2->isHidden())
+            QTest::mouseClick(window->btnMax, Qt::LeftButton);
+        ASSERT_TRUE(window->Grid2->isVisible());
+        leave();
+        EXPECT_FALSE(window->Grid2->isVisible() || window->Grid3->isVisible());
+        EXPECT_TRUE(window->lstStatus->isVisible());
+        EXPECT_EQ(window->btnMax->text(), QStringLiteral("Split Screen"));
+    }
 }
 
 TEST_F(frmMainViews, MinimiseHidesIntoTheTrayOnlyWhereThereIsOne)
@@ -413,6 +422,17 @@ TEST_F(frmMainCycle, EverySecondTickRunsACycleThatShieldsItsConnectionAndDefersA
     EXPECT_NE(window->cursor().shape(), Qt::WaitCursor);
     window->tmrInterupt_Timer();
     EXPECT_EQ(device.Requests().size(), 2) << "the count starts again after a cycle";
+
+    // A rate lowered below the ticks already counted takes effect at the next tick, and the
+    // clock is armed again after that cycle as after every other.
+    WriteSettings([](ConfigRecord &config) {
+        FastPolling(config);
+        SetAdministrator(config);
+    });
+    window->Form_Activate();
+    window->tmrInterupt_Timer();
+    EXPECT_EQ(device.Requests().size(), 4);
+    EXPECT_TRUE(window->tmrInterupt->isActive());
     window->ShowProgress(10);
     window->SetProgressValue(3);
     EXPECT_EQ(window->ProgressBar->value(), 3);
@@ -453,4 +473,7 @@ TEST_F(frmMainCycle, ExamineFreezesTheTrendUntilContinueOrTheNextActivation)
     window->Form_Activate();
     EXPECT_EQ(window->btnFreezeExamine->text(), QStringLiteral("Examine"));
     EXPECT_TRUE(Polling().TrendingLive);
+    for (int cycle = 0; cycle < 3; ++cycle)
+        window->tmrInterupt_Timer();
+    EXPECT_EQ(window->XYChart4->Segments(0).first()->count(), 3) << "one point per cycle";
 }

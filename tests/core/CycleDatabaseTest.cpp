@@ -1,5 +1,7 @@
 #include "Database.h"
+#include "GeneralDate.h"
 #include "PollingFixture.h"
+#include "ProgramFolder.h"
 
 #include <QProcess>
 
@@ -92,4 +94,181 @@ TEST_F(CycleDatabaseTest, IdleStationLeavesTheFileFreeForAnExclusiveTransaction)
     AdvanceClock(1);
     LogRoutine();
     EXPECT_EQ(ErrorRows(), QStringList());
+}
+
+namespace {
+
+// A sqlite3 shell holding an exclusive transaction on the file until Release().
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(const QString &file, const QString &marker)
+    {
+        m_shell.start(u"sqlite3"_s, {file});
+        m_shell.write((u"BEGIN EXCLUSIVE;\n.system touch '"_s + marker + u"'\n"_s).toUtf8());
+        for (int i = 0; i < 500 && !QFile::exists(marker); ++i)
+            m_shell.waitForReadyRead(10);
+    }
+    ~ExclusiveLock() { Release(); }
+    void Release()
+    {
+        if (m_shell.state() == QProcess::NotRunning)
+            return;
+        m_shell.write("COMMIT;\n.quit\n");
+        m_shell.closeWriteChannel();
+        m_shell.waitForFinished(10000);
+    }
+
+private:
+    QProcess m_shell;
+};
+
+QList<float> InstantReadings(const QString &path)
+{
+    QList<float> readings;
+    const QByteArray bytes = ReadAll(path);
+    for (qsizetype at = 0; at + InstantRecord::kLength <= bytes.size();
+         at += InstantRecord::kLength)
+        readings << InstantRecord::Decode(bytes.mid(at, InstantRecord::kLength))->reading;
+    return readings;
+}
+
+} // namespace
+
+// Another program holding the file for two cycles: the readings keep reaching the files,
+// the grid and the board, each cycle waits out the lock once, and the rows follow after.
+TEST_F(CycleDatabaseTest, LockedDatabaseCostsOneWaitPerCycleAndLosesNoReading)
+{
+    a.channels[0] = {70, 0, 0};
+    LogRoutine();
+    DatabaseModule().busyTimeoutMs = 200;
+    const QString line = u"Communication with server Lab at IP address "_s + a.Address();
+    {
+        ExclusiveLock lock(File(u"zarvo.mdb"_s), File(u"held"_s));
+        ASSERT_TRUE(QFile::exists(File(u"held"_s)));
+        for (const float reading : {71.0f, 95.0f}) {
+            a.channels[0] = {qint16(reading), 1, quint8(reading > 80 ? 3 : 0)};
+            const int waits = DatabaseModule().lockWaits;
+            AdvanceClock(1);
+            LogRoutine();
+            EXPECT_EQ(DatabaseModule().lockWaits, waits + 1);
+            EXPECT_TRUE(board.Lines().contains(line + u": OK"_s));
+            const QStringList errors = board.Lines().filter(kDatabaseErrorKey);
+            ASSERT_EQ(errors.size(), 1);
+            EXPECT_TRUE(errors[0].contains(u"database is locked"_s));
+        }
+        EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"ALARM: High Limit"_s);
+        EXPECT_TRUE(MailsTo("ops").isEmpty()); // unknown rows: neither new nor reminded
+    }
+    EXPECT_EQ(InstantReadings(InstantFileName(Folder(), sensor, m_now.date())),
+              (QList<float>{70, 71, 95}));
+
+    AdvanceClock(1);
+    LogRoutine();
+    EXPECT_TRUE(board.Lines().filter(kDatabaseErrorKey).isEmpty());
+    EXPECT_EQ(Alarms(File(u"zarvo.mdb"_s)), u"2026-03-01 09:03:00"_s);
+    EXPECT_EQ(MailsTo("ops").size(), 1);
+}
+
+// A '#', '?' or '%' in the folder must neither lose the rows nor create another file.
+TEST_F(CycleDatabaseTest, FolderNameWithUriCharactersHoldsTheRows)
+{
+    const QString folder = File(u"station#2 ?%"_s);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(File(u"zarvo.mdb"_s), folder + u"/zarvo.mdb"_s));
+    SetProgramFolder(folder);
+    SaveSettings();
+    const QStringList before = QDir(Folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    LogRoutine();
+
+    EXPECT_EQ(Alarms(folder + u"/zarvo.mdb"_s), u"2026-03-01 09:00:00"_s);
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    EXPECT_TRUE(board.Lines().filter(kDatabaseErrorKey).isEmpty());
+}
+
+// A trigger stands in for a database that refuses one kind of write.
+TEST_F(CycleDatabaseTest, RefusedAlarmInsertStillMailsOnceAndTheRowFollows)
+{
+    const QString refuse =
+        u"CREATE TRIGGER refuse BEFORE INSERT ON tblAlarms BEGIN SELECT RAISE(ABORT, 'disk says no'); END"_s;
+    ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), refuse), QString());
+    LogRoutine();
+    AdvanceClock(1);
+    LogRoutine();
+    EXPECT_EQ(MailsTo("ops").size(), 1);
+    const QStringList refused = ErrorRows();
+    EXPECT_EQ(refused.size(), 2); // one per cycle
+    for (const QString &error : refused)
+        EXPECT_TRUE(error.startsWith(
+            u"myFunction=Error adding alarm record to tblAlarms|Cause=disk says no"_s));
+
+    ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), u"DROP TRIGGER refuse"_s), QString());
+    AdvanceClock(1);
+    LogRoutine();
+    EXPECT_EQ(MailsTo("ops").size(), 1);
+    EXPECT_EQ(Rows(u"SELECT AlarmStart, EmailSent FROM tblAlarms"_s),
+              QStringList{u"AlarmStart=2026-03-01 09:02:00|EmailSent=2026-03-01 09:00:00"_s});
+
+    // Back to normal: closed, and only then cleared.
+    ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s),
+                      u"CREATE TRIGGER refuse BEFORE UPDATE ON tblAlarms BEGIN SELECT RAISE(ABORT, "
+                      "'disk says no'); END"_s),
+              QString());
+    a.channels[0] = {70, 0, 0};
+    for (int pass = 1; pass <= 2; ++pass) {
+        AdvanceClock(1);
+        LogRoutine();
+    }
+    EXPECT_EQ(ErrorRows().filter(u"CompareToEmailLimitsErr"_s).size(), 2); // one per pass
+    EXPECT_EQ(MailsTo("ops").size(), 1);
+    EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"ALARM"_s);
+    ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), u"DROP TRIGGER refuse"_s), QString());
+    AdvanceClock(1);
+    LogRoutine();
+    ASSERT_EQ(MailsTo("ops").size(), 2);
+    EXPECT_EQ(MailsTo("ops")[1].subject, u"Freezer Alarm Cleared!"_s);
+    EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"Normal"_s);
+}
+
+// Nobody may first hear of an alarm from its "cleared" e-mail.
+TEST_F(CycleDatabaseTest, FirstAlarmEmailIsTriedEachCycleUntilSent)
+{
+    struct Row {
+        const char *name;
+        bool smtpClosedFirst; // else: the program stopped before recording the e-mail
+    };
+    for (const Row row : {Row{"mail server closed for one cycle", true},
+                          Row{"stopped before the e-mail was recorded", false}}) {
+        SCOPED_TRACE(row.name);
+        m_smtp.Clear();
+        ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), u"DELETE FROM tblAlarms"_s), QString());
+        Config().ReminderIndex = 1;
+        Config().SMTPPort =
+            qint16(row.smtpClosedFirst ? SmtpServer::ClosedPort() : m_smtp.Port(u"plain"_s));
+        SaveSettings();
+        if (row.smtpClosedFirst) {
+            LogRoutine();
+            EXPECT_TRUE(Rows(u"SELECT EmailSent FROM tblAlarms"_s)
+                            .value(0)
+                            .startsWith(u"EmailSent=There was an error sending an alarm email "_s));
+            Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
+            SaveSettings();
+        } else {
+            ASSERT_TRUE(AddAlarmRecord(sensor, GeneralDateText(m_now), u"Lab"_s, u"Freezer"_s,
+                                       u"95"_s, 3, -1));
+        }
+        AdvanceClock(1);
+        LogRoutine();
+        ASSERT_EQ(MailsTo("ops").size(), 1);
+        EXPECT_EQ(MailsTo("ops")[0].RawHeader("Subject"), " Freezer is in alarm!");
+        EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s),
+                  QStringList{u"EmailSent="_s + GeneralDateText(m_now)});
+        AdvanceClock(29);
+        LogRoutine();
+        EXPECT_EQ(MailsTo("ops").size(), 1);
+        AdvanceClock(1);
+        LogRoutine();
+        ASSERT_EQ(MailsTo("ops").size(), 2);
+        EXPECT_EQ(MailsTo("ops")[1].RawHeader("Subject"), "REMINDER Freezer is in alarm!");
+    }
 }

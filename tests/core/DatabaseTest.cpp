@@ -134,13 +134,18 @@ TEST_F(DatabaseTest, QuotedTextsAreStoredAndReadBackIntact)
     QString notes;
     ASSERT_TRUE(LoadSensorNotes(4, 2, notes));
     EXPECT_EQ(notes, sql);
+    // The second save of the port updates the row.
+    ASSERT_TRUE(
+        SaveSensorRecord(4, u"Lab's \"cool\" room"_s, 2, u"n'2"_s, u"Temp"_s, u" 1e1 "_s, {}, {}));
+    ASSERT_TRUE(LoadSensorNotes(4, 2, notes));
+    EXPECT_EQ(notes, u"n'2"_s);
     ASSERT_TRUE(AddAlarmRecord(7, u"t"_s, u"O'Hare"_s, u"Door 'A'"_s, u"Open'"_s, 3, -1));
     ASSERT_TRUE(AddLogFileBackupError(u"Can't write to '/mnt/logs'"_s));
     Clock::SetFixed(QDateTime(QDate(2026, 3, 1), QTime(0, 0)));
     ASSERT_TRUE(RecordSystemError(u"Server 'Lab' check"_s, sql));
 
     EXPECT_EQ(Rows(u"SELECT SensorName, UpperLimit, LowerLimit, TOL FROM tblSensors"_s),
-              QStringList{u"SensorName=Lab's \"cold\" room|UpperLimit=10|LowerLimit=NULL|"
+              QStringList{u"SensorName=Lab's \"cool\" room|UpperLimit=10|LowerLimit=NULL|"
                           "TOL=NULL"_s});
     EXPECT_EQ(Rows(u"SELECT Server, Sensor, CurrentData FROM tblAlarms"_s),
               QStringList{u"Server=O'Hare|Sensor=Door 'A'|CurrentData=Open'"_s});

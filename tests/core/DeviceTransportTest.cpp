@@ -18,7 +18,9 @@ using Behaviour = FakeDevice::Behaviour;
 namespace {
 
 const QByteArray kIdentify = PadWithNulls(DeviceCommand::Identify());
-const QByteArray kHiLo = PadWithNulls(DeviceCommand::DownloadHiLo());
+// The downloads by their bytes, so a wrong header constant cannot pass as a download.
+const QByteArray kHiLo = QByteArray::fromHex("DECADE08").append(56, '\0');
+const QByteArray kDataLog = QByteArray::fromHex("DECADE04").append(56, '\0');
 // What the fake device answers to kIdentify: family 5, sub-model 7, revision 25.
 const QByteArray kIdentity =
     PadWithNulls(DeviceCommand::Identify() + QByteArray::fromHex("000500070019"));
@@ -272,6 +274,8 @@ TEST(AcceptReplyTest, RulesInOrder)
         {"echo, too short", kIdentify, frame.left(59), 60, false, frame.left(59)},
         {"high/low by length alone", kHiLo, hiLo, 12775, true, hiLo},
         {"high/low one byte short", kHiLo, hiLo.left(12774), 12775, false, hiLo.left(12774)},
+        {"data log by length alone", kDataLog, hiLo.left(2300), 2300, true, hiLo.left(2300)},
+        {"data log one byte short", kDataLog, hiLo.left(2299), 2300, false, hiLo.left(2299)},
         {"header further on, one frame after it", kIdentify, junk + frame, 60, true, frame},
         {"header further on, 59 bytes after it", kIdentify, junk + frame.left(59), 60, false,
          junk + frame.left(59)},

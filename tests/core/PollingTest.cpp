@@ -18,8 +18,6 @@ TEST_F(PollingTest, HealthySilentAndBusyServersEachGetTheirLineRowsAndRecords)
     const qint32 sa = AddSensor(healthy, u"Freezer"_s, 0);
     const qint32 sb = AddSensor(silent, u"Chiller"_s, 0);
     const qint32 sc = AddSensor(AddServerAt(c, u"C busy"_s, u"RK730"_s), u"Cellar"_s, 0);
-    Config().CommunicationRetry = 0; // outside 1 to 5: three attempts
-    SaveSettings();
 
     LogRoutine();
 
@@ -29,7 +27,7 @@ TEST_F(PollingTest, HealthySilentAndBusyServersEachGetTheirLineRowsAndRecords)
         EXPECT_TRUE(board.Lines().contains(u"Communication with server "_s +
                                            QLatin1String(line).arg(device->Address())));
     EXPECT_TRUE(board.Lines().filter(u"Communication Time: "_s).value(0).endsWith(u" seconds"_s));
-    EXPECT_EQ(b.Requests().size(), 3);
+    EXPECT_EQ(b.Requests().size(), 1);
     EXPECT_EQ(c.Requests().size(), 2); // one attempt: identify and readings
     EXPECT_EQ(link->Winsock().CurrentState(), SocketControl::State::Closed);
 
@@ -56,13 +54,21 @@ TEST_F(PollingTest, HealthySilentAndBusyServersEachGetTheirLineRowsAndRecords)
               QStringList{u"ServerIDNum=%1|BackOnLine=False|EmailSent=False"_s.arg(silent)});
     EXPECT_TRUE(MailsTo("admin").isEmpty());
 
-    // The second silent cycle reports the outage to the administrator.
-    Config().CommunicationRetry = 1;
+    // The second silent cycle reports the outage to the administrator with its attempts,
+    // each followed by the pause of one second (the last one too).
+    Config().CommunicationRetry = 0; // outside 1 to 5: three attempts
     SaveSettings();
+    DatabaseConnection db;
+    ASSERT_TRUE(db.Exec(u"UPDATE tblServers SET Enabled = 0 WHERE IDNum <> ?"_s, {silent}));
+    mainForm.progressMaxima.clear();
     LogRoutine();
+    EXPECT_EQ(b.Requests().size(), 4);
+    const QList<int> attempt{25, 10, 20, 1,
+                             10}; // tenths: connect, reply, close and its pause, then the pause
+    EXPECT_EQ(mainForm.progressMaxima, attempt + attempt + attempt);
     const QList<ReceivedMail> reports = MailsTo("admin");
     ASSERT_EQ(reports.size(), 1);
-    EXPECT_TRUE(reports[0].body.contains("The device: B silent, did not respond to 1 request(s)"));
+    EXPECT_TRUE(reports[0].body.contains("The device: B silent, did not respond to 3 request(s)"));
 }
 
 TEST_F(PollingTest, AlarmOpensRemindsAndClosesWithItsEmails)
@@ -100,6 +106,9 @@ TEST_F(PollingTest, AlarmOpensRemindsAndClosesWithItsEmails)
     EXPECT_EQ(Rows(u"SELECT AlarmStart, EmailSent FROM tblAlarms WHERE AlarmEnd IS NULL"_s),
               (QStringList{u"AlarmStart=2026-03-01 09:00:00|EmailSent=2026-03-01 09:00:00"_s,
                            u"AlarmStart=2026-03-01 09:00:00|EmailSent=2026-03-01 10:00:00"_s}));
+    AdvanceClock(59);
+    LogRoutine();
+    EXPECT_EQ(MailsTo("ops").size(), 2) << "the next reminder is an interval away";
 
     // One open row is closed per normal pass.
     a.channels[0] = {700, 0, 0};
@@ -116,6 +125,49 @@ TEST_F(PollingTest, AlarmOpensRemindsAndClosesWithItsEmails)
     }
     EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblAlarms WHERE AlarmEnd IS NULL OR AlarmActive <> 0"_s),
               QStringList{u"COUNT(*)=0"_s});
+}
+
+// While an alarm is open its state code chooses text and colour; a first e-mail that
+// cannot be sent is explained in the alarm row and on the status board.
+TEST_F(PollingTest, OpenAlarmsShowTheirStateAndAFailedEmailIsExplained)
+{
+    const struct {
+        quint8 state;
+        const char *text;
+        int colour;
+    } rows[] = {
+        {2, "ALARM: Low Limit", 255},
+        {3, "ALARM: High Limit", 255},
+        {4, "WARNING: Low Limit", 0 + 153 * 256 + 204 * 65536},
+        {5, "WARNING: High Limit", 255 + 102 * 256},
+        {1, "ALARM", 255},
+    };
+    const qint32 server = AddServerAt(a, u"Lab"_s, u"RK730"_s);
+    QList<qint32> sensors;
+    for (qint16 port = 0; port < qint16(std::size(rows)); ++port) {
+        a.channels[port] = {72, 3, rows[port].state};
+        sensors << AddSensor(server, u"Probe %1"_s.arg(port), port);
+    }
+    Config().SMTPPort = qint16(SmtpServer::ClosedPort());
+    SaveSettings();
+
+    LogRoutine();
+    for (int port = 0; port < int(std::size(rows)); ++port) {
+        SCOPED_TRACE(rows[port].text);
+        ASSERT_GT(RowOf(sensors[port]), 0);
+        EXPECT_EQ(Cell(sensors[port], StatusColumn::Status), QLatin1String(rows[port].text));
+        EXPECT_EQ(grid.CellBackColour(RowOf(sensors[port]), StatusColumn::Status),
+                  rows[port].colour);
+    }
+    const QStringList sent = Rows(u"SELECT EmailSent FROM tblAlarms"_s);
+    ASSERT_EQ(sent.size(), qsizetype(std::size(rows)));
+    for (const QString &row : sent)
+        EXPECT_TRUE(
+            row.startsWith(u"EmailSent=There was an error sending an alarm email "
+                           "2026-03-01 09:00:00\rThe email error is:\rFailed to connect"_s) &&
+            row.endsWith(u"Couldn't connect to server"_s))
+            << row.toStdString();
+    EXPECT_TRUE(board.Lines().contains(u"Error sending Alarm EmailSee Alarm Tab for details"_s));
 }
 
 TEST_F(PollingTest, ServerWithoutAddressesRecordsWhyAndGetsNoReminders)
@@ -193,7 +245,7 @@ TEST_F(PollingTest, DailyEmailGoesOutOncePerCalendarDayAtTheDueHour)
     }
 }
 
-TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
+TEST_F(PollingTest, FaultWithOneServerLeavesItAndTheNextPolledAndEvaluated)
 {
     b.channels[0] = {66, 0, 0};
     const qint32 first = AddServerAt(a, u"A"_s, u"RK730"_s);
@@ -216,6 +268,10 @@ TEST_F(PollingTest, FaultWithOneServerLeavesTheNextPolledAndEvaluated)
     ASSERT_GT(RowOf(sb), 0);
     EXPECT_EQ(Cell(sb, StatusColumn::Reading), u"66"_s);
     EXPECT_EQ(board.Lines().filter(u"Communication with server B "_s).size(), 1);
+    // The server whose failure row could not be closed still has its readings shown.
+    EXPECT_TRUE(board.Lines().contains(u"Communication with server A at IP address "_s +
+                                       a.Address() + u": OK"_s));
+    EXPECT_EQ(grid.Cell(1, StatusColumn::Sensor), u"One"_s);
     EXPECT_EQ(board.Lines().filter(u"Communication Time: "_s).size(), 1);
 }
 

@@ -56,7 +56,9 @@ protected:
 
 TEST_F(EmailFrameTest, AddsStoresRemovesAndRefillsTheList)
 {
+    OpenFrame();
     screen->mnuAdd->trigger();
+    EXPECT_TRUE(Entries().isEmpty());
     QTest::mouseClick(screen->btnServerEmailAddresses, Qt::LeftButton);
     EXPECT_EQ(Messages(), QStringList(QStringLiteral(
                               "Please save the new server before adding email addresses.")));

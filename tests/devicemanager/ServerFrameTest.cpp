@@ -86,7 +86,9 @@ TEST_P(SaveOutcome, StoresTheRowAndWritesThePageAsTheDeviceAllows)
     const QStringList servers = Servers();
     const QString newRow = servers.value(c.clash ? 1 : 0);
     const QString expected =
-        *c.stored ? QStringLiteral("ServerName=Lab|ServerModel=") + screen->txtModel->text() +
+        *c.stored ? QStringLiteral("ServerName=Lab|ServerModel=") +
+                        (*c.requests ? QStringLiteral("Model QRB-RK710-7: ZARVOPHONE Alarm Dialer")
+                                     : QStringLiteral("Unknown server model")) +
                         QStringLiteral("|ServerIPAddress=") + ip + QLatin1Char('|') +
                         fill(c.stored) + QStringLiteral("|UserPassword=****")
                   : QString();
@@ -328,6 +330,10 @@ TEST_F(ServerFrameTest, AnAddedServerIsSelectedByItsNewNumber)
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(3));
     EXPECT_EQ(screen->CurrentServerID(), LastId(QStringLiteral("tblServers")));
     EXPECT_TRUE(Node(3)->text(0).startsWith(QStringLiteral("Bravo ")));
+    NewServer(QStringLiteral("Able"), UnusedLoopbackAddress(), false);
+    Save();
+    EXPECT_EQ(screen->ServerTree->currentItem(), Node(2));
+    EXPECT_EQ(screen->CurrentServerID(), LastId(QStringLiteral("tblServers")));
 }
 
 class DeleteServerTest : public ServerFrameTest {

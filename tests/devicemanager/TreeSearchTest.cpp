@@ -1,5 +1,6 @@
 #include "DeviceManagerFixture.h"
 
+#include <QAction>
 #include <QMenu>
 
 namespace {
@@ -111,6 +112,65 @@ TEST_F(ServerTreeTest, AnEmptyDatabaseGivesTheRootAloneAndFindsNothing)
     RightClick(Node(1));
     EXPECT_FALSE(screen->mnuPopUp->isVisible());
     EXPECT_EQ(screen->mnuEnableDisable->text(), QString());
+}
+
+TEST_F(ServerTreeTest, ShowsItsFixedTexts)
+{
+    Open();
+    QStringList shown;
+    for (const QWidget *widget : screen->findChildren<QWidget *>()) {
+        shown << widget->toolTip();
+        if (const auto *label = qobject_cast<const QLabel *>(widget))
+            shown << label->text();
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+            shown << button->text();
+        else if (const auto *frame = qobject_cast<const QGroupBox *>(widget))
+            shown << frame->title();
+        for (const QAction *action : widget->actions())
+            shown << action->text();
+    }
+    for (const QAction *action : screen->mnuEdit->actions())
+        shown << action->text();
+    const char *texts[] = {"Server Name:",
+                           "IP Address:",
+                           "Server Model:",
+                           "Notes:",
+                           "Password:",
+                           "Temperature Display Units:",
+                           "Enable this Device",
+                           "Save",
+                           "Close",
+                           "Refresh",
+                           "Alarm Email Addresses",
+                           "Test Communications",
+                           "Restore Factory Defaults",
+                           "Phone",
+                           "Program all phone parameters",
+                           "Email List",
+                           "Send an email to: ",
+                           "Add",
+                           "Delete",
+                           "Test",
+                           "On-Board Data Log Parameters",
+                           "Find Next",
+                           "Find next server that matches search criteria",
+                           "Enter search criteria to find specific server",
+                           "Add New Server",
+                           "Server",
+                           "Sensors",
+                           "Edit Server",
+                           "Edit Sensors",
+                           "Delete Server"};
+    for (const char *text : texts)
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(text))) << text;
+    EXPECT_EQ(screen->txtSearchCriteria->text(), QStringLiteral("Search Criteria"));
+    EXPECT_EQ(screen->txtModel->text(), QStringLiteral("Server model could not be determined"));
+    EXPECT_EQ(screen->cmboUnits->itemText(0), QStringLiteral("\u00B0F"));
+    EXPECT_EQ(screen->cmboUnits->itemText(1), QStringLiteral("\u00B0C"));
+    for (QWidget *frame :
+         {static_cast<QWidget *>(screen->frmSetup0), static_cast<QWidget *>(screen->frmSetup2),
+          static_cast<QWidget *>(screen->frmDateTime), static_cast<QWidget *>(screen->btnMore)})
+        EXPECT_FALSE(frame->isVisible()) << frame->objectName().toStdString();
 }
 
 TEST_F(ServerTreeTest, ThePopUpEnablesAndDisablesTheServerUnderThePointer)

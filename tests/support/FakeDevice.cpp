@@ -76,7 +76,7 @@ FakeDevice::FakeDevice(QObject *parent) : QObject(parent)
 bool FakeDevice::Listen()
 {
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        if (Listen(NthAddress(kFakeNet, g_nextFake++)))
+        if (Listen(NextFakeAddress()))
             return true;
     }
     return false;
@@ -173,6 +173,8 @@ void FakeDevice::Answer(QTcpSocket *socket, const QByteArray &request)
         reply.chop(1);
     else if (knob.behaviour == Behaviour::WrongEcho && reply.size() >= 4)
         reply[3] = char(reply[3] ^ 0x5A);
+    else if (knob.behaviour == Behaviour::Long)
+        reply.append('\0');
     else if (knob.behaviour == Behaviour::ErrorText)
         reply.replace(4, knob.errorText.size(), knob.errorText);
     Send(socket, reply, knob);
@@ -249,4 +251,9 @@ void FakeDevice::Send(QTcpSocket *socket, const QByteArray &reply, const Knob &k
 QString UnusedLoopbackAddress()
 {
     return NthAddress(kUnusedNet, g_nextUnused++).toString();
+}
+
+QHostAddress NextFakeAddress()
+{
+    return NthAddress(kFakeNet, g_nextFake++);
 }

@@ -27,6 +27,7 @@ public:
         Busy,      // the busy reply instead; the request is not served
         WrongEcho, // byte 4 of the reply changed
         ErrorText, // errorText written over the reply from byte 5
+        Long,      // one byte more than the reply (61 of 60)
     };
     struct Knob {
         Behaviour behaviour = Behaviour::Normal;
@@ -95,3 +96,5 @@ private:
 
 // A loopback address at which no fake device ever listens: connections there are refused.
 QString UnusedLoopbackAddress();
+// The next 127.77.x.y address of this test's sequence, the one fakes take.
+QHostAddress NextFakeAddress();

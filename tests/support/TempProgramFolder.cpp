@@ -1,5 +1,6 @@
 #include "TempProgramFolder.h"
 
+#include "AlarmEvaluation.h"
 #include "Clock.h"
 #include "Database.h"
 #include "ProgramFolder.h"
@@ -21,6 +22,7 @@ void TempProgramFolder::SetUp()
     ServerDatabaseModule() = {};
     CloseDatabase();
     DatabaseModule() = {};
+    ResetAlarmEvaluationState();
 }
 
 void TempProgramFolder::TearDown()

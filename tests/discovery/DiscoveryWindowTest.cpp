@@ -1,0 +1,249 @@
+#include "DiscoveryFixture.h"
+#include "FakeDevice.h"
+#include "ModuleSetupProtocol.h"
+#include "WindowsColour.h"
+
+#include <QTimer>
+
+namespace {
+
+const QString kNoneFound =
+    u"QRB IP Setup: No Zarvo devices were detected on the network.\rYour network or computer may "
+    "not be able to receive UDP data or may have the port 77FE blocked \rTry using the 'Manually "
+    "Set IP' command from the Advanced menu"_s;
+
+bool Yellow(const QTableWidgetItem *item)
+{
+    return item->background().color() == QColor(255, 255, 0);
+}
+
+TEST_F(DiscoveryTest, NoModuleLeavesOneEmptyRow)
+{
+    EXPECT_EQ(Click(window->btnFindFinchs), QStringList{kNoneFound});
+    EXPECT_EQ(GridRows(), QStringList{u"||"_s});
+    EXPECT_TRUE(window->btnFindFinchs->isEnabled());
+    EXPECT_FALSE(window->btnSetIP->isEnabled());
+}
+
+TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
+{
+    const auto modules = Modules(3);
+    EXPECT_EQ(Click(window->btnFindFinchs), QStringList());
+    EXPECT_EQ(GridRows(), QStringList({u"1|"_s + modules[0]->Address() + u"|00-20-4A-0A-3C-00"_s,
+                                       u"2|"_s + modules[1]->Address() + u"|00-20-4A-0A-3C-01"_s,
+                                       u"3|"_s + modules[2]->Address() + u"|00-20-4A-0A-3C-02"_s}));
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(window->txtIPOctets[k]->text(), QStringList({u"127"_s, u"0"_s, u"0"_s})[k]);
+    EXPECT_EQ(window->focusWidget(), window->txtIPOctets[3]);
+    EXPECT_EQ(modules[0]->datagrams, QList<QByteArray>{discovery::DiscoveryQuery()});
+
+    // A MAC cell chooses nothing; an address cell is the only yellow one and enables all.
+    ClickCell(1, 2);
+    EXPECT_FALSE(window->btnResetDHCP->isEnabled());
+    ClickCell(1, 1);
+    ClickCell(2, 1);
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(Yellow(window->Grid->item(r, 1)), r == 2) << r;
+    for (const QPushButton *button : {window->btnSetIP, window->btnResetDHCP, window->btnAdvanced})
+        EXPECT_TRUE(button->isEnabled());
+}
+
+TEST_F(DiscoveryTest, StoreKeepsTheFirst101Replies)
+{
+    const auto modules = Modules(1);
+    modules[0]->repliesPerQuery = 150;
+    Click(window->btnFindFinchs);
+    EXPECT_EQ(window->Grid->rowCount(), 101);
+    EXPECT_EQ(window->Link().ReplyCount(), 100);
+}
+
+TEST_F(DiscoveryTest, SetIpRefusesBadOctetsBeforeConnecting)
+{
+    const auto modules = Modules(1);
+    Click(window->btnFindFinchs);
+    ClickCell(0, 1);
+    const QString blank =
+        u"QRB IP Setup: Blank entries for the IP address are not valid. Please enter a new value."_s;
+    const QString over = u"QRB IP Setup: Do not set an IP octet to greater than 255. Please enter "
+                         "a new value."_s;
+    const QString fourth = u"QRB IP Setup: The Fourth Octet of the IP address can not be set to 0 "
+                           "or 255 or greater.  These addresses are reserved by the network. "
+                           "Please enter a new value."_s;
+    const struct {
+        QStringList typed;
+        QString message;
+    } rows[] = {
+        {{u""_s, u"0"_s, u"0"_s, u"256"_s}, blank},
+        {{u"127"_s, u"300"_s, u"0"_s, u"0"_s}, over},
+        {{u"127"_s, u"0"_s, u"0"_s, u"0"_s}, fourth},
+        {{u"127"_s, u"0"_s, u"0"_s, u"000"_s}, fourth},
+        {{u"127"_s, u"0"_s, u"0"_s, u"2x55"_s}, fourth}, // only digits are typed
+    };
+    for (const auto &row : rows) {
+        TypeOctets(row.typed);
+        EXPECT_EQ(Click(window->btnSetIP), QStringList{row.message})
+            << row.typed.join(u'.').toStdString();
+        EXPECT_TRUE(window->btnSetIP->isEnabled());
+    }
+    EXPECT_EQ(modules[0]->connectionCount, 0);
+}
+
+TEST_F(DiscoveryTest, SetIpCancelledOrDeclinedSendsNothing)
+{
+    const auto modules = Modules(1);
+    Click(window->btnFindFinchs);
+    ClickCell(0, 1);
+    TypeOctets({u"10"_s, u"1"_s, u"2"_s, u"9"_s});
+    prompt.Queue(Prompt::Answer::Cancel);
+    EXPECT_EQ(
+        Click(window->btnSetIP),
+        QStringList{u"Confirm IP Address: You have selected an IP address which is outside of "
+                    "your current network.\rAre you sure you wish to use this IP address?"_s});
+    EXPECT_EQ(window->txtIPOctets[1]->text() + window->txtIPOctets[3]->text(), u"09"_s);
+    EXPECT_TRUE(window->btnFindFinchs->isEnabled() && window->btnSetIP->isEnabled());
+
+    TypeOctets({u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+    prompt.Queue(Prompt::Answer::No);
+    EXPECT_EQ(Click(window->btnSetIP),
+              QStringList({u"Set IP Address?: Change the IP address of this Zarvo device from "_s +
+                               modules[0]->Address() + u"\rto 127.0.0.9"_s,
+                           u"Zarvo IP Setup: The IP address was not changed"_s}));
+    EXPECT_EQ(modules[0]->connectionCount, 0);
+}
+
+TEST_F(DiscoveryTest, SetIpRewritesTheRecordAndFindsTheModuleAtItsNewAddress)
+{
+    const auto modules = Modules(1);
+    FakeModule &module = *modules[0];
+    const QString before = module.Address();
+    Click(window->btnFindFinchs);
+    ClickCell(0, 1);
+    const QHostAddress next = NextFakeAddress();
+    TypeOctets(next.toString().split(u'.'));
+    // The record's line stands until the module is looked for again.
+    QString lengthLine;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, window.get(), [&] {
+        if (window->lstdebug->count() == 1)
+            lengthLine = window->lstdebug->item(0)->text();
+    });
+    watch.start(5);
+    const QStringList shown = Click(window->btnSetIP);
+    ASSERT_EQ(shown.size(), 2); // outside the network?  set it?
+    EXPECT_EQ(shown[1], QString(u"Set IP Address?: Change the IP address of this Zarvo device "
+                                "from "_s +
+                                before + u"\rto "_s + next.toString()));
+    const quint32 ip = next.toIPv4Address();
+    const int octets[4] = {int(ip >> 24), int(ip >> 16 & 255), int(ip >> 8 & 255), int(ip & 255)};
+    ASSERT_EQ(module.written.size(), 1);
+    EXPECT_EQ(module.written[0], *discovery::PatchSetupRecord(module.setupRecord, octets));
+    QStringList bytes;
+    for (int k = 0; k < window->lstByte->count(); ++k)
+        bytes << window->lstByte->item(k)->text();
+    EXPECT_EQ(bytes.size(), 120);
+    EXPECT_EQ(bytes.value(1) + u'|' + bytes.value(119), u"2: 0|120: F7"_s);
+    EXPECT_TRUE(lengthLine.startsWith(u"Len: 120 ,80,0,82,C0,"_s)) << lengthLine.toStdString();
+    EXPECT_EQ(GridRows(), QStringList{u"1|"_s + next.toString() + u"|00-20-4A-0A-3C-00"_s});
+    EXPECT_TRUE(window->btnSetIP->isEnabled());
+}
+
+TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
+{
+    using Mode = FakeModule::RecordMode;
+    const struct {
+        Mode mode;
+        int length;
+        bool sent;
+        QString message; // after the question, "%1" for the address
+    } rows[] = {
+        {Mode::TwoPieces, 120, true, {}},
+        {Mode::Whole, 69, false, u"The setup record is 69 bytes long; at least 70 are needed."_s},
+        {Mode::Silent, 120, false,
+         u"The Zarvo device at IP address %1 did not return a setup record.  Please try again."_s},
+    };
+    for (const auto &row : rows) {
+        FakeModule module;
+        ASSERT_TRUE(module.Listen());
+        module.recordMode = row.mode;
+        module.setupRecord.truncate(row.length);
+        const QString address = module.Address();
+        const QStringList shown = Shown([&] {
+            window->SetDeviceIP(address, {u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+        });
+        ASSERT_EQ(module.written.size(), 1);
+        EXPECT_EQ(module.written[0].size(), row.sent ? row.length : 0) << int(row.mode);
+        const QString last =
+            row.message.isEmpty() ? shown.value(0) : u"QRB IP Setup: "_s + row.message.arg(address);
+        EXPECT_EQ(shown.value(shown.size() - 1), last);
+    }
+}
+
+TEST_F(DiscoveryTest, ResetSendsTheChosenRowsOwnReply)
+{
+    const auto modules = Modules(2);
+    modules[1]->reply[28] = '\x42';
+    modules[1]->recordMode = FakeModule::RecordMode::Silent;
+    modules[1]->dhcpAddress = NextFakeAddress();
+    const QString before = modules[1]->Address();
+    Click(window->btnFindFinchs);
+    // A failed Set IP refills the store with other bytes; the row keeps its reply.
+    ClickCell(1, 1);
+    TypeOctets({u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+    prompt.Queue(Prompt::Answer::Yes);
+    Click(window->btnSetIP);
+    ClickCell(0, 2);
+    EXPECT_EQ(Click(window->btnResetDHCP),
+              QStringList({u"QRB IP Setup: Reset the device at IP address "_s + before +
+                               u" back to DHCP mode?"_s,
+                           u"QRB IP Setup: This device has been reset to DHCP mode"_s}));
+    ASSERT_EQ(modules[1]->datagrams.size(), 3); // query, reset, query
+    EXPECT_EQ(modules[1]->datagrams[1].mid(14, 2), "\x42\x01");
+    EXPECT_EQ(GridRows(), QStringList({u"1|"_s + modules[0]->Address() + u"|00-20-4A-0A-3C-00"_s,
+                                       u"2|"_s + modules[1]->dhcpAddress.toString() +
+                                           u"|00-20-4A-0A-42-01"_s}));
+    ASSERT_EQ(window->Grid->rowCount(), 2);
+    EXPECT_TRUE(Yellow(window->Grid->item(1, 1)));
+    EXPECT_FALSE(window->btnResetDHCP->isEnabled());
+
+    ClickCell(0, 1);
+    EXPECT_EQ(Click(window->btnResetDHCP).value(1),
+              u"QRB IP Setup: This device has not been reset to DHCP mode"_s);
+}
+
+TEST_F(DiscoveryTest, NothingElseStartsWhileAnOperationWaits)
+{
+    const auto modules = Modules(1);
+    QList<bool> enabled;
+    QTimer::singleShot(50, window.get(), [&] {
+        for (QAction *command :
+             {window->mnuAdvancedNetwork, window->mnuManual, window->mnuTestCommunications}) {
+            enabled << command->isEnabled();
+            command->trigger();
+        }
+        enabled << window->btnFindFinchs->isEnabled();
+    });
+    EXPECT_EQ(Click(window->btnFindFinchs), QStringList());
+    EXPECT_EQ(enabled, QList<bool>({false, false, false, false}));
+    EXPECT_TRUE(window->mnuManual->isEnabled());
+}
+
+TEST_F(DiscoveryTest, ClosingDuringAWaitEndsTheOperationQuietly)
+{
+    const auto modules = Modules(1);
+    FakeModule &module = *modules[0];
+    Click(window->btnFindFinchs);
+    ClickCell(0, 1);
+    TypeOctets({u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, window.get(), [&] {
+        if (!module.written.isEmpty())
+            window->close();
+    });
+    closer.start(5);
+    EXPECT_EQ(Click(window->btnSetIP).size(), 1); // the question only
+    QTest::qWait(50);
+    EXPECT_EQ(module.written, QList<QByteArray>{""});
+    EXPECT_EQ(quits, 1);
+}
+
+} // namespace
