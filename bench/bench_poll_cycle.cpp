@@ -218,8 +218,48 @@ double SilentWaitShare(const QString &address)
     return share;
 }
 
+// One row: `servers` servers polled `cycles` times, headless or with the main window shown
+// offscreen (what painting the grid, the status list, the lamp and the progress bar adds).
+// Gives the CPU share of the silent wait measured afterwards; -1 when no fake could start.
+double RunRow(FakeFleet &fleet, const QString &silent, int servers, int cycles, bool window)
+{
+    ProgramFolderForBench folder;
+    const QStringList addresses = fleet.Add(servers);
+    if (addresses.size() != servers)
+        return -1;
+    ProgramFolderForBench::AddServers(addresses);
+    ResetLinkState();
+    ResetPollingState();
+    std::optional<DeviceLink> link;
+    std::optional<StatusBoard> board;
+    std::optional<PlainStatusGrid> grid;
+    std::optional<frmMain> mainWindow;
+    if (window) {
+        mainWindow.emplace();
+        mainWindow->ConfigureServerStatusGrid(servers * kSensorsPerServer);
+        mainWindow->show();
+        QApplication::processEvents();
+    } else {
+        link.emplace();
+        InstallStatusBoard(&board.emplace());
+        InstallStatusGrid(&grid.emplace(servers * kSensorsPerServer + 1));
+    }
+    LinkState().Running = true;
+    const CycleFigures cycle = MeasureCycles(servers, cycles);
+    PrintCycle(window ? "window" : "headless", servers, cycles, cycle, BareExchangeCpu(addresses));
+    const double wait = SilentWaitShare(silent);
+    LinkState().Running = false;
+    if (!window) {
+        InstallStatusBoard(nullptr);
+        InstallStatusGrid(nullptr);
+    }
+    return wait;
+}
+
 } // namespace
 
+// Without arguments the whole table; `bench_poll_cycle SERVERS [window]` runs one row of
+// three cycles, to profile it.
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -232,50 +272,17 @@ int main(int argc, char **argv)
                 kSensorsPerServer);
     std::printf("%-8s %7s %6s %12s %12s %7s %11s %10s %8s %9s\n", "", "servers", "cycles",
                 "cpu/device", "bare exch.", "ratio", "cycle wall", "N x 100ms", "over", "RSS");
-    double headlessWait = 0;
-    const std::pair<int, int> runs[] = {{1, 10}, {10, 3}, {100, 1}};
-    for (const auto &[servers, cycles] : runs) {
-        ProgramFolderForBench folder;
-        const QStringList addresses = fleet.Add(servers);
-        if (addresses.size() != servers) {
-            std::fprintf(stderr, "no free loopback addresses\n");
-            return 1;
-        }
-        ProgramFolderForBench::AddServers(addresses);
-        ResetLinkState();
-        ResetPollingState();
-        DeviceLink link;
-        StatusBoard board;
-        PlainStatusGrid grid(servers * kSensorsPerServer + 1);
-        InstallStatusBoard(&board);
-        InstallStatusGrid(&grid);
-        LinkState().Running = true;
-        const CycleFigures cycle = MeasureCycles(servers, cycles);
-        PrintCycle("headless", servers, cycles, cycle, BareExchangeCpu(addresses));
-        headlessWait = SilentWaitShare(silent);
-        InstallStatusBoard(nullptr);
-        InstallStatusGrid(nullptr);
+    if (argc > 1) {
+        const bool window = argc > 2 && qstrcmp(argv[2], "window") == 0;
+        return RunRow(fleet, silent, std::max(1, atoi(argv[1])), 3, window) < 0 ? 1 : 0;
     }
-
-    // The same with the main window shown: what painting the grid, the status list, the
-    // lamp and the progress bar adds.
-    double windowWait = 0;
-    {
-        constexpr int servers = 100;
-        ProgramFolderForBench folder;
-        const QStringList addresses = fleet.Add(servers);
-        ProgramFolderForBench::AddServers(addresses);
-        ResetLinkState();
-        ResetPollingState();
-        frmMain window;
-        window.ConfigureServerStatusGrid(servers * kSensorsPerServer);
-        window.show();
-        QApplication::processEvents();
-        LinkState().Running = true;
-        const CycleFigures cycle = MeasureCycles(servers, 1);
-        PrintCycle("window", servers, 1, cycle, BareExchangeCpu(addresses));
-        windowWait = SilentWaitShare(silent);
-        LinkState().Running = false;
+    double headlessWait = 0;
+    for (const auto &[servers, cycles] : {std::pair{1, 10}, {10, 3}, {100, 1}})
+        headlessWait = RunRow(fleet, silent, servers, cycles, false);
+    const double windowWait = RunRow(fleet, silent, 100, 1, true);
+    if (headlessWait < 0 || windowWait < 0) {
+        std::fprintf(stderr, "no free loopback addresses\n");
+        return 1;
     }
     std::printf("silent 2 s wait: %.3f %% of wall headless, %.3f %% with the main window\n",
                 headlessWait * 100, windowWait * 100);

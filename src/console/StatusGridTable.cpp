@@ -1,5 +1,6 @@
 #include "StatusGridTable.h"
 
+#include "FormControls.h"
 #include "WindowsColour.h"
 
 #include <QHeaderView>
@@ -24,13 +25,6 @@ constexpr std::array<ColumnLayout, StatusColumn::Count> kColumns = {{
 }};
 
 constexpr int kSplitGridPointSize = 8;
-
-// The widths were laid out for an 8-point system font whose average character is 5 pixels
-// of 15 twips; scaled by the grid's own font they still fit what they were made for.
-int TwipsToPixels(int twips, const QWidget &widget)
-{
-    return twips * widget.fontMetrics().averageCharWidth() / 75;
-}
 
 constexpr int kRowPadding = 6;
 constexpr int kHeadingPadding = 8;
@@ -204,29 +198,33 @@ void StatusGridTable::SetCellBackColour(int row, int column, int colour)
         ItemAt(row, column)->setBackground(WindowsColour(colour));
 }
 
-void StatusGridTable::AppendCopy(const StatusGridTable &from, int row)
+void StatusGridTable::CopyRow(const StatusGridTable &from, int row, int target)
 {
-    const int target = RowCount() - 1;
     const int colour = from.CellBackColour(row, StatusColumn::Status);
     for (int column = 0; column < StatusColumn::Count; ++column) {
         SetCell(target, column, from.Cell(row, column));
         SetCellBackColour(target, column, colour);
     }
-    setRowCount(rowCount() + 1);
 }
 
 void StatusGridTable::FillInGrids()
 {
     if (!m_normalGrid || !m_othersGrid)
         return;
-    for (StatusGridTable *grid : {m_normalGrid, m_othersGrid}) {
+    QList<int> normalRows;
+    QList<int> otherRows;
+    for (int row = 1; row < RowCount(); ++row)
+        (CellBackColour(row, StatusColumn::Status) == kColourGreen ? normalRows : otherRows)
+            .append(row);
+    for (const auto &[grid, rows] :
+         {std::pair{m_normalGrid, &normalRows}, {m_othersGrid, &otherRows}}) {
         QFont splitFont(font().family());
         splitFont.setPointSize(kSplitGridPointSize);
         grid->setFont(splitFont);
-        grid->Configure(1);
-    }
-    for (int row = 1; row < RowCount(); ++row) {
-        const bool normal = CellBackColour(row, StatusColumn::Status) == kColourGreen;
-        (normal ? m_normalGrid : m_othersGrid)->AppendCopy(*this, row);
+        // Sized once: a row added at a time lays the grid out again each time. Each grid
+        // ends with one empty row.
+        grid->Configure(int(rows->size()) + 1);
+        for (int i = 0; i < rows->size(); ++i)
+            grid->CopyRow(*this, rows->at(i), i + 1);
     }
 }

@@ -36,9 +36,9 @@ protected:
 private:
     void FitColumns();
     QTableWidgetItem *ItemAt(int row, int column);
-    // Appends a copy of `row` of `from` before this grid's last (empty) row, painted all
-    // over in the colour of its Status cell.
-    void AppendCopy(const StatusGridTable &from, int row);
+    // Row `target` becomes a copy of `row` of `from`, painted all over in the colour of
+    // its Status cell.
+    void CopyRow(const StatusGridTable &from, int row, int target);
 
     StatusGridTable *m_normalGrid = nullptr;
     StatusGridTable *m_othersGrid = nullptr;

@@ -14,4 +14,7 @@ public:
 protected:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles) override;
+
+private:
+    bool Fits(const QModelIndex &line) const;
 };

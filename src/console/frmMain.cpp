@@ -636,22 +636,26 @@ void frmMain::SetHourglass(bool on)
 
 void frmMain::ShowProgress(int maximum)
 {
-    ProgressBar->setRange(0, maximum);
+    // An empty bar looks the same whatever its maximum: the bar takes it with the first
+    // value it shows, so the short waits of every exchange paint nothing.
+    m_progressMaximum = maximum;
     ProgressBar->show();
 }
 
 int frmMain::ProgressMaximum() const
 {
-    return ProgressBar->maximum();
+    return m_progressMaximum;
 }
 
 void frmMain::SetProgressValue(int value)
 {
-    if (ProgressBar->value() == value)
+    if (value == ProgressBar->value() &&
+        (value == 0 || ProgressBar->maximum() == m_progressMaximum))
         return;
     // A new value makes the bar paint itself at once; held back, the paint waits for the
     // event loop and takes every change made meanwhile in one.
     ProgressBar->setUpdatesEnabled(false);
+    ProgressBar->setRange(0, m_progressMaximum);
     ProgressBar->setValue(value);
     ProgressBar->setUpdatesEnabled(true);
 }

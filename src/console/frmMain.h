@@ -136,4 +136,5 @@ private:
     // Whether the last activation started the poll clock (it keeps it stopped without a
     // named sensor); nothing else restarts the clock against that.
     bool m_pollClockWanted = false;
+    int m_progressMaximum = 0;
 };
