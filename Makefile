@@ -19,7 +19,8 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) -j $(JOBS) --output-on-failure --timeout 300
 
-bench: deps
+bench:
+	scripts/install-deps --bench
 	cmake -S . -B $(BUILD_DIR)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON -DVANTREL_BUILD_TESTS=ON
 	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
 	for b in $(BUILD_DIR)-bench/bin/bench_*; do $$b; done

@@ -119,17 +119,6 @@ private:
     QTemporaryDir m_dir;
 };
 
-double ResidentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
-}
-
 template <typename Done> bool WaitFor(Done done)
 {
     const QDeadlineTimer deadline(5000);

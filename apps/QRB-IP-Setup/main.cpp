@@ -1,4 +1,5 @@
 #include "MessageBoxPrompt.h"
+#include "ModuleSetupProtocol.h"
 #include "NetworkSettings.h"
 #include "ProgramInfo.h"
 #include "frmMain.h"
@@ -14,7 +15,7 @@ int main(int argc, char *argv[])
     ProgramInfo::SetTitle(QStringLiteral("QRB IP Setup"));
     MessageBoxPrompt messageBoxes;
     Prompt::Install(&messageBoxes);
-    discovery::frmMain window({QHostAddress(QHostAddress::Broadcast),
+    discovery::frmMain window({QHostAddress(QHostAddress::Broadcast), discovery::kModulePort,
                                discovery::FirstRunningIPv4Address(),
                                discovery::StandardDurations()});
     window.Form_Load();

@@ -1,5 +1,6 @@
 #include "StatusGridTable.h"
 
+#include "FormControls.h"
 #include "WindowsColour.h"
 
 #include <QHeaderView>
@@ -24,13 +25,6 @@ constexpr std::array<ColumnLayout, StatusColumn::Count> kColumns = {{
 }};
 
 constexpr int kSplitGridPointSize = 8;
-
-// The widths were laid out for an 8-point system font whose average character is 5 pixels
-// of 15 twips; scaled by the grid's own font they still fit what they were made for.
-int TwipsToPixels(int twips, const QWidget &widget)
-{
-    return twips * widget.fontMetrics().averageCharWidth() / 75;
-}
 
 constexpr int kRowPadding = 6;
 constexpr int kHeadingPadding = 8;

@@ -3,6 +3,7 @@
 #include "ProgramFolder.h"
 #include "StatusBoard.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -34,7 +35,6 @@ std::optional<FileIdentity> IdentityOf(const QString &path)
 
 // The one connection and what hangs on it; all of it goes when the file changes.
 struct SharedConnection {
-    QString path;
     FileIdentity identity;
     int busyTimeoutMs = 0;
     QHash<QString, QSqlQuery> statements;
@@ -124,11 +124,14 @@ bool DatabaseConnection::Ready()
     QSqlDatabase db = Database();
     const QString path = DatabasePath();
     const std::optional<FileIdentity> identity = IdentityOf(path);
-    if (db.isOpen() && identity && path == g_connection.path &&
-        *identity == g_connection.identity && g_state.busyTimeoutMs == g_connection.busyTimeoutMs)
+    if (db.isOpen() && identity && *identity == g_connection.identity &&
+        g_state.busyTimeoutMs == g_connection.busyTimeoutMs)
         return true;
 
     CloseDatabase();
+    // The kept statements must go while Qt's SQL layer still stands.
+    static const bool closedAtExit = (qAddPostRoutine(CloseDatabase), true);
+    Q_UNUSED(closedAtExit);
     db.setDatabaseName(DatabaseUri(path));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=") +
                          QString::number(g_state.busyTimeoutMs));
@@ -143,7 +146,6 @@ bool DatabaseConnection::Ready()
         CloseDatabase();
         return false;
     }
-    g_connection.path = path;
     g_connection.identity = *opened;
     g_connection.busyTimeoutMs = g_state.busyTimeoutMs;
     return true;

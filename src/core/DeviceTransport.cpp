@@ -16,7 +16,7 @@ namespace {
 constexpr int kConnectWaitMs = 2500;
 constexpr int kCloseWaitMs = 2000;
 constexpr int kClosePauseMs = 100;
-constexpr int kLongReplyWaitMs = 60000;
+int g_longReplyWaitMs = 60000;
 
 const QString kConnectionKey = QStringLiteral("Connection ");
 
@@ -111,7 +111,8 @@ bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, Q
             timeOut = 3;
         link.Form(state.ActiveForm).SetHourglass(true);
         SendWinSocket(request);
-        StartTimeout(expectedLength <= kFrameLength ? timeOut * 1000 : kLongReplyWaitMs);
+        const bool longReply = expectedLength > kFrameLength;
+        StartTimeout(longReply ? g_longReplyWaitMs : timeOut * 1000);
 
         // Nothing is read before the whole reply is waiting, so a split reply is taken in
         // one piece and a short one stays in the socket.
@@ -120,6 +121,9 @@ bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, Q
                 return false;
             state.DataArrived = false;
             const qint64 waiting = link.Winsock().BytesReceived();
+            // A long download may take minutes: only a device that stops sending times out.
+            if (longReply)
+                link.tmrWatchDog().start();
             if (progressForm == ProgressForm::TreeConfiguration)
                 link.TreeForm().SetServerErrorText(
                     DownloadProgressText(link, waiting, expectedLength));
@@ -156,6 +160,11 @@ bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, Q
                           QString::fromLocal8Bit(error.what()));
         return false;
     }
+}
+
+void SetLongReplyWait(int milliseconds)
+{
+    g_longReplyWaitMs = milliseconds;
 }
 
 bool OpenWinSocket(const QString &host, int port)

@@ -14,6 +14,9 @@ enum class ProgressForm { None, TreeConfiguration };
 bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, QByteArray &reply,
                 int expectedLength, ProgressForm progressForm, bool closeAfter);
 
+// How long a data-log or high/low download may go without a byte (60 s; tests shorten it).
+void SetLongReplyWait(int milliseconds);
+
 // The parts of an exchange, also called alone.
 bool OpenWinSocket(const QString &host, int port);
 bool SendWinSocket(const QByteArray &data);

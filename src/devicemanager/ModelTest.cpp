@@ -9,7 +9,6 @@
 #include "ReplyDecoding.h"
 #include "ServerDatabase.h"
 
-#include <QAbstractItemModel>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -41,12 +40,6 @@ void frmTreeConfiguration::DisplayModel()
     const ModelDescription model = DescribeModel(Identity());
     txtModel->setText(model.text);
     cmboUnits->setEnabled(model.unitsEnabled);
-}
-
-void frmTreeConfiguration::ClearLog()
-{
-    if (QAbstractItemModel *rows = gridLog->model())
-        rows->removeRows(0, rows->rowCount());
 }
 
 void frmTreeConfiguration::ApplyModelGates()

@@ -177,6 +177,9 @@ void frmTreeConfiguration::EditAServer()
 {
     lstEmailAddr->clear();
     txtEmailAddr->clear();
+    txtDT->clear();
+    txtUR->clear();
+    txtNR->clear();
     Recordset rs;
     if (!OpenServerRecord(m_currentServerID, rs)) {
         CloseWinSocket();
@@ -219,6 +222,8 @@ void frmTreeConfiguration::EditAServer()
                                  name,
                        true);
         }
+        if (GatesFor(Identity()).readClock)
+            ReadClock(ipAddress);
     } else {
         const QString name = storedName.trimmed();
         txtServerName->setText(name);

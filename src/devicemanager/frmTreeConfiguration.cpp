@@ -143,21 +143,6 @@ void frmTreeConfiguration::BuildMenus()
             &frmTreeConfiguration::mnuDeleteServerPopUp_Click);
 }
 
-QGroupBox *frmTreeConfiguration::BuildDateTimeFrame()
-{
-    frmDateTime =
-        Named(new QGroupBox(QStringLiteral("On-Board Data Log Parameters"), this), u"frmDateTime");
-    gridLog = Named(new QTableView(frmDateTime), u"gridLog");
-    gridLog->setMinimumWidth(360);
-    btnDownloadHiLoReadings =
-        Named(new QPushButton(QStringLiteral("Download Hi/Lo Readings"), frmDateTime),
-              u"btnDownloadHiLoReadings");
-    auto *layout = new QVBoxLayout(frmDateTime);
-    layout->addWidget(gridLog, 1);
-    layout->addWidget(btnDownloadHiLoReadings);
-    return frmDateTime;
-}
-
 void frmTreeConfiguration::Form_Load()
 {
     resize(1180, 560);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DS1337.h"
 #include "DeviceLink.h"
 #include "DeviceModel.h"
 
@@ -10,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class LogGridModel;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -59,6 +61,9 @@ public:
     void DisplayModel();
     void Sensors();
 
+    // The log grid shows the table, columns at its widths (width 0 hidden).
+    void ShowLog(const LogTable &table);
+
     qint32 CurrentServerID() const { return m_currentServerID; }
     qint16 CurrentFrame() const { return m_currentFrame; }
     // An operation of this screen is under way and waiting on the event loop.
@@ -90,6 +95,10 @@ public:
     void btnMore_Click();
     void btnTestCommunication_Click();
     void btnRestoreFactoryDefaults_Click();
+    void btnStoreDateTime_Click();
+    void btnGetLogFile_Click();
+    void btnDownloadHiLoReadings_Click();
+    void btnExportLog_Click();
 
     QMenuBar *menuBar = nullptr;
     QAction *mnuAdd = nullptr;
@@ -138,8 +147,14 @@ public:
 
     // The data-log frame.
     QGroupBox *frmDateTime = nullptr;
+    QLineEdit *txtDT = nullptr;
+    QLineEdit *txtUR = nullptr;
+    QLineEdit *txtNR = nullptr;
+    QPushButton *btnStoreDateTime = nullptr;
+    QPushButton *btnGetLogFile = nullptr;
     QTableView *gridLog = nullptr;
     QPushButton *btnDownloadHiLoReadings = nullptr;
+    QPushButton *btnExportLog = nullptr;
 
     // TransportTreeForm
     void SetHourglass(bool on) override;
@@ -191,6 +206,8 @@ private:
     DeviceIdentity Identity() const;
     void ApplyModelGates();
     void ClearLog();
+    // The clock, log rate and record count into the data-log frame's boxes.
+    void ReadClock(const QString &ipAddress);
     void SetUnits(bool celsius);
     // One 60-byte exchange with the device, the connection left open.
     static bool Exchange(const QString &ipAddress, const QByteArray &request, QByteArray &reply);
@@ -202,6 +219,9 @@ private:
     qint32 m_currentServerID = 0;
     qint16 m_currentFrame = 0;
     bool m_busy = false;
+    LogGridModel *m_logModel = nullptr;
+    // The last download of this screen, data log or high/low records; "Fail" after a failure.
+    QByteArray m_logData;
     bool m_shown = false;
 };
 

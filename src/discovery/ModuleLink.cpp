@@ -54,7 +54,7 @@ bool ModuleLink::OpenUdpBroadcast()
     // A fresh socket for each use; it is bound when the call returns, so the pause after
     // the switch is never repeated.
     const bool open = m_winsock.SetProtocol(Winsock::Protocol::Udp);
-    m_winsock.SetRemote(m_settings.broadcastAddress, kModulePort);
+    m_winsock.SetRemote(m_settings.broadcastAddress, m_settings.modulePort);
     return WaitMs(Wait().udpSwitchWait) && open;
 }
 

@@ -28,6 +28,8 @@ Durations StandardDurations();
 // program passes the real network, tests a loopback one.
 struct NetworkSettings {
     QHostAddress broadcastAddress;
+    // The modules' port; tests give each run one of its own, so that runs never meet.
+    quint16 modulePort;
     // The computer's own IPv4 address; null when it has none, and the steps using it are
     // skipped.
     QHostAddress ownAddress;

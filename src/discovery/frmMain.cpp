@@ -436,7 +436,7 @@ std::optional<QString> frmMain::SetDeviceIPSteps(const QString &currentAddress,
              QStringLiteral(" to ") + newAddress + QStringLiteral(".  Please wait."));
     m_link->CloseSocket();
     m_link->SwitchToTcp();
-    if (!m_link->TcpConnect(currentAddress, kModulePort)) {
+    if (!m_link->TcpConnect(currentAddress, m_link->Settings().modulePort)) {
         ShowMessage(QStringLiteral("Could not establish a TCP/IP connection with ") +
                     currentAddress);
         return std::nullopt;

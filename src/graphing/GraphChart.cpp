@@ -15,37 +15,57 @@ constexpr double kLoneMomentMargin = 60 * 1000;
 // Columns to thin for before the chart is laid out and knows its width.
 constexpr int kUnknownWidthColumns = 1000;
 // Room for one "d-MMM-yy hh:mm AP" label.
-constexpr int kLabelWidth = 140;
+constexpr int kLabelWidth = 190;
 constexpr int kMostDateLabels = 12;
 // Windows colour values: red + 256 * green + 65536 * blue.
 constexpr int kSilver = 0xC0C0C0;
 constexpr int kWhite = 0xFFFFFF;
 constexpr int kTraceColours[] = {0xFF0000 /* blue */, 0x0000FF /* red */, 0x00FF00 /* green */};
 
-// Milliseconds since the epoch of a day number on the local wall clock. The zone's offset
-// is looked up once per clock hour, as each lookup costs system calls and zones change
-// their offset on the hour.
+// Milliseconds since the epoch of a day number on the local wall clock. Each look-up of
+// the zone's offset costs system calls, so it is looked up once per day, and once per hour
+// on a day whose offset changes (zones change theirs on the hour).
 class EpochMs {
 public:
     double operator()(double dayNumber)
     {
-        constexpr double kUnixDay = 25569; // 1 January 1970
-        constexpr double kMsPerDay = 86400000;
-        constexpr qint64 kMsPerHour = 3600000;
-        const double wall = (dayNumber - kUnixDay) * kMsPerDay;
+        // Whole milliseconds: the day number holds the time of day as a binary fraction.
+        const double wall = std::round((dayNumber - kUnixDay) * kMsPerDay);
+        const auto day = qint64(std::floor(dayNumber));
+        if (day != m_day) {
+            m_day = day;
+            m_hour = std::numeric_limits<qint64>::min();
+            const qint64 midnight = qint64((double(day) - kUnixDay) * kMsPerDay);
+            m_dayOffset = OffsetAt(midnight);
+            m_steady = OffsetAt(midnight + qint64(kMsPerDay)) == m_dayOffset;
+        }
+        if (m_steady)
+            return wall - m_dayOffset;
         const auto hour = qint64(std::floor(wall / kMsPerHour));
         if (hour != m_hour) {
             m_hour = hour;
-            const QDateTime asUtc = QDateTime::fromMSecsSinceEpoch(hour * kMsPerHour, Qt::UTC);
-            m_offset = double(asUtc.toMSecsSinceEpoch() -
-                              QDateTime(asUtc.date(), asUtc.time()).toMSecsSinceEpoch());
+            m_hourOffset = OffsetAt(hour * kMsPerHour);
         }
-        return wall - m_offset;
+        return wall - m_hourOffset;
     }
 
 private:
+    static constexpr double kUnixDay = 25569; // 1 January 1970
+    static constexpr double kMsPerDay = 86400000;
+    static constexpr qint64 kMsPerHour = 3600000;
+
+    // Wall-clock milliseconds less the epoch's at that wall-clock moment.
+    static double OffsetAt(qint64 wallMs)
+    {
+        const QDateTime asUtc = QDateTime::fromMSecsSinceEpoch(wallMs, Qt::UTC);
+        return double(wallMs - QDateTime(asUtc.date(), asUtc.time()).toMSecsSinceEpoch());
+    }
+
+    qint64 m_day = std::numeric_limits<qint64>::min();
     qint64 m_hour = std::numeric_limits<qint64>::min();
-    double m_offset = 0;
+    double m_dayOffset = 0;
+    double m_hourOffset = 0;
+    bool m_steady = true;
 };
 
 // The lowest and highest point of one pixel column, with the first and last.

@@ -1,9 +1,10 @@
 #include "Database.h"
-#include "GeneralDate.h"
 #include "PollingFixture.h"
 #include "ProgramFolder.h"
 
 #include <QProcess>
+#include <QTcpServer>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -23,12 +24,15 @@ QString Sqlite3(const QString &file, const QString &sql)
 
 class CycleDatabaseTest : public PollingTest {
 protected:
-    // One server whose one sensor is in alarm: every cycle that finds no open row opens one.
+    // One server whose first sensor is in alarm: every cycle that finds no open row opens one.
     void SetUp() override
     {
         PollingTest::SetUp();
         a.channels[0] = {95, 3, 3};
-        sensor = AddSensor(AddServerAt(a, u"Lab"_s, u"RK730"_s), u"Freezer"_s, 0);
+        a.channels[1] = {70, 0, 0};
+        const qint32 server = AddServerAt(a, u"Lab"_s, u"RK730"_s);
+        sensor = AddSensor(server, u"Freezer"_s, 0);
+        AddSensor(server, u"Chiller"_s, 1); // normal throughout: its alarms are not the Freezer's
     }
 
     QString Alarms(const QString &file) const
@@ -156,6 +160,11 @@ TEST_F(CycleDatabaseTest, LockedDatabaseCostsOneWaitPerCycleAndLosesNoReading)
             ASSERT_EQ(errors.size(), 1);
             EXPECT_TRUE(errors[0].contains(u"database is locked"_s));
         }
+        // Outside a cycle every operation waits its turn again.
+        const int waits = DatabaseModule().lockWaits;
+        EXPECT_FALSE(RecordSystemError(u"one"_s, u"cause"_s));
+        EXPECT_FALSE(RecordSystemError(u"two"_s, u"cause"_s));
+        EXPECT_EQ(DatabaseModule().lockWaits, waits + 2);
         EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"ALARM: High Limit"_s);
         EXPECT_TRUE(MailsTo("ops").isEmpty()); // unknown rows: neither new nor reminded
     }
@@ -205,6 +214,8 @@ TEST_F(CycleDatabaseTest, RefusedAlarmInsertStillMailsOnceAndTheRowFollows)
     ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), u"DROP TRIGGER refuse"_s), QString());
     AdvanceClock(1);
     LogRoutine();
+    AdvanceClock(1);
+    LogRoutine(); // no reminders are set
     EXPECT_EQ(MailsTo("ops").size(), 1);
     EXPECT_EQ(Rows(u"SELECT AlarmStart, EmailSent FROM tblAlarms"_s),
               QStringList{u"AlarmStart=2026-03-01 09:02:00|EmailSent=2026-03-01 09:00:00"_s});
@@ -233,42 +244,69 @@ TEST_F(CycleDatabaseTest, RefusedAlarmInsertStillMailsOnceAndTheRowFollows)
 // Nobody may first hear of an alarm from its "cleared" e-mail.
 TEST_F(CycleDatabaseTest, FirstAlarmEmailIsTriedEachCycleUntilSent)
 {
-    struct Row {
-        const char *name;
-        bool smtpClosedFirst; // else: the program stopped before recording the e-mail
-    };
-    for (const Row row : {Row{"mail server closed for one cycle", true},
-                          Row{"stopped before the e-mail was recorded", false}}) {
-        SCOPED_TRACE(row.name);
-        m_smtp.Clear();
-        ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), u"DELETE FROM tblAlarms"_s), QString());
-        Config().ReminderIndex = 1;
-        Config().SMTPPort =
-            qint16(row.smtpClosedFirst ? SmtpServer::ClosedPort() : m_smtp.Port(u"plain"_s));
-        SaveSettings();
-        if (row.smtpClosedFirst) {
-            LogRoutine();
-            EXPECT_TRUE(Rows(u"SELECT EmailSent FROM tblAlarms"_s)
-                            .value(0)
-                            .startsWith(u"EmailSent=There was an error sending an alarm email "_s));
-            Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
-            SaveSettings();
-        } else {
-            ASSERT_TRUE(AddAlarmRecord(sensor, GeneralDateText(m_now), u"Lab"_s, u"Freezer"_s,
-                                       u"95"_s, 3, -1));
-        }
-        AdvanceClock(1);
+    Config().ReminderIndex = 1;
+    Config().SMTPPort = qint16(SmtpServer::ClosedPort());
+    SaveSettings();
+    LogRoutine();
+    EXPECT_TRUE(Rows(u"SELECT EmailSent FROM tblAlarms"_s)
+                    .value(0)
+                    .startsWith(u"EmailSent=There was an error sending an alarm email "_s));
+
+    Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
+    SaveSettings();
+    AdvanceClock(1);
+    LogRoutine();
+    ASSERT_EQ(MailsTo("ops").size(), 1);
+    EXPECT_EQ(MailsTo("ops")[0].RawHeader("Subject"), " Freezer is in alarm!");
+    EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s),
+              QStringList{u"EmailSent=2026-03-01 09:01:00"_s});
+    // Reminders count from the e-mail that went out.
+    AdvanceClock(29);
+    LogRoutine();
+    EXPECT_EQ(MailsTo("ops").size(), 1);
+    AdvanceClock(1);
+    LogRoutine();
+    ASSERT_EQ(MailsTo("ops").size(), 2);
+    EXPECT_EQ(MailsTo("ops")[1].RawHeader("Subject"), "REMINDER Freezer is in alarm!");
+}
+
+// Killed while the alarm e-mail waits on a mail server that never answers, the station
+// sends that e-mail once it runs again.
+TEST_F(CycleDatabaseTest, AlarmEmailCutShortByAKillGoesOutAfterTheRestart)
+{
+    if (const QString folder = qEnvironmentVariable("VANTREL_KILLED_STATION"); !folder.isEmpty()) {
+        // The station that is killed: one cycle over the first process's folder.
+        SetProgramFolder(folder);
+        ASSERT_TRUE(ReadConfiguration());
+        ConfigureMailServer();
         LogRoutine();
-        ASSERT_EQ(MailsTo("ops").size(), 1);
-        EXPECT_EQ(MailsTo("ops")[0].RawHeader("Subject"), " Freezer is in alarm!");
-        EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s),
-                  QStringList{u"EmailSent="_s + GeneralDateText(m_now)});
-        AdvanceClock(29);
-        LogRoutine();
-        EXPECT_EQ(MailsTo("ops").size(), 1);
-        AdvanceClock(1);
-        LogRoutine();
-        ASSERT_EQ(MailsTo("ops").size(), 2);
-        EXPECT_EQ(MailsTo("ops")[1].RawHeader("Subject"), "REMINDER Freezer is in alarm!");
+        return;
     }
+    QTcpServer mute; // takes the connection and never says a word
+    ASSERT_TRUE(mute.listen(QHostAddress::LocalHost, SmtpServer::ClosedPort()));
+    Config().SMTPPort = qint16(mute.serverPort());
+    Config().SMTPTimeOut = 60;
+    SaveSettings();
+    QProcess station;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"VANTREL_KILLED_STATION"_s, Folder());
+    station.setProcessEnvironment(environment);
+    const ::testing::TestInfo *self = ::testing::UnitTest::GetInstance()->current_test_info();
+    station.start(QCoreApplication::applicationFilePath(),
+                  {u"--gtest_filter="_s + QLatin1String(self->test_suite_name()) + u'.' +
+                   QLatin1String(self->name())});
+    // The fake device answers from this process's event loop meanwhile.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return mute.hasPendingConnections(); }, 30000));
+    station.kill();
+    station.waitForFinished();
+    EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s), QStringList{u"EmailSent=NULL"_s});
+
+    Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
+    Config().SMTPTimeOut = 5;
+    SaveSettings();
+    LogRoutine();
+    ASSERT_EQ(MailsTo("ops").size(), 1);
+    EXPECT_EQ(MailsTo("ops")[0].RawHeader("Subject"), " Freezer is in alarm!");
+    EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s),
+              QStringList{u"EmailSent=2026-03-01 09:00:00"_s});
 }

@@ -28,6 +28,10 @@ TEST_F(BusyTest, AnOperationUnderWayShutsOutEveryOther)
         QTest::mouseClick(screen->btnTestCommunication, Qt::LeftButton);
         screen->mnuEditSensors->trigger();
         screen->mnuDeleteServerPopUp->trigger();
+        screen->btnStoreDateTime_Click();
+        screen->btnGetLogFile_Click();
+        screen->btnDownloadHiLoReadings_Click();
+        screen->btnExportLog_Click();
         QTest::keyClick(screen.get(), Qt::Key_Escape);
         screen->close();
         screen->mnuEditServer->trigger();
@@ -41,7 +45,7 @@ TEST_F(BusyTest, AnOperationUnderWayShutsOutEveryOther)
     QStringList headers;
     for (const QByteArray &request : device->Requests())
         headers << QString::fromLatin1(request.left(4).toHex().toUpper());
-    EXPECT_EQ(headers.join(u' '), QStringLiteral("2ACDDCBA AABBCC02 2ACDDCBA AABBCC02 DDCCBB02"));
+    EXPECT_EQ(headers.join(u' '), QStringLiteral("2ACDDCBA AABBCC02 DECADE02 2ACDDCBA AABBCC02 DDCCBB02"));
     EXPECT_TRUE(screen->isVisible());
     EXPECT_EQ(screen->frmSetup0->title(), QStringLiteral("Edit: Alpha"));
     EXPECT_EQ(screen->CurrentServerID(), alpha);

@@ -2,7 +2,6 @@
 
 #include "ReplyDecoding.h"
 
-#include <QStandardItemModel>
 #include <QTableView>
 
 namespace {
@@ -188,7 +187,7 @@ TEST_F(IdentificationTest, PhoneButtonGetsTheNameInTheBoxAndOnlyForAStoredServer
     EXPECT_EQ(opened[0].first,
               QStringLiteral("Phone Parameters for server: Edited|") + device->Address());
     EXPECT_EQ(NodeTexts().size(), 3);
-    EXPECT_EQ(device->Requests().size(), 2) << "no identification first";
+    EXPECT_EQ(device->Requests().size(), 3) << "the load's three exchanges, no identification";
 
     screen->mnuAdd->trigger();
     EXPECT_FALSE(screen->btnMore->isVisible());
@@ -210,15 +209,16 @@ TEST_F(IdentificationTest, LoadingAppliesTheModelGates)
         SCOPED_TRACE(c.family * 100 + c.subModel);
         const auto device = Device(c.family, c.subModel, c.revision);
         LoadLab(device.get());
-        auto *log = new QStandardItemModel(3, 2, screen->gridLog);
-        screen->gridLog->setModel(log);
+        screen->ShowLog(ShowHiLoRecords(FakeDevice::HiLoRecords(3)));
+        screen->btnExportLog->show();
         Edit(2);
         EXPECT_EQ(screen->frmDateTime->isVisible(), c.dataLog);
         EXPECT_EQ(screen->btnDownloadHiLoReadings->isEnabled(), c.hiLo);
         EXPECT_EQ(screen->btnMore->isVisible(), c.phone);
         if (c.dataLog) {
             EXPECT_EQ(screen->frmDateTime->title(), QStringLiteral("Data Log Parameters for Lab"));
-            EXPECT_EQ(log->rowCount(), 0);
+            EXPECT_EQ(screen->gridLog->model()->rowCount(), 0);
+            EXPECT_FALSE(screen->btnExportLog->isVisibleTo(screen.get()));
         }
         // A failed identification leaves the gates of the last one.
         device->SetKnob(kIdentify, {Behaviour::WrongEcho});

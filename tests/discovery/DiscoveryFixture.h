@@ -8,11 +8,13 @@
 #include "frmMain.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +25,21 @@ using discovery::frmMain;
 using discovery::NetworkSettings;
 using std::chrono::milliseconds;
 
+// The module port of this test process: other processes, other worktrees' runs among
+// them, broadcast on loopback too, and must never reach this test's modules.
+inline quint16 TestModulePort()
+{
+    static const quint16 port = [] {
+        for (quint32 n = quint32(QCoreApplication::applicationPid());; ++n) {
+            const quint16 candidate = quint16(20000 + n % 40000);
+            QUdpSocket probe;
+            if (probe.bind(QHostAddress(u"127.255.255.255"_s), candidate))
+                return candidate;
+        }
+    }();
+    return port;
+}
+
 // The program on a loopback network, with its waits at their shortest.
 inline NetworkSettings LoopbackNetwork(const QString &broadcast = u"127.255.255.255"_s)
 {
@@ -31,6 +48,7 @@ inline NetworkSettings LoopbackNetwork(const QString &broadcast = u"127.255.255.
     if (!address.isInSubnet(QHostAddress(u"127.0.0.0"_s), 8))
         qFatal("refused broadcast address %s", qPrintable(broadcast));
     return {address,
+            TestModulePort(),
             QHostAddress(u"127.0.0.1"_s),
             {.discoveryWait = milliseconds(300),
              .setupRecordWait = milliseconds(300),
@@ -39,7 +57,7 @@ inline NetworkSettings LoopbackNetwork(const QString &broadcast = u"127.255.255.
              .udpSwitchWait = milliseconds(5),
              .identifyPause = milliseconds(1),
              .identifyLimit = milliseconds(300),
-             .programLimit = milliseconds(300)}};
+             .programLimit = milliseconds(1500)}};
 }
 
 // The window as the program opens it, message boxes scripted.
@@ -61,7 +79,7 @@ protected:
             modules.push_back(std::make_unique<FakeModule>());
             modules.back()->replyDelayMs = 40 * k;
             modules.back()->reply[29] = char(k);
-            EXPECT_TRUE(modules.back()->Listen());
+            EXPECT_TRUE(modules.back()->Listen(TestModulePort()));
         }
         return modules;
     }

@@ -163,7 +163,7 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
     };
     for (const auto &row : rows) {
         FakeModule module;
-        ASSERT_TRUE(module.Listen());
+        ASSERT_TRUE(module.Listen(TestModulePort()));
         module.recordMode = row.mode;
         module.setupRecord.truncate(row.length);
         const QString address = module.Address();
@@ -208,6 +208,18 @@ TEST_F(DiscoveryTest, ResetSendsTheChosenRowsOwnReply)
     ClickCell(0, 1);
     EXPECT_EQ(Click(window->btnResetDHCP).value(1),
               u"QRB IP Setup: This device has not been reset to DHCP mode"_s);
+}
+
+TEST_F(DiscoveryTest, ResetNeedsAReplyToEcho)
+{
+    const auto modules = Modules(1);
+    modules[0]->reply = "\x01";
+    Click(window->btnFindFinchs);
+    ClickCell(0, 1);
+    EXPECT_EQ(Click(window->btnResetDHCP),
+              QStringList{u"QRB IP Setup: The device at IP address "_s + modules[0]->Address() +
+                          u" gave no reply to reset it with.  Please find the devices again."_s});
+    EXPECT_EQ(modules[0]->datagrams.size(), 1);
 }
 
 TEST_F(DiscoveryTest, NothingElseStartsWhileAnOperationWaits)

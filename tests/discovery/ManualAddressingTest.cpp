@@ -51,7 +51,7 @@ TEST_F(ProgramsTest, RunAndWaitGivesTheExitCode)
 {
     AddProgram(u"two"_s, u"exit 2"_s);
     AddProgram(u"sleeper"_s, u"exec /bin/sleep 5"_s);
-    const milliseconds limit(300);
+    const milliseconds limit(1500);
     EXPECT_EQ(discovery::RunAndWait(u"two"_s, {u"a b"_s}, limit, window.get()), 2);
     EXPECT_EQ(Arguments(u"two"_s), u"a b"_s);
     EXPECT_EQ(discovery::RunAndWait(u"sleeper"_s, {}, limit, window.get()),

@@ -52,6 +52,7 @@ TEST(ModuleSetupProtocol, ResetEchoesTheReplysLastTwoBytes)
               "0000"
               "abcd"
               "00000000");
+    EXPECT_TRUE(DhcpResetDatagram("\xAB\xCD"));
     EXPECT_FALSE(DhcpResetDatagram("\x01"));
 }
 

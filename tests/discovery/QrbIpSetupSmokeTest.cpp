@@ -10,7 +10,7 @@ namespace {
 TEST(QrbIpSetupSmoke, OpensWithoutSearchingAndQuitsOnClose)
 {
     FakeModule module;
-    ASSERT_TRUE(module.Listen());
+    ASSERT_TRUE(module.Listen(TestModulePort()));
     QApplication::setQuitOnLastWindowClosed(false);
     ProgramInfo::SetTitle(u"QRB IP Setup"_s);
     ScriptedPrompt prompt;

@@ -251,3 +251,25 @@ TEST_F(frmGraphTest, CloseDuringAScanEndsItWithoutAChart)
     EXPECT_TRUE(graph.XYChart4->Traces().isEmpty());
     EXPECT_TRUE(prompt.Texts().isEmpty());
 }
+
+// Points are placed by the local clock, also on the day it is put forward an hour.
+TEST_F(frmGraphTest, PointsFollowTheLocalClockAcrossAChangeOfOffset)
+{
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "America/New_York");
+    tzset();
+    AppendBytes(QString::fromLatin1(kMarchFile),
+                Instant("2026-03-07 23:00:00", 1) + Instant("2026-03-08 01:00:00", 2) +
+                    Instant("2026-03-08 03:00:00", 3) + Instant("2026-03-09 03:00:00", 4));
+    const auto graph = Open(QString::fromLatin1(kMarchFile), "2026-03-01", "2026-03-31");
+    QStringList moments;
+    for (const QPointF &p : graph->XYChart4->Traces()[0].Segments()[0]->points())
+        moments << QDateTime::fromMSecsSinceEpoch(qint64(p.x()), Qt::UTC).toString(u"d hh"_s);
+    // 11 PM to 1 AM local is 4 to 6 UTC; 3 AM local after the change is 7 UTC.
+    EXPECT_EQ(moments, QStringList({u"8 04"_s, u"8 06"_s, u"8 07"_s, u"9 07"_s}));
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
+}

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr quint16 kPort = 30718;
 const QHostAddress kLoopbackBroadcast(QStringLiteral("127.255.255.255"));
 
 bool IsLoopback(const QHostAddress &address)
@@ -29,9 +28,10 @@ FakeModule::FakeModule(QObject *parent) : QObject(parent)
 
 FakeModule::~FakeModule() = default;
 
-bool FakeModule::Listen()
+bool FakeModule::Listen(quint16 port)
 {
-    if (!m_hear.bind(kLoopbackBroadcast, kPort,
+    m_port = port;
+    if (!m_hear.bind(kLoopbackBroadcast, port,
                      QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
         return false;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -45,7 +45,7 @@ bool FakeModule::MoveTo(const QHostAddress &address)
 {
     auto speak = std::make_unique<QUdpSocket>();
     auto server = std::make_unique<QTcpServer>();
-    if (!speak->bind(address, kPort) || !server->listen(address, kPort))
+    if (!speak->bind(address, m_port) || !server->listen(address, m_port))
         return false;
     connect(server.get(), &QTcpServer::newConnection, this, &FakeModule::OnConnection);
     m_speak = std::move(speak);

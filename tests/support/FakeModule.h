@@ -12,9 +12,9 @@
 class QTcpSocket;
 
 // A device's network module on loopback. It hears the discovery broadcasts sent to
-// 127.255.255.255:30718 and answers, from its own 127.77.x.y, only senders in 127.0.0.0/8;
-// it serves its setup record over TCP on its address and, once sent a changed record or a
-// reset for itself, answers from the new address. It records all it gets.
+// 127.255.255.255 at its port (30718 in the field) and answers, from its own 127.77.x.y, only
+// senders in 127.0.0.0/8; it serves its setup record over TCP on its address and, once sent a
+// changed record or a reset for itself, answers from the new address. It records all it gets.
 class FakeModule : public QObject {
     Q_OBJECT
 
@@ -24,8 +24,8 @@ public:
     explicit FakeModule(QObject *parent = nullptr);
     ~FakeModule() override;
 
-    // On the next free address of this test.
-    bool Listen();
+    // On the next free address of this test, hearing the broadcasts to `port`.
+    bool Listen(quint16 port);
     QString Address() const { return m_address.toString(); }
 
     // 30 bytes, its MAC in bytes 25-30.
@@ -48,6 +48,7 @@ private:
     void OnTcpData(QTcpSocket *socket, int connection);
 
     QHostAddress m_address;
+    quint16 m_port = 0;
     QUdpSocket m_hear;
     std::unique_ptr<QUdpSocket> m_speak;
     std::unique_ptr<QTcpServer> m_server;

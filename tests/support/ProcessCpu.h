@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFile>
+
 #include <ctime>
 
 inline double CpuSeconds(clockid_t clock)
@@ -19,4 +21,16 @@ inline double ProcessCpuSeconds()
 inline double ThreadCpuSeconds()
 {
     return CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+}
+
+// The process's resident memory, in MiB.
+inline double ResidentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return 0;
 }

@@ -73,3 +73,10 @@ WaitCursor::~WaitCursor()
 {
     QApplication::restoreOverrideCursor();
 }
+
+// The widths were laid out for an 8-point system font whose average character is 5 pixels
+// of 15 twips; scaled by the widget's own font they still fit what they were made for.
+int TwipsToPixels(int twips, const QWidget &widget)
+{
+    return twips * widget.fontMetrics().averageCharWidth() / 75;
+}

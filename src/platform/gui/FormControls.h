@@ -20,6 +20,9 @@ void SetBackColour(QWidget *box, int windowsColour);
 
 void CentreOnScreen(QWidget *window);
 
+// A grid column width laid out in twips, in pixels of the widget's own font.
+int TwipsToPixels(int twips, const QWidget &widget);
+
 // Check boxes hold 0 (unchecked), 1 (checked) or 2 (greyed); list positions count from 0
 // with -1 for none. A stored number outside that is refused with kInvalidPropertyValue.
 bool SetCheckValue(QCheckBox *box, int value);
