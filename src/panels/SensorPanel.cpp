@@ -8,10 +8,10 @@
 #include "ServerDatabase.h"
 #include "StatusGrid.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,7 +35,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::KeyPress)
+        // Keys that type (Backspace among them), not the arrows or Tab.
+        if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent *>(event)->text().isEmpty())
             SetBackColour(static_cast<QWidget *>(watched), kColourWhite);
         return QObject::eventFilter(watched, event);
     }

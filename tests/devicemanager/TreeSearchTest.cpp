@@ -33,12 +33,13 @@ protected:
         QTest::keyClick(screen->txtSearchCriteria, Qt::Key_Return);
     }
 
-    int BoldNode() const
+    QList<int> BoldNodes() const
     {
+        QList<int> bold;
         for (int i = 1; i <= Node(1)->childCount() + 1; ++i)
             if (Node(i)->font(0).bold())
-                return i;
-        return 0;
+                bold << i;
+        return bold;
     }
 };
 
@@ -61,7 +62,7 @@ TEST_F(ServerTreeTest, ListsServersInNameOrderAndSearchesByFirstCharacter)
 
     Click(Node(3));
     EXPECT_EQ(screen->CurrentServerID(), 1);
-    EXPECT_EQ(BoldNode(), 3);
+    EXPECT_EQ(BoldNodes(), QList<int>{3});
     Click(Node(1));
     EXPECT_EQ(screen->CurrentServerID(), -1);
     EXPECT_EQ(screen->CurrentFrame(), -1);
@@ -81,11 +82,11 @@ TEST_F(ServerTreeTest, ListsServersInNameOrderAndSearchesByFirstCharacter)
     EXPECT_EQ(screen->txtSearchCriteria->text(), QStringLiteral("A"));
     QTest::keyClick(screen->txtSearchCriteria, Qt::Key_Return);
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(2));
-    EXPECT_EQ(BoldNode(), 2);
+    EXPECT_EQ(BoldNodes(), QList<int>{2});
     EXPECT_TRUE(screen->btnFindNext->isEnabled());
     QTest::mouseClick(screen->btnFindNext, Qt::LeftButton);
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(3));
-    EXPECT_EQ(BoldNode(), 3);
+    EXPECT_EQ(BoldNodes(), QList<int>{3});
     QTest::mouseClick(screen->btnFindNext, Qt::LeftButton);
     EXPECT_EQ(Messages(),
               QStringList(QStringLiteral(
@@ -96,6 +97,19 @@ TEST_F(ServerTreeTest, ListsServersInNameOrderAndSearchesByFirstCharacter)
 
     Search("b");
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(4));
+    // A click un-bolds every node, the last one too.
+    Click(Node(2));
+    EXPECT_EQ(BoldNodes(), QList<int>{2});
+    // Find Next goes on from the selected node (the root too) to the last one, and hides
+    // the frame shown.
+    screen->mnuAdd->trigger();
+    QTest::mouseClick(screen->btnFindNext, Qt::LeftButton);
+    EXPECT_EQ(screen->ServerTree->currentItem(), Node(4));
+    EXPECT_FALSE(screen->frmSetup0->isVisible());
+    screen->txtSearchCriteria->setText(QStringLiteral("a"));
+    Click(Node(1));
+    QTest::mouseClick(screen->btnFindNext, Qt::LeftButton);
+    EXPECT_EQ(screen->ServerTree->currentItem(), Node(2));
     Search("Zulu");
     EXPECT_EQ(Messages().last(),
               QStringLiteral("No servers has been found with the search criteria 'Zulu'"));

@@ -145,7 +145,7 @@ TEST(PanelFieldsTest, PhoneNumbersKeepTheBytesAfterTheEndMarker)
          u"12345678901234567890"_s,
          u"01 02 03 04 05 06 07 08 09 00 01 02 03 04 05 06 07 08 09 00 BC"_s,
          u"12345678901234567890"_s},
-        {u"05 0C 05 1C 07"_s, {}, {}, u"55"_s}, // bytes other than 0-9, 27, 28 are skipped
+        {u"05 0A 0C 05 1C 07"_s, {}, {}, u"55"_s}, // bytes other than 0-9, 27, 28 are skipped
     };
     for (const auto &row : rows) {
         QByteArray page = Page();

@@ -282,19 +282,24 @@ TEST_F(frmRK715PhoneParametersTest, NothingStartsOrClosesWhileTheActivationDownl
     frmRK715PhoneParameters panel;
     panel.ServerName = u"Phone Parameters for server: Lab"_s;
     panel.IPAddress = device.Address();
-    DuringDelayedReply(DeviceCommand::ReadPage(10),
-                       [&] {
-                           panel.show();
-                           QCoreApplication::processEvents();
-                       },
-                       {[&] { panel.btnSave->click(); }, [&] { panel.btnDefaults->click(); },
-                        [&] { panel.btnRefresh->click(); }, [&] { panel.btnClose->click(); },
-                        [&] { panel.close(); }});
+    QString status;
+    DuringDelayedReply(
+        DeviceCommand::ReadPage(10),
+        [&] {
+            panel.show();
+            QCoreApplication::processEvents();
+        },
+        {[&] { status = panel.lblStatus->isHidden() ? QString() : panel.lblStatus->text(); },
+         [&] { panel.btnSave->click(); }, [&] { panel.btnDefaults->click(); },
+         [&] { panel.btnRefresh->click(); }, [&] { panel.btnClose->click(); },
+         [&] { panel.close(); }});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.Transferring(); }));
     EXPECT_EQ(Headers(), (QStringList{u"AABBCC08"_s, u"AABBCC09"_s, u"AABBCC0A"_s, u"AABBCC0B"_s,
                                       u"AABBCC0C"_s, u"AABBCC0D"_s}));
     EXPECT_TRUE(panel.isVisible());
     EXPECT_TRUE(prompt.Messages().isEmpty());
+    EXPECT_EQ(status, u"Downloading..."_s);
+    EXPECT_TRUE(panel.lblStatus->isHidden());
     QTest::mouseClick(panel.btnClose, Qt::LeftButton);
     EXPECT_FALSE(panel.isVisible());
 }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -337,6 +338,8 @@ TEST_F(frmRK715Test, LimitsBeyond999Point9AreEmptiedMarkedAndRefused)
     // Still yellow while blank: refused again, until a key is pressed in the box.
     EXPECT_EQ(Click(panel.btnSave).size(), 1);
     QTest::keyClick(panel.txtUL.at(9), Qt::Key_Left);
+    EXPECT_TRUE(IsYellow(panel.txtUL.at(9)));
+    QTest::keyClick(panel.txtUL.at(9), Qt::Key_Backspace);
     QTest::keyClick(panel.txtLL.at(3), Qt::Key_5);
     EXPECT_FALSE(IsYellow(panel.txtUL.at(9)));
     EXPECT_TRUE(Click(panel.btnSave).isEmpty());
@@ -411,6 +414,7 @@ TEST_F(frmRK715Test, APageThatFailedRefusesSaveAndCalibration)
     frmRK715 panel;
     Open(panel);
     EXPECT_TRUE(panel.btnCal->isEnabled());
+    panel.txtCF.at(8)->setText(u"300"_s); // on the page that is not sent
     const qsizetype first = device.Requests().size();
     EXPECT_EQ(Click(panel.btnReset), QList{Box(refusal)});
     EXPECT_EQ(Click(panel.btnStoreCalFactors), QList{Box(refusal)});
@@ -469,6 +473,7 @@ TEST_F(frmRK715Test, CalibrationStoresTheNewFactorsAndShowsWhatTheDeviceHolds)
     EXPECT_EQ(device.pages[12].mid(8, 18), QByteArray(16, '\0') + QByteArray::fromHex("0709"));
     EXPECT_EQ(panel.txtCF.at(0)->text(), u".0"_s);
     EXPECT_EQ(panel.txtCF.at(8)->text(), u"7"_s);
+    EXPECT_TRUE(panel.btnSave->isEnabled());
     EXPECT_EQ(prompt.Messages().last(),
               Box(u"Reset all calibration factors to zero?"_s, Prompt::Buttons::OkCancel,
                   Prompt::Icon::Question, u"Reset Cal Factors"_s));
@@ -485,16 +490,19 @@ TEST_F(frmRK715Test, NothingStartsAndNothingClosesWhileATransferWaits)
     frmRK715 panel;
     Open(panel);
     const qsizetype first = device.Requests().size();
-    DuringDelayedReply(StoreHeader(3), [&] { QTest::mouseClick(panel.btnSave, Qt::LeftButton); },
-                       {[&] { panel.btnSave->click(); }, [&] { panel.btnRefresh->click(); },
-                        [&] { panel.btnStoreCalFactors->click(); },
-                        [&] { panel.btnReset->click(); }, [&] { panel.close(); },
-                        [&] { QTest::keyClick(&panel, Qt::Key_Escape); }});
+    QString status;
+    DuringDelayedReply(
+        StoreHeader(3), [&] { QTest::mouseClick(panel.btnSave, Qt::LeftButton); },
+        {[&] { status = panel.lblStatus->isHidden() ? QString() : panel.lblStatus->text(); },
+         [&] { panel.btnSave->click(); }, [&] { panel.btnRefresh->click(); },
+         [&] { panel.btnStoreCalFactors->click(); }, [&] { panel.btnReset->click(); },
+         [&] { panel.close(); }, [&] { QTest::keyClick(&panel, Qt::Key_Escape); }});
     EXPECT_EQ(Headers(first),
               (QStringList{u"DDCCBB0C"_s, u"DDCCBB00"_s, u"DDCCBB01"_s, u"DDCCBB03"_s,
                            u"DDCCBB04"_s, u"DDCCBB05"_s, u"DDCCBB06"_s, u"DDCCBB07"_s}));
     EXPECT_TRUE(panel.isVisible());
     EXPECT_TRUE(prompt.Messages().isEmpty());
+    EXPECT_EQ(status, u"Uploading..."_s);
 
     QTest::keyClick(&panel, Qt::Key_Escape);
     EXPECT_FALSE(panel.isVisible());
@@ -513,6 +521,10 @@ TEST_F(frmRK715Test, CloseShutsTheConnectionAndEnterPressesNothing)
     QTest::mouseClick(panel.btnClose, Qt::LeftButton);
     EXPECT_FALSE(panel.isVisible());
     EXPECT_FALSE(ConnectionOpen());
+    // Shown again, the panel downloads nothing: it activates once per opening.
+    panel.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Headers(first), QStringList{});
 }
 
 TEST_F(frmRK715Test, ShowsItsTexts)
@@ -532,6 +544,9 @@ TEST_F(frmRK715Test, ShowsItsTexts)
                         "Turn off alarm relay when a sensor goes into alarm or the main power "
                         "fails.\n"
                         "Enable Alarm Buzzer\nDisable Alarm Buzzer");
+    const QRect screen = panel.screen()->geometry();
+    EXPECT_LE(std::abs(panel.x() - (screen.width() - panel.width()) / 2), 10);
+    EXPECT_LE(std::abs(panel.y() - (screen.height() - panel.height()) / 2), 10);
     QTest::mouseClick(panel.btnNotes, Qt::LeftButton);
     EXPECT_FALSE(panel.frmNotes->isHidden());
     EXPECT_EQ(panel.btnNotes->text(), u"Hide"_s);
