@@ -1,10 +1,11 @@
 #include "Compaction.h"
 
+#include "Database.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 
 #include <atomic>
 #include <cerrno>
@@ -17,14 +18,6 @@ QString NextConnectionName()
 {
     static std::atomic<int> counter{0};
     return QStringLiteral("packwell-%1").arg(++counter);
-}
-
-// Percent-encoded, so a '#' or '?' in a folder name cannot open some other file.
-QString FileUri(const QString &path)
-{
-    QUrl url = QUrl::fromLocalFile(path);
-    url.setQuery(QStringLiteral("mode=rw"));
-    return url.toString(QUrl::FullyEncoded);
 }
 
 QString Quoted(QString identifier)
@@ -71,7 +64,7 @@ QString ComparisonLine(qint64 startBytes, qint64 compactedBytes)
 SqliteConnection::SqliteConnection(const QString &path) : m_name(NextConnectionName())
 {
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    m_db.setDatabaseName(FileUri(path));
+    m_db.setDatabaseName(DatabaseUri(path));
     // No busy wait: a file another program holds is reported at once, not waited for.
     m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"));
     if (!m_db.open()) {
@@ -123,7 +116,7 @@ ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_file(path)
                       m_file.Run(QStringLiteral("COMMIT"));
     if (held)
         m_state = State::Held;
-    else if (m_file.ErrorCode() == QLatin1String("5"))
+    else if (m_file.ErrorCode().toInt() % 256 == 5) // SQLITE_BUSY and its extended codes
         m_state = State::InUse;
 }
 

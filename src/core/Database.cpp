@@ -51,12 +51,16 @@ QSqlDatabase Database()
                : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnectionName);
 }
 
+} // namespace
+
 // mode=rw: a missing file is an error, never a new empty database. The path is
 // percent-encoded, so a '#', '?' or '%' in a folder name cannot end the file name early.
 QString DatabaseUri(const QString &path)
 {
     return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw");
 }
+
+namespace {
 
 void NoteFailure(const QSqlError &error)
 {

@@ -16,6 +16,8 @@ using Recordset = QList<QSqlRecord>;
 using Bindings = QVariantList;
 
 QString DatabasePath();
+// The engine's name for an existing database file: opening it never creates one.
+QString DatabaseUri(const QString &path);
 bool DatabaseFileExists();
 
 // The status-board key of a database failure that the error log could not take.

@@ -54,6 +54,11 @@ struct RunCase {
     Prompt::Answer overwrite;
 };
 
+void PrintTo(const RunCase &run, std::ostream *out)
+{
+    *out << run.name;
+}
+
 class WholeRun : public PackwellFixture, public ::testing::WithParamInterface<RunCase> {};
 
 // From the button to the replaced file, as an operator runs it after the activation line.

@@ -165,6 +165,11 @@ TEST(DS1337Test, DataLogRowsAreWholeRecordsInTimeOrder)
                   Texts({".1", ".2", ".3", ".4", ".5", ".6", ".7", ".8"}));
         EXPECT_EQ(table->widths.last(), 1500) << "the sort key is shown";
     }
+    // 12 AM is the day's first hour, 12 PM its thirteenth.
+    const LogTable midnight =
+        ShowEightSensorLog(Record("307203150614", {}, 0).leftJustified(23, 0) +
+                           Record("305203150614", {}, 0).leftJustified(23, 0));
+    EXPECT_EQ(Column(midnight, 13), Texts({"456107400", "456150600"}));
     for (const DeviceIdentity id : {DeviceIdentity{5, 7, 22}, DeviceIdentity{3, 8, 5}})
         EXPECT_FALSE(ShowDataLog(eight, id));
 }
@@ -179,6 +184,7 @@ TEST(DS1337Test, HiLoRecordsStopAtTheFirstEmptyDay)
     ASSERT_EQ(table.rows.size(), 5) << "a short last record keeps its row";
     EXPECT_EQ(table.headings.size(), 19);
     EXPECT_EQ(table.headings[17], QStringLiteral("Sensor 8 Low"));
+    EXPECT_EQ(table.widths.mid(0, 2), QList<int>({10, 2000}));
     EXPECT_EQ(table.widths[13], 1500);
     EXPECT_EQ(table.rows[0].mid(0, 7),
               Texts({"1", "1/5/2014 ", "30.0", "-23.6", "-", "-", "-999.8"}));
