@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 
 #include <cstdio>
@@ -159,23 +161,34 @@ double BareExchangeCpu(const QStringList &addresses)
 
 struct CycleFigures {
     double cpuPerDevice = 0;
+    double kernelShare = 0; // of that CPU, the part spent in system calls
     double wall = 0;
 };
+
+// The calling thread's CPU time in the kernel so far, in seconds.
+double ThreadKernelSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6;
+}
 
 // A first cycle makes the record files and status lines; the ones after it are measured.
 CycleFigures MeasureCycles(int servers, int cycles)
 {
     LogRoutine();
     CycleFigures figures;
+    const double kernelBefore = ThreadKernelSeconds();
+    const double cpuBefore = ThreadCpuSeconds();
     for (int i = 0; i < cycles; ++i) {
-        const double cpu = ThreadCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         LogRoutine();
         figures.wall += double(wall.nsecsElapsed()) / 1e9;
-        figures.cpuPerDevice += (ThreadCpuSeconds() - cpu) / servers;
     }
-    figures.cpuPerDevice /= cycles;
+    const double cpu = ThreadCpuSeconds() - cpuBefore;
+    figures.cpuPerDevice = cpu / cycles / servers;
+    figures.kernelShare = (ThreadKernelSeconds() - kernelBefore) / cpu;
     figures.wall /= cycles;
     return figures;
 }
@@ -183,9 +196,11 @@ CycleFigures MeasureCycles(int servers, int cycles)
 void PrintCycle(const char *where, int servers, int cycles, const CycleFigures &cycle, double floor)
 {
     const double allowed = servers * kClosePauseSeconds;
-    std::printf("%-8s %7d %6d %9.3f ms %9.3f ms %6.1fx %9.4f s %8.3f s %+6.2f %% %6.1f MB\n", where,
-                servers, cycles, cycle.cpuPerDevice * 1e3, floor * 1e3, cycle.cpuPerDevice / floor,
-                cycle.wall, allowed, (cycle.wall / allowed - 1) * 100, ResidentMegabytes());
+    std::printf(
+        "%-8s %7d %6d %9.3f ms %5.0f %% %9.3f ms %6.1fx %9.4f s %8.3f s %+6.2f %% %6.1f MB\n",
+        where, servers, cycles, cycle.cpuPerDevice * 1e3, cycle.kernelShare * 100, floor * 1e3,
+        cycle.cpuPerDevice / floor, cycle.wall, allowed, (cycle.wall / allowed - 1) * 100,
+        ResidentMegabytes());
     std::fflush(stdout);
 }
 
@@ -259,8 +274,9 @@ int main(int argc, char **argv)
 
     std::printf("Polling cycle, %d sensors per server; CPU of the station's thread\n",
                 kSensorsPerServer);
-    std::printf("%-8s %7s %6s %12s %12s %7s %11s %10s %8s %9s\n", "", "servers", "cycles",
-                "cpu/device", "bare exch.", "ratio", "cycle wall", "N x 100ms", "over", "RSS");
+    std::printf("%-8s %7s %6s %12s %7s %12s %7s %11s %10s %8s %9s\n", "", "servers", "cycles",
+                "cpu/device", "kernel", "bare exch.", "ratio", "cycle wall", "N x 100ms", "over",
+                "RSS");
     if (argc > 1) {
         const bool window = argc > 2 && qstrcmp(argv[2], "window") == 0;
         return RunRow(fleet, silent, std::max(1, atoi(argv[1])), 3, window) < 0 ? 1 : 0;

@@ -27,6 +27,10 @@ TEST(StatusBoard, OneLinePerKeyReplacedInPlaceOrDeleted)
     SetStatusMessage(u"zarvo.mdb is not present."_s, u"delete"_s);
     EXPECT_EQ(board.Lines(),
               (QStringList{u"Connection y"_s, u"connection a"_s, u"Last Connection x"_s}));
+    // What the window's list shows: the lines as text, nothing else.
+    EXPECT_EQ(board.rowCount(), 3);
+    EXPECT_EQ(board.index(2).data().toString(), u"Last Connection x"_s);
+    EXPECT_FALSE(board.index(2).data(Qt::ForegroundRole).isValid());
     InstallStatusBoard(nullptr);
 }
 
