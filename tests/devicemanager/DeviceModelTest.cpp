@@ -108,8 +108,8 @@ TEST(DeviceNamePage, StoreWritesNameUnitAndAddressAndKeepsTheRest)
         char unit;
         QByteArray nameField, addressField;
     } cases[] = {
-        {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"), QStringLiteral("127.0.0.9"), 'C',
-         "ABCDEFGHIJKLMNOPQRST", "127.0.0.9           "},
+        {QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY"), QStringLiteral("127.77.0.9"), 'C',
+         "ABCDEFGHIJKLMNOPQRST", "127.77.0.9          "},
         {QStringLiteral("  Caf\u00e9 "), QStringLiteral(" 10.0.0.1 with a long tail"), 'F',
          QByteArray("Caf\xe9").leftJustified(20, ' '), " 10.0.0.1 with a lon"},
     };
