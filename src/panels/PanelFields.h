@@ -15,6 +15,8 @@ enum class Codec {
     Byte,        // one unsigned byte
     OptionByte,  // one byte choosing element 0 or 1 of an option pair (or a two-item list)
     OptionWord,  // the same as a 16-bit word
+    ListWord,    // 16-bit index into a list; nothing selected keeps the bytes
+    FixedWord,   // 16-bit constant (`first`): written by every upload, never shown
     PhoneNumber, // the dialer's digit field
 };
 
@@ -27,6 +29,12 @@ enum class Blank { KeepsBytes, WritesZero };
 // Boxes that only the database keeps stand on this page.
 constexpr int kStoredOnly = -1;
 
+// Page 0 keeps a six-byte record per row from byte 9; `word` 0 to 2 picks one of its words.
+constexpr int RecordByte(int row, int word)
+{
+    return 9 + 6 * row + 2 * word;
+}
+
 struct Field {
     int page;
     int byte;
@@ -35,9 +43,12 @@ struct Field {
     int row = -1; // the row whose name gates Shown::WhenNamed, and that names it in messages
     Shown shown = Shown::Always;
     Blank blank = Blank::KeepsBytes;
-    int first = 0;  // option pairs: the value meaning element 0
+    int first = 0;  // option pairs: the value meaning element 0; FixedWord: its value
     int second = 1; // and the value written for element 1 (any other value reads as it)
 };
+
+// The name pages from page 3 on: two names a page, the even row's at byte 9, the odd's at 29.
+Field NameField(int row);
 
 // A box's text as a number, the way the operator typed it ("12.5", "-.5", " 7 ").
 std::optional<float> BoxNumber(const QString &text);

@@ -42,22 +42,10 @@ protected:
     }
 };
 
-struct Column {
-    const char16_t *stem;
-    const char *caption;
-};
-// The headed columns of the rows, left to right after the name.
-constexpr Column kColumns[] = {
-    {u"txtReading", "Current Reading"},
-    {u"txtLL", "Lower Limit"},
-    {u"txtUL", "Upper Limit"},
-    {u"txtTOL", "Time"},
-};
-
 } // namespace
 
 SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent)
-    : PanelEngine(std::move(tables), parent)
+    : PanelEngine(std::move(tables), parent), m_columns(rows.columns)
 {
     btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
     BuildRows(rows.captions);
@@ -101,8 +89,8 @@ SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *pa
 void SensorPanel::BuildRows(const QStringList &captions)
 {
     m_grid = new QGridLayout;
-    for (int c = 0; c < int(std::size(kColumns)); ++c)
-        m_grid->addWidget(new QLabel(QString::fromLatin1(kColumns[c].caption), this), 0, c + 2);
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_grid->addWidget(new QLabel(m_columns.at(c).caption, this), 0, c + 2);
     frmNotes = Named(new QGroupBox(QStringLiteral("Sensor Notes"), this), u"frmNotes");
     auto *notes = new QVBoxLayout(frmNotes);
     frmNotes->hide();
@@ -115,23 +103,52 @@ void SensorPanel::BuildRows(const QStringList &captions)
     KeyRule number = KeyRule::Number;
     KeyRule digits = KeyRule::Digits;
     KeyRule name = KeyRule::NameChar;
+    const struct {
+        const char16_t *stem;
+        QList<QLineEdit *> SensorPanel::*boxes;
+        KeyRule *rule;
+    } kinds[] = {
+        {u"txtReading", &SensorPanel::txtReading, nullptr},
+        {u"txtLL", &SensorPanel::txtLL, &number},
+        {u"txtUL", &SensorPanel::txtUL, &number},
+        {u"txtTOL", &SensorPanel::txtTOL, &digits},
+    };
     for (int i = 0; i < captions.size(); ++i) {
         lblSensorType.append(Named(new QLabel(captions.at(i), this), Indexed(u"lblSensorType", i)));
         txtName.append(box(u"txtName", i, &name));
-        txtReading.append(box(u"txtReading", i, nullptr));
-        txtReading.last()->setEnabled(false);
-        txtLL.append(box(u"txtLL", i, &number));
-        txtUL.append(box(u"txtUL", i, &number));
-        txtTOL.append(box(u"txtTOL", i, &digits));
+        m_grid->addWidget(lblSensorType.last(), i + 1, 0);
+        m_grid->addWidget(txtName.last(), i + 1, 1);
+        for (const auto &kind : kinds) {
+            const int column = ColumnOf(QString::fromUtf16(kind.stem));
+            if (column < 0)
+                continue;
+            QLineEdit *b = box(kind.stem, i, kind.rule);
+            (this->*kind.boxes).append(b);
+            m_grid->addWidget(b, i + 1, column + 2);
+        }
+        if (!txtReading.isEmpty())
+            txtReading.last()->setEnabled(false);
+        for (QList<QLineEdit *> *limits : {&txtLL, &txtUL}) {
+            if (!limits->isEmpty())
+                limits->last()->installEventFilter(new WhiteOnKeyPress(limits->last()));
+        }
         txtNotes.append(box(u"txtNotes", i, nullptr));
-        for (QLineEdit *limit : {txtLL.last(), txtUL.last()})
-            limit->installEventFilter(new WhiteOnKeyPress(limit));
-        const QWidget *row[] = {lblSensorType.last(), txtName.last(), txtReading.last(),
-                                txtLL.last(),         txtUL.last(),   txtTOL.last()};
-        for (int c = 0; c < int(std::size(row)); ++c)
-            m_grid->addWidget(const_cast<QWidget *>(row[c]), i + 1, c);
         notes->addWidget(txtNotes.last());
     }
+}
+
+int SensorPanel::ColumnOf(const QString &stem) const
+{
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (m_columns.at(c).stem == stem)
+            return c;
+    }
+    return -1;
+}
+
+void SensorPanel::PlaceInRow(int row, const QString &stem, QWidget *widget)
+{
+    m_grid->addWidget(widget, row + 1, ColumnOf(stem) + 2);
 }
 
 void SensorPanel::BuildCalibration(const SensorRows &rows)
@@ -188,11 +205,10 @@ bool SensorPanel::RowNamed(int row) const
 QString SensorPanel::FieldTitle(const Field &field) const
 {
     const QString stem = field.control.section(u'(', 0, 0);
-    QString column = stem == u"txtCF" ? QStringLiteral("Correction") : QString();
-    for (const Column &c : kColumns) {
-        if (stem == QString::fromUtf16(c.stem))
-            column = QString::fromLatin1(c.caption);
-    }
+    const int c = ColumnOf(stem);
+    const QString column = c >= 0             ? m_columns.at(c).caption
+                           : stem == u"txtCF" ? QStringLiteral("Correction")
+                                              : QString();
     const QString row = field.row >= 0 && field.row < lblSensorType.size()
                             ? lblSensorType.at(field.row)->text()
                             : QString();

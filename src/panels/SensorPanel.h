@@ -9,9 +9,20 @@ class QGroupBox;
 class QLineEdit;
 class QVBoxLayout;
 
+// A headed column of the rows after the name: txtReading, txtLL, txtUL and txtTOL are
+// boxes the panel makes; any other stem is a cell the model fills (PlaceInRow).
+struct RowColumn {
+    QString stem;
+    QString caption;
+};
+
 // The rows of a sensor panel and what sets one model's rows apart.
 struct SensorRows {
-    QStringList captions;   // lblSensorType(i): also the SensorType stored
+    QStringList captions; // lblSensorType(i): also the SensorType stored
+    QList<RowColumn> columns = {{QStringLiteral("txtReading"), QStringLiteral("Current Reading")},
+                                {QStringLiteral("txtLL"), QStringLiteral("Lower Limit")},
+                                {QStringLiteral("txtUL"), QStringLiteral("Upper Limit")},
+                                {QStringLiteral("txtTOL"), QStringLiteral("Time")}};
     int calibratedRows = 0; // rows 0 to n-1 get actual and correction boxes; 0: no calibration
     QString storeCaption;   // btnStoreCalFactors
     QString storeTip;
@@ -46,6 +57,8 @@ protected:
     // Where a model adds controls of its own: beside the rows, and in the calibration frame.
     QVBoxLayout *ModelArea() const { return m_modelArea; }
     QVBoxLayout *CalibrationArea() const { return m_calibrationArea; }
+    // Puts a model's own control for `row` into the column with that stem.
+    void PlaceInRow(int row, const QString &stem, QWidget *widget);
 
     void Form_Activate() override;
     void AfterDownload() override;
@@ -66,10 +79,12 @@ protected:
 
 private:
     void BuildRows(const QStringList &captions);
+    int ColumnOf(const QString &stem) const;
     void BuildCalibration(const SensorRows &rows);
     void btnNotes_Click();
     bool ComputeFactors();
 
+    const QList<RowColumn> m_columns;
     QGridLayout *m_grid = nullptr;
     QVBoxLayout *m_modelArea = nullptr;
     QVBoxLayout *m_calibrationArea = nullptr;

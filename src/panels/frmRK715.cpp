@@ -42,10 +42,12 @@ PanelTables Tables()
 {
     PanelTables t;
     for (int i = 0; i < kTemperatureRows; ++i) {
-        const int p = 9 + 6 * i;
-        t.fields.push_back({0, p, Indexed(u"txtLL", i), Codec::Limit, i, Shown::WhenNamed});
-        t.fields.push_back({0, p + 2, Indexed(u"txtUL", i), Codec::Limit, i, Shown::WhenNamed});
-        t.fields.push_back({0, p + 4, Indexed(u"txtTOL", i), Codec::Whole, i, Shown::WhenNamed});
+        t.fields.push_back(
+            {0, RecordByte(i, 0), Indexed(u"txtLL", i), Codec::Limit, i, Shown::WhenNamed});
+        t.fields.push_back(
+            {0, RecordByte(i, 1), Indexed(u"txtUL", i), Codec::Limit, i, Shown::WhenNamed});
+        t.fields.push_back(
+            {0, RecordByte(i, 2), Indexed(u"txtTOL", i), Codec::Whole, i, Shown::WhenNamed});
         t.fields.push_back({12, 9 + 2 * i, Indexed(u"txtCF", i), Codec::Tenths, i, Shown::Always,
                             Blank::WritesZero});
     }
@@ -63,8 +65,7 @@ PanelTables Tables()
                             door, Shown::Always, Blank::WritesZero});
     }
     for (int row = 0; row < kRows; ++row)
-        t.fields.push_back(
-            {3 + row / 2, row % 2 == 0 ? 9 : 29, Indexed(u"txtName", row), Codec::Name, row});
+        t.fields.push_back(NameField(row));
 
     const QString busyDownload =
         QStringLiteral("This device is currently on the phone.  Please wait and try again later.");
