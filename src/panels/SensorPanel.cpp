@@ -6,6 +6,7 @@
 #include "NumberText.h"
 #include "Prompt.h"
 #include "ServerDatabase.h"
+#include "SharedLayouts.h"
 #include "StatusGrid.h"
 
 #include <QGridLayout>
@@ -21,11 +22,6 @@
 namespace {
 
 constexpr int kCalibrationPauseMs = 2000;
-
-QString Indexed(const char16_t *stem, int index)
-{
-    return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
-}
 
 // A key press in a limit box takes back the yellow of a refused value.
 class WhiteOnKeyPress final : public QObject {
@@ -57,10 +53,11 @@ constexpr Column kColumns[] = {
 } // namespace
 
 SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent)
-    : PanelEngine(std::move(tables), parent)
+    : PanelEngine(std::move(tables), parent), m_factorsInTenths(rows.factorsInTenths),
+      m_closesConnection(rows.closesConnection)
 {
     btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
-    BuildRows(rows.captions);
+    BuildRows(rows);
     if (rows.calibratedRows > 0)
         BuildCalibration(rows);
 
@@ -98,8 +95,9 @@ SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *pa
     connect(btnNotes, &QPushButton::clicked, this, &SensorPanel::btnNotes_Click);
 }
 
-void SensorPanel::BuildRows(const QStringList &captions)
+void SensorPanel::BuildRows(const SensorRows &rows)
 {
+    const QStringList &captions = rows.captions;
     m_grid = new QGridLayout;
     for (int c = 0; c < int(std::size(kColumns)); ++c)
         m_grid->addWidget(new QLabel(QString::fromLatin1(kColumns[c].caption), this), 0, c + 2);
@@ -115,21 +113,31 @@ void SensorPanel::BuildRows(const QStringList &captions)
     KeyRule number = KeyRule::Number;
     KeyRule digits = KeyRule::Digits;
     KeyRule name = KeyRule::NameChar;
+    const qsizetype limitRows = rows.limitRows < 0 ? captions.size() : rows.limitRows;
     for (int i = 0; i < captions.size(); ++i) {
         lblSensorType.append(Named(new QLabel(captions.at(i), this), Indexed(u"lblSensorType", i)));
-        txtName.append(box(u"txtName", i, &name));
+        txtName.append(box(u"txtName", i, rows.nameFilter ? &name : nullptr));
         txtReading.append(box(u"txtReading", i, nullptr));
         txtReading.last()->setEnabled(false);
-        txtLL.append(box(u"txtLL", i, &number));
-        txtUL.append(box(u"txtUL", i, &number));
+        QWidget *row[] = {
+            lblSensorType.last(), txtName.last(), txtReading.last(), nullptr, nullptr, nullptr};
+        if (i < limitRows) {
+            txtLL.append(box(u"txtLL", i, &number));
+            txtUL.append(box(u"txtUL", i, &number));
+            for (QLineEdit *limit : {txtLL.last(), txtUL.last()}) {
+                if (rows.keyWhitensLimit)
+                    limit->installEventFilter(new WhiteOnKeyPress(limit));
+            }
+            row[3] = txtLL.last();
+            row[4] = txtUL.last();
+        }
         txtTOL.append(box(u"txtTOL", i, &digits));
         txtNotes.append(box(u"txtNotes", i, nullptr));
-        for (QLineEdit *limit : {txtLL.last(), txtUL.last()})
-            limit->installEventFilter(new WhiteOnKeyPress(limit));
-        const QWidget *row[] = {lblSensorType.last(), txtName.last(), txtReading.last(),
-                                txtLL.last(),         txtUL.last(),   txtTOL.last()};
-        for (int c = 0; c < int(std::size(row)); ++c)
-            m_grid->addWidget(const_cast<QWidget *>(row[c]), i + 1, c);
+        row[5] = txtTOL.last();
+        for (int c = 0; c < int(std::size(row)); ++c) {
+            if (row[c])
+                m_grid->addWidget(row[c], i + 1, c);
+        }
         notes->addWidget(txtNotes.last());
     }
 }
@@ -208,19 +216,29 @@ void SensorPanel::AfterDownload()
     }
 }
 
+// Rows without limit boxes store empty limits.
 void SensorPanel::StoreRows()
 {
+    const auto limit = [](const QList<QLineEdit *> &boxes, int i) {
+        return i < boxes.size() ? boxes.at(i)->text() : QString();
+    };
     for (int i = 0; i < txtName.size(); ++i)
         SaveSensorRecord(DatabaseID, txtName.at(i)->text(), qint16(i), txtNotes.at(i)->text(),
-                         lblSensorType.at(i)->text(), txtUL.at(i)->text(), txtLL.at(i)->text(),
+                         lblSensorType.at(i)->text(), limit(txtUL, i), limit(txtLL, i),
                          txtTOL.at(i)->text());
+}
+
+void SensorPanel::CloseConnection() const
+{
+    if (m_closesConnection)
+        CloseWinSocket();
 }
 
 void SensorPanel::Form_Activate()
 {
     Buttons(false);
     GetLimits();
-    CloseWinSocket();
+    CloseConnection();
     Buttons(true);
 }
 
@@ -237,13 +255,13 @@ void SensorPanel::btnSave_Click()
 {
     Buttons(false);
     SaveLimits();
-    CloseWinSocket();
+    CloseConnection();
     Buttons(true);
 }
 
 void SensorPanel::btnClose_Click()
 {
-    CloseWinSocket();
+    CloseConnection();
     done(QDialog::Accepted);
 }
 
@@ -282,10 +300,14 @@ bool SensorPanel::ComputeFactors()
         const auto actual = BoxNumber(actualText);
         const auto reading = BoxNumber(txtReading.at(i)->text());
         const auto old = BoxNumber(txtCF.at(i)->text());
-        const Field factor{0, 0, txtCF.at(i)->objectName(), Codec::Tenths};
-        const QString text = actual && reading && old
-                                 ? FormatPointZero(double(*actual - *reading + *old))
-                                 : QString();
+        const Field factor{0, 0, txtCF.at(i)->objectName(),
+                           m_factorsInTenths ? Codec::Tenths : Codec::Whole};
+        QString text;
+        if (actual && reading && old) {
+            const float value = *actual - *reading + *old;
+            text = m_factorsInTenths ? FormatPointZero(double(value))
+                                     : QString::number(double(value), 'g', 7);
+        }
         if (text.isEmpty() || !FieldValue(factor, text, TenthsMode)) {
             Prompt::Show(lblName.at(i)->text() +
                          QStringLiteral(" cannot be calibrated from the "
@@ -316,13 +338,13 @@ void SensorPanel::btnStoreCalFactors_Click()
         return;
     Buttons(false);
     const bool stored = SaveLimits(true);
-    CloseWinSocket();
+    CloseConnection();
     if (stored) {
         Pause(kCalibrationPauseMs);
-        GetLimits();
+        GetLimits(true);
     }
     Buttons(true);
-    CloseWinSocket();
+    CloseConnection();
 }
 
 void SensorPanel::btnReset_Click()
@@ -342,6 +364,6 @@ void SensorPanel::btnReset_Click()
     Buttons(false);
     SaveLimits(true);
     Pause(kCalibrationPauseMs);
-    GetLimits();
+    GetLimits(true);
     Buttons(true);
 }
