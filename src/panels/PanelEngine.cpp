@@ -18,6 +18,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 QString Element(const QString &stem, int index)
@@ -170,10 +172,14 @@ bool PanelEngine::EndsTransfer(const Step &step, const QByteArray &reply)
     return true;
 }
 
-bool PanelEngine::GetLimits()
+bool PanelEngine::GetLimits(bool calOnly)
 {
+    const bool partial =
+        calOnly && std::any_of(m_tables.download.begin(), m_tables.download.end(),
+                               [](const Step &step) { return step.endsCalibration; });
     ShowStatus(QStringLiteral("Downloading..."));
-    ClearTextBoxes();
+    if (!partial)
+        ClearTextBoxes();
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
@@ -191,11 +197,15 @@ bool PanelEngine::GetLimits()
         if (ok) {
             buffer = {reply.left(kFrameLength), PageState::Read};
             ParseLimits(buffer.bytes, step.page);
-            continue;
+        } else {
+            buffer.state = PageState::Failed;
+            if (EndsTransfer(step, reply))
+                return false;
         }
-        buffer.state = PageState::Failed;
-        if (EndsTransfer(step, reply))
-            return false;
+        if (partial && step.endsCalibration) {
+            HideStatus();
+            return true;
+        }
     }
     AfterDownload();
     HideStatus();

@@ -29,7 +29,7 @@ struct Step {
     bool stops = false;           // a failure ends the transfer
     bool closeAfter = false;      // the connection closes after this exchange
     bool (*gate)() = nullptr;     // the step runs only when this holds
-    bool endsCalibration = false; // a calibration upload ends after this step
+    bool endsCalibration = false; // a calibration transfer ends after this step
     QByteArray frame = {};        // set: an upload sends this as it stands, read or not
 };
 
@@ -58,8 +58,10 @@ public:
     QPushButton *btnSave = nullptr;
     QPushButton *btnClose = nullptr;
 
-    // Downloads the model's pages; false when a step ended it early.
-    bool GetLimits();
+    // Downloads the model's pages; false when a step ended it early. With calOnly, on a
+    // model whose download marks a calibration end, only the steps up to it run and the
+    // boxes are not cleared first.
+    bool GetLimits(bool calOnly = false);
     // Checks, then uploads the pages read from this device; false when refused or ended
     // early. With calOnly only the pages up to the calibration end go.
     bool SaveLimits(bool calOnly = false);

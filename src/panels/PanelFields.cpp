@@ -41,12 +41,6 @@ Range RangeOf(const Field &field)
 
 } // namespace
 
-Field NameField(int row)
-{
-    return {3 + row / 2, row % 2 == 0 ? 9 : 29,
-            QStringLiteral("txtName(") + QString::number(row) + u')', Codec::Name, row};
-}
-
 std::optional<float> BoxNumber(const QString &text)
 {
     bool ok = false;

@@ -29,12 +29,6 @@ enum class Blank { KeepsBytes, WritesZero };
 // Boxes that only the database keeps stand on this page.
 constexpr int kStoredOnly = -1;
 
-// Page 0 keeps a six-byte record per row from byte 9; `word` 0 to 2 picks one of its words.
-constexpr int RecordByte(int row, int word)
-{
-    return 9 + 6 * row + 2 * word;
-}
-
 struct Field {
     int page;
     int byte;
@@ -46,9 +40,6 @@ struct Field {
     int first = 0;  // option pairs: the value meaning element 0; FixedWord: its value
     int second = 1; // and the value written for element 1 (any other value reads as it)
 };
-
-// The name pages from page 3 on: two names a page, the even row's at byte 9, the odd's at 29.
-Field NameField(int row);
 
 // A box's text as a number, the way the operator typed it ("12.5", "-.5", " 7 ").
 std::optional<float> BoxNumber(const QString &text);
