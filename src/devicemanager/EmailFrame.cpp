@@ -1,7 +1,7 @@
 // The e-mail frame: a server's alarm recipients.
 #include "frmTreeConfiguration.h"
 
-#include "DeviceNamePage.h"
+#include "AlarmRecipients.h"
 #include "FormControls.h"
 #include "NotificationEmails.h"
 #include "Prompt.h"

@@ -1,6 +1,7 @@
 // The server frame: adding, loading, saving and deleting a server, and its name page.
 #include "frmTreeConfiguration.h"
 
+#include "AlarmRecipients.h"
 #include "AnsiText.h"
 #include "DeviceCommands.h"
 #include "DeviceNamePage.h"

@@ -7,6 +7,7 @@
 #include "Prompt.h"
 #include "ReplyDecoding.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,26 @@ QString Element(const QString &stem, int index)
 bool IsOption(const Field &field)
 {
     return field.codec == Codec::OptionByte || field.codec == Codec::OptionWord;
+}
+
+// Whether the field's value is typed into a text box (and so may need checking).
+bool IsTyped(const Field &field)
+{
+    return !IsOption(field) && field.codec != Codec::ListWord && field.codec != Codec::FixedWord;
+}
+
+QByteArray ReadRequest(int page)
+{
+    switch (page) {
+    case kIdentityPage:
+        return DeviceCommand::Identify();
+    case kCurrentDataPage:
+        return DeviceCommand::ReadCurrentData();
+    case kCredentialsPage:
+        return DeviceCommand::ReadCredentials();
+    default:
+        return DeviceCommand::ReadPage(page);
+    }
 }
 
 } // namespace
@@ -155,21 +178,18 @@ bool PanelEngine::EndsTransfer(const Step &step, const QByteArray &reply)
     return true;
 }
 
-bool PanelEngine::GetLimits()
+bool PanelEngine::GetLimits(bool calOnly)
 {
+    const bool partial =
+        calOnly && std::any_of(m_tables.download.begin(), m_tables.download.end(),
+                               [](const Step &step) { return step.endsCalibration; });
     ShowStatus(QStringLiteral("Downloading..."));
-    ClearTextBoxes();
+    if (!partial)
+        ClearTextBoxes();
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
-        QByteArray request;
-        if (step.page == kIdentityPage)
-            request = DeviceCommand::Identify();
-        else if (step.page == kCurrentDataPage)
-            request = DeviceCommand::ReadCurrentData();
-        else
-            request = DeviceCommand::ReadPage(step.page);
-        request = PadWithNulls(request);
+        const QByteArray request = PadWithNulls(ReadRequest(step.page));
         QByteArray reply;
         const bool ok = Exchange(request, reply, step.closeAfter);
         if (step.page == kIdentityPage) {
@@ -183,11 +203,15 @@ bool PanelEngine::GetLimits()
         if (ok) {
             buffer = {reply.left(kFrameLength), PageState::Read};
             ParseLimits(buffer.bytes, step.page);
-            continue;
+        } else {
+            buffer.state = PageState::Failed;
+            if (EndsTransfer(step, reply))
+                return false;
         }
-        buffer.state = PageState::Failed;
-        if (EndsTransfer(step, reply))
-            return false;
+        if (partial && step.endsCalibration) {
+            HideStatus();
+            return true;
+        }
     }
     AfterDownload();
     HideStatus();
@@ -214,6 +238,8 @@ bool PanelEngine::UploadAllowed(bool calOnly) const
         return it == m_pages.end() ? PageState::Unread : it->second.state;
     };
     for (const Step *step : UploadSteps(calOnly)) {
+        if (!step->frame.isEmpty())
+            continue;
         const PageState state = stateOf(step->page);
         // A calibration upload is all about the page that ends it: it must have been read.
         if (state == PageState::Failed ||
@@ -257,7 +283,7 @@ bool PanelEngine::CheckFields(bool calOnly)
     if (!calOnly)
         pages.append(kStoredOnly);
     for (const Field &field : m_tables.fields) {
-        if (!pages.contains(field.page) || IsOption(field) || field.codec == Codec::Name)
+        if (!pages.contains(field.page) || !IsTyped(field) || field.codec == Codec::Name)
             continue;
         const QString text = BoxText(field.control);
         if (field.codec == Codec::PhoneNumber) {
@@ -278,8 +304,8 @@ bool PanelEngine::CheckFields(bool calOnly)
 // fresh read of it failed.
 bool PanelEngine::PageToStore(const Step &step, QByteArray &page)
 {
-    if (!m_tables.freshRead) {
-        page = m_pages[step.page].bytes;
+    if (!step.frame.isEmpty() || !m_tables.freshRead) {
+        page = step.frame.isEmpty() ? m_pages[step.page].bytes : step.frame;
         return true;
     }
     if (!Exchange(PadWithNulls(DeviceCommand::ReadPage(step.page)), page, false))
@@ -302,14 +328,14 @@ bool PanelEngine::SaveLimits(bool calOnly)
     const std::vector<const Step *> steps = UploadSteps(calOnly);
     for (const Step *step : steps) {
         PageBuffer &buffer = m_pages[step->page];
-        if (buffer.state != PageState::Read || m_tables.freshRead)
+        if (!step->frame.isEmpty() || buffer.state != PageState::Read || m_tables.freshRead)
             continue;
         buffer.bytes.replace(0, 3, DeviceCommand::StorePage());
         InsertLimits(buffer.bytes, step->page);
     }
     for (const Step *step : steps) {
         // Only pages read from this device in this opening go back to it.
-        if (m_pages[step->page].state != PageState::Read)
+        if (step->frame.isEmpty() && m_pages[step->page].state != PageState::Read)
             continue;
         QByteArray page;
         QByteArray reply;
@@ -341,13 +367,32 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
             const int element = OptionElement(strReceive, field);
             if (auto *list = findChild<QComboBox *>(field.control))
                 list->setCurrentIndex(element);
+            else if (auto *check = findChild<QCheckBox *>(field.control))
+                check->setChecked(element == 0);
             else if (auto *option = findChild<QRadioButton *>(Element(field.control, element)))
                 option->setChecked(true);
             continue;
         }
         const bool shown = field.shown == Shown::Always || RowNamed(field.row);
-        SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
+        if (field.codec == Codec::ListWord)
+            ShowListIndex(strReceive, field, shown);
+        else if (field.codec != Codec::FixedWord)
+            SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
     }
+}
+
+// A value the list cannot show leaves nothing selected, so that Save keeps the device's
+// bytes; the line says so, and the rest of the page is still shown.
+void PanelEngine::ShowListIndex(const QByteArray &page, const Field &field, bool shown)
+{
+    auto *list = findChild<QComboBox *>(field.control);
+    const qint32 value = ReadDeviceInt(page, field.byte, 2);
+    const bool listed = value >= -1 && value < list->count();
+    list->setCurrentIndex(shown && listed ? value : -1);
+    if (shown && !listed)
+        AddStatusLine(FieldTitle(field) + QStringLiteral(": the device holds %1, which the list "
+                                                         "does not offer; Save leaves it as it is.")
+                                              .arg(value));
 }
 
 void PanelEngine::InsertLimits(QByteArray &strSend, int page)
@@ -355,13 +400,22 @@ void PanelEngine::InsertLimits(QByteArray &strSend, int page)
     for (const Field &field : m_tables.fields) {
         if (field.page != page)
             continue;
+        const auto *list = findChild<QComboBox *>(field.control);
         if (IsOption(field)) {
-            const auto *list = findChild<QComboBox *>(field.control);
+            const auto *check = findChild<QCheckBox *>(field.control);
             const auto *first = findChild<QRadioButton *>(Element(field.control, 0));
-            const bool firstChosen = list ? list->currentIndex() == 0 : first && first->isChecked();
+            const bool firstChosen = list    ? list->currentIndex() == 0
+                                     : check ? check->isChecked()
+                                             : first && first->isChecked();
             WriteOption(strSend, field, firstChosen ? 0 : 1);
             continue;
         }
-        WriteField(strSend, field, BoxText(field.control), TenthsMode);
+        // Nothing selected in a list writes nothing, as a blank box does.
+        QString text;
+        if (IsTyped(field))
+            text = BoxText(field.control);
+        else if (field.codec == Codec::ListWord && list->currentIndex() >= 0)
+            text = QString::number(list->currentIndex());
+        WriteField(strSend, field, text, TenthsMode);
     }
 }

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QtGlobal>
 
 // The device's name page: bytes 9-28 the name (20 bytes, blank-filled, Windows-1252),
@@ -26,7 +24,3 @@ QByteArray StoreNamePage(const QByteArray &page, const QString &name, char unitL
 
 // Bytes 1-3 become the store command; everything else stays.
 bool InsertStoreUserPageCommand(QByteArray &strSend);
-
-// A server's alarm recipients are stored as "a,b," : each address followed by a comma.
-QStringList ParseAddressText(const QString &stored);
-QString JoinAddresses(const QStringList &addresses);
