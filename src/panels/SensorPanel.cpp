@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -82,6 +83,8 @@ SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *pa
     layout->addLayout(main);
     m_modelArea = new QVBoxLayout;
     layout->addLayout(m_modelArea);
+    if (rows.relayBuzzerBattery)
+        BuildRelayBuzzerBattery();
     layout->addWidget(lblStatus);
     layout->addWidget(lstStatus);
     layout->addLayout(buttons);
@@ -140,6 +143,37 @@ void SensorPanel::BuildRows(const SensorRows &rows)
         }
         notes->addWidget(txtNotes.last());
     }
+}
+
+void SensorPanel::BuildRelayBuzzerBattery()
+{
+    const QString relay[2] = {
+        QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
+        QStringLiteral(
+            "Turn off alarm relay when a sensor goes into alarm or the main power fails.")};
+    const QString buzzer[2] = {QStringLiteral("Enable Alarm Buzzer"),
+                               QStringLiteral("Disable Alarm Buzzer")};
+    auto *relayBox = new QWidget(this);
+    auto *relayLayout = new QVBoxLayout(relayBox);
+    Frame1 = Named(new QGroupBox(this), u"Frame1");
+    auto *buzzerLayout = new QVBoxLayout(Frame1);
+    for (int e = 0; e < 2; ++e) {
+        optRelayLogic[e] =
+            Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
+        relayLayout->addWidget(optRelayLogic[e]);
+        optEnableBuzzer[e] =
+            Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
+        buzzerLayout->addWidget(optEnableBuzzer[e]);
+    }
+    lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
+    txtBattV = Named(new QLineEdit(this), u"txtBattV");
+    txtBattV->setReadOnly(true);
+    auto *options = new QHBoxLayout;
+    options->addWidget(relayBox);
+    options->addWidget(Frame1);
+    options->addWidget(lblBattV);
+    options->addWidget(txtBattV);
+    m_modelArea->addLayout(options);
 }
 
 void SensorPanel::BuildCalibration(const SensorRows &rows)

@@ -7,6 +7,7 @@
 class QGridLayout;
 class QGroupBox;
 class QLineEdit;
+class QRadioButton;
 class QVBoxLayout;
 
 // The rows of a sensor panel and what sets one model's rows apart.
@@ -20,9 +21,10 @@ struct SensorRows {
     // Correction factors in tenths, shown ".0"; otherwise whole on the device and shown as
     // worked out.
     bool factorsInTenths = true;
-    bool closesConnection = true; // after activation, Save, Close and calibration
-    bool nameFilter = true;       // names refuse "\\" and "/"
-    bool keyWhitensLimit = true;  // typing in a limit box takes back a refusal's yellow
+    bool closesConnection = true;    // after activation, Save, Close and calibration
+    bool nameFilter = true;          // names refuse "\\" and "/"
+    bool keyWhitensLimit = true;     // typing in a limit box takes back a refusal's yellow
+    bool relayBuzzerBattery = false; // the alarm relay and buzzer options, the battery voltage
 };
 
 // A model panel with sensor rows: names, limits, delays, readings and notes per row, the
@@ -46,6 +48,14 @@ public:
     QPushButton *btnStoreCalFactors = nullptr;
     QPushButton *btnReset = nullptr;
     QPushButton *btnCloseCal = nullptr;
+
+    // Alarm relay and buzzer options and the backup battery voltage; absent when the model
+    // has none.
+    QRadioButton *optRelayLogic[2] = {};
+    QRadioButton *optEnableBuzzer[2] = {};
+    QGroupBox *Frame1 = nullptr;
+    QLabel *lblBattV = nullptr;
+    QLineEdit *txtBattV = nullptr;
 
 protected:
     SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent);
@@ -74,6 +84,7 @@ protected:
 private:
     void BuildRows(const SensorRows &rows);
     void BuildCalibration(const SensorRows &rows);
+    void BuildRelayBuzzerBattery();
     void btnNotes_Click();
     bool ComputeFactors();
 

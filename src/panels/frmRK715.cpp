@@ -110,6 +110,7 @@ SensorRows Rows()
     rows.storeTip =
         QStringLiteral("Click this button to store the correction factors to the Coldvane");
     rows.resetCaption = QStringLiteral("Reset");
+    rows.relayBuzzerBattery = true;
     return rows;
 }
 
@@ -119,34 +120,6 @@ frmRK715::frmRK715(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
 {
     setObjectName(QStringLiteral("frmRK715"));
     setWindowTitle(QStringLiteral("Coldvane Parameters"));
-
-    const QString relay[2] = {
-        QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
-        QStringLiteral(
-            "Turn off alarm relay when a sensor goes into alarm or the main power fails.")};
-    const QString buzzer[2] = {QStringLiteral("Enable Alarm Buzzer"),
-                               QStringLiteral("Disable Alarm Buzzer")};
-    auto *relayBox = new QWidget(this);
-    auto *relayLayout = new QVBoxLayout(relayBox);
-    Frame1 = Named(new QGroupBox(this), u"Frame1");
-    auto *buzzerLayout = new QVBoxLayout(Frame1);
-    for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e] =
-            Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
-        relayLayout->addWidget(optRelayLogic[e]);
-        optEnableBuzzer[e] =
-            Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
-        buzzerLayout->addWidget(optEnableBuzzer[e]);
-    }
-    lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
-    txtBattV = Named(new QLineEdit(this), u"txtBattV");
-    txtBattV->setReadOnly(true);
-    auto *options = new QHBoxLayout;
-    options->addWidget(relayBox);
-    options->addWidget(Frame1);
-    options->addWidget(lblBattV);
-    options->addWidget(txtBattV);
-    ModelArea()->addLayout(options);
 
     // The two filter settings of the erroneous-reading filter share the correction page.
     frmRK715rev23 = Named(new QGroupBox(frmCal), u"frmRK715rev23");
