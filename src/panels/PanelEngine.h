@@ -15,9 +15,11 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
-// Pseudo-pages of the step tables: the identify exchange and the current data.
+// Pseudo-pages of the step tables: the identify exchange, the current data and the
+// user name and password block.
 constexpr int kIdentityPage = -2;
 constexpr int kCurrentDataPage = 20;
+constexpr int kCredentialsPage = 16;
 
 // One exchange of a download or an upload, in the order the table lists them.
 struct Step {
@@ -28,6 +30,7 @@ struct Step {
     bool closeAfter = false;      // the connection closes after this exchange
     bool (*gate)() = nullptr;     // the step runs only when this holds
     bool endsCalibration = false; // a calibration transfer ends after this step
+    QByteArray frame = {};        // set: an upload sends this as it stands, read or not
 };
 
 // What makes one model: its fields by page and its exchanges.
@@ -63,7 +66,7 @@ public:
     // early. With calOnly only the pages up to the calibration end go.
     bool SaveLimits(bool calOnly = false);
     void ParseLimits(const QByteArray &strReceive, int page);
-    void InsertLimits(QByteArray &strSend, int page);
+    virtual void InsertLimits(QByteArray &strSend, int page);
     virtual void Buttons(bool state);
     virtual void ClearTextBoxes();
 
@@ -121,6 +124,7 @@ private:
     std::vector<const Step *> UploadSteps(bool calOnly) const;
     bool CheckFields(bool calOnly);
     bool Refuse(const Field &field, const QString &allowed);
+    void ShowListIndex(const QByteArray &page, const Field &field, bool shown);
 
     std::map<int, PageBuffer> m_pages;
     bool m_transferring = false;

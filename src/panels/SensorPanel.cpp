@@ -39,23 +39,11 @@ protected:
     }
 };
 
-struct Column {
-    const char16_t *stem;
-    const char *caption;
-};
-// The headed columns of the rows, left to right after the name.
-constexpr Column kColumns[] = {
-    {u"txtReading", "Current Reading"},
-    {u"txtLL", "Lower Limit"},
-    {u"txtUL", "Upper Limit"},
-    {u"txtTOL", "Time"},
-};
-
 } // namespace
 
 SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent)
-    : PanelEngine(std::move(tables), parent), m_factorsInTenths(rows.factorsInTenths),
-      m_closesConnection(rows.closesConnection)
+    : PanelEngine(std::move(tables), parent), m_columns(rows.columns),
+      m_factorsInTenths(rows.factorsInTenths), m_closesConnection(rows.closesConnection)
 {
     btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
     BuildRows(rows);
@@ -83,8 +71,6 @@ SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *pa
     layout->addLayout(main);
     m_modelArea = new QVBoxLayout;
     layout->addLayout(m_modelArea);
-    if (rows.relayBuzzerBattery)
-        BuildRelayBuzzerBattery();
     layout->addWidget(lblStatus);
     layout->addWidget(lstStatus);
     layout->addLayout(buttons);
@@ -102,8 +88,8 @@ void SensorPanel::BuildRows(const SensorRows &rows)
 {
     const QStringList &captions = rows.captions;
     m_grid = new QGridLayout;
-    for (int c = 0; c < int(std::size(kColumns)); ++c)
-        m_grid->addWidget(new QLabel(QString::fromLatin1(kColumns[c].caption), this), 0, c + 2);
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_grid->addWidget(new QLabel(m_columns.at(c).caption, this), 0, c + 2);
     frmNotes = Named(new QGroupBox(QStringLiteral("Sensor Notes"), this), u"frmNotes");
     auto *notes = new QVBoxLayout(frmNotes);
     frmNotes->hide();
@@ -117,63 +103,71 @@ void SensorPanel::BuildRows(const SensorRows &rows)
     KeyRule digits = KeyRule::Digits;
     KeyRule name = KeyRule::NameChar;
     const qsizetype limitRows = rows.limitRows < 0 ? captions.size() : rows.limitRows;
+    const struct {
+        const char16_t *stem;
+        QList<QLineEdit *> SensorPanel::*boxes;
+        KeyRule *rule;
+        bool limit;
+    } kinds[] = {
+        {u"txtReading", &SensorPanel::txtReading, nullptr, false},
+        {u"txtLL", &SensorPanel::txtLL, &number, true},
+        {u"txtUL", &SensorPanel::txtUL, &number, true},
+        {u"txtTOL", &SensorPanel::txtTOL, &digits, false},
+    };
     for (int i = 0; i < captions.size(); ++i) {
         lblSensorType.append(Named(new QLabel(captions.at(i), this), Indexed(u"lblSensorType", i)));
         txtName.append(box(u"txtName", i, rows.nameFilter ? &name : nullptr));
-        txtReading.append(box(u"txtReading", i, nullptr));
-        txtReading.last()->setEnabled(false);
-        QWidget *row[] = {
-            lblSensorType.last(), txtName.last(), txtReading.last(), nullptr, nullptr, nullptr};
-        if (i < limitRows) {
-            txtLL.append(box(u"txtLL", i, &number));
-            txtUL.append(box(u"txtUL", i, &number));
-            for (QLineEdit *limit : {txtLL.last(), txtUL.last()}) {
-                if (rows.keyWhitensLimit)
-                    limit->installEventFilter(new WhiteOnKeyPress(limit));
-            }
-            row[3] = txtLL.last();
-            row[4] = txtUL.last();
+        m_grid->addWidget(lblSensorType.last(), i + 1, 0);
+        m_grid->addWidget(txtName.last(), i + 1, 1);
+        for (const auto &kind : kinds) {
+            const int column = ColumnOf(QString::fromUtf16(kind.stem));
+            if (column < 0 || (kind.limit && i >= limitRows))
+                continue;
+            QLineEdit *b = box(kind.stem, i, kind.rule);
+            (this->*kind.boxes).append(b);
+            m_grid->addWidget(b, i + 1, column + 2);
+            if (QStringView(kind.stem) == u"txtReading")
+                b->setEnabled(false);
+            if (kind.limit && rows.keyWhitensLimit)
+                b->installEventFilter(new WhiteOnKeyPress(b));
         }
-        txtTOL.append(box(u"txtTOL", i, &digits));
         txtNotes.append(box(u"txtNotes", i, nullptr));
-        row[5] = txtTOL.last();
-        for (int c = 0; c < int(std::size(row)); ++c) {
-            if (row[c])
-                m_grid->addWidget(row[c], i + 1, c);
-        }
         notes->addWidget(txtNotes.last());
     }
 }
 
-void SensorPanel::BuildRelayBuzzerBattery()
+int SensorPanel::ColumnOf(const QString &stem) const
 {
-    const QString relay[2] = {
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (m_columns.at(c).stem == stem)
+            return c;
+    }
+    return -1;
+}
+
+void SensorPanel::BuildRelayAndBuzzer(QWidget *relayFrame, QWidget *buzzerFrame,
+                                      QRadioButton *(&relay)[2], QRadioButton *(&buzzer)[2])
+{
+    const QString relayTexts[2] = {
         QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
         QStringLiteral(
             "Turn off alarm relay when a sensor goes into alarm or the main power fails.")};
-    const QString buzzer[2] = {QStringLiteral("Enable Alarm Buzzer"),
-                               QStringLiteral("Disable Alarm Buzzer")};
-    auto *relayBox = new QWidget(this);
-    auto *relayLayout = new QVBoxLayout(relayBox);
-    Frame1 = Named(new QGroupBox(this), u"Frame1");
-    auto *buzzerLayout = new QVBoxLayout(Frame1);
+    const QString buzzerTexts[2] = {QStringLiteral("Enable Alarm Buzzer"),
+                                    QStringLiteral("Disable Alarm Buzzer")};
+    auto *relayLayout = new QVBoxLayout(relayFrame);
+    auto *buzzerLayout = new QVBoxLayout(buzzerFrame);
     for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e] =
-            Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
-        relayLayout->addWidget(optRelayLogic[e]);
-        optEnableBuzzer[e] =
-            Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
-        buzzerLayout->addWidget(optEnableBuzzer[e]);
+        relay[e] = Named(new QRadioButton(relayTexts[e], relayFrame), Indexed(u"optRelayLogic", e));
+        relayLayout->addWidget(relay[e]);
+        buzzer[e] =
+            Named(new QRadioButton(buzzerTexts[e], buzzerFrame), Indexed(u"optEnableBuzzer", e));
+        buzzerLayout->addWidget(buzzer[e]);
     }
-    lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
-    txtBattV = Named(new QLineEdit(this), u"txtBattV");
-    txtBattV->setReadOnly(true);
-    auto *options = new QHBoxLayout;
-    options->addWidget(relayBox);
-    options->addWidget(Frame1);
-    options->addWidget(lblBattV);
-    options->addWidget(txtBattV);
-    m_modelArea->addLayout(options);
+}
+
+void SensorPanel::PlaceInRow(int row, const QString &stem, QWidget *widget)
+{
+    m_grid->addWidget(widget, row + 1, ColumnOf(stem) + 2);
 }
 
 void SensorPanel::BuildCalibration(const SensorRows &rows)
@@ -230,11 +224,10 @@ bool SensorPanel::RowNamed(int row) const
 QString SensorPanel::FieldTitle(const Field &field) const
 {
     const QString stem = field.control.section(u'(', 0, 0);
-    QString column = stem == u"txtCF" ? QStringLiteral("Correction") : QString();
-    for (const Column &c : kColumns) {
-        if (stem == QString::fromUtf16(c.stem))
-            column = QString::fromLatin1(c.caption);
-    }
+    const int c = ColumnOf(stem);
+    const QString column = c >= 0             ? m_columns.at(c).caption
+                           : stem == u"txtCF" ? QStringLiteral("Correction")
+                                              : QString();
     const QString row = field.row >= 0 && field.row < lblSensorType.size()
                             ? lblSensorType.at(field.row)->text()
                             : QString();

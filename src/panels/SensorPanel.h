@@ -10,9 +10,20 @@ class QLineEdit;
 class QRadioButton;
 class QVBoxLayout;
 
+// A headed column of the rows after the name: txtReading, txtLL, txtUL and txtTOL are
+// boxes the panel makes; any other stem is a cell the model fills (PlaceInRow).
+struct RowColumn {
+    QString stem;
+    QString caption;
+};
+
 // The rows of a sensor panel and what sets one model's rows apart.
 struct SensorRows {
-    QStringList captions;   // lblSensorType(i): also the SensorType stored
+    QStringList captions; // lblSensorType(i): also the SensorType stored
+    QList<RowColumn> columns = {{QStringLiteral("txtReading"), QStringLiteral("Current Reading")},
+                                {QStringLiteral("txtLL"), QStringLiteral("Lower Limit")},
+                                {QStringLiteral("txtUL"), QStringLiteral("Upper Limit")},
+                                {QStringLiteral("txtTOL"), QStringLiteral("Time")}};
     int limitRows = -1;     // rows 0 to n-1 have limit boxes; -1: every row
     int calibratedRows = 0; // rows 0 to n-1 get actual and correction boxes; 0: no calibration
     QString storeCaption;   // btnStoreCalFactors
@@ -21,10 +32,9 @@ struct SensorRows {
     // Correction factors in tenths, shown ".0"; otherwise whole on the device and shown as
     // worked out.
     bool factorsInTenths = true;
-    bool closesConnection = true;    // after activation, Save, Close and calibration
-    bool nameFilter = true;          // names refuse "\\" and "/"
-    bool keyWhitensLimit = true;     // typing in a limit box takes back a refusal's yellow
-    bool relayBuzzerBattery = false; // the alarm relay and buzzer options, the battery voltage
+    bool closesConnection = true; // after activation, Save, Close and calibration
+    bool nameFilter = true;       // names refuse "\\" and "/"
+    bool keyWhitensLimit = true;  // typing in a limit box takes back a refusal's yellow
 };
 
 // A model panel with sensor rows: names, limits, delays, readings and notes per row, the
@@ -49,20 +59,18 @@ public:
     QPushButton *btnReset = nullptr;
     QPushButton *btnCloseCal = nullptr;
 
-    // Alarm relay and buzzer options and the backup battery voltage; absent when the model
-    // has none.
-    QRadioButton *optRelayLogic[2] = {};
-    QRadioButton *optEnableBuzzer[2] = {};
-    QGroupBox *Frame1 = nullptr;
-    QLabel *lblBattV = nullptr;
-    QLineEdit *txtBattV = nullptr;
-
 protected:
     SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent);
 
     // Where a model adds controls of its own: beside the rows, and in the calibration frame.
     QVBoxLayout *ModelArea() const { return m_modelArea; }
     QVBoxLayout *CalibrationArea() const { return m_calibrationArea; }
+    // The alarm relay and buzzer option pairs of the models that have them, each pair
+    // stacked in its own frame.
+    static void BuildRelayAndBuzzer(QWidget *relayFrame, QWidget *buzzerFrame,
+                                    QRadioButton *(&relay)[2], QRadioButton *(&buzzer)[2]);
+    // Puts a model's own control for `row` into the column with that stem.
+    void PlaceInRow(int row, const QString &stem, QWidget *widget);
 
     void Form_Activate() override;
     void AfterDownload() override;
@@ -83,13 +91,14 @@ protected:
 
 private:
     void BuildRows(const SensorRows &rows);
+    int ColumnOf(const QString &stem) const;
     void BuildCalibration(const SensorRows &rows);
-    void BuildRelayBuzzerBattery();
     void btnNotes_Click();
     bool ComputeFactors();
 
     void CloseConnection() const;
 
+    const QList<RowColumn> m_columns;
     const bool m_factorsInTenths;
     const bool m_closesConnection;
     QGridLayout *m_grid = nullptr;

@@ -5,10 +5,22 @@ QString Indexed(const char16_t *stem, int index)
     return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
 }
 
+QString BusyDownloadLine()
+{
+    return QStringLiteral(
+        "This device is currently on the phone.  Please wait and try again later.");
+}
+
+QString BusyUploadLine()
+{
+    return QStringLiteral(
+        "This server is currently on the phone.  Please wait and try again later.");
+}
+
 void AddLimitRecords(std::vector<Field> &fields, int rows)
 {
     for (int i = 0; i < rows; ++i) {
-        const int p = 9 + 6 * i;
+        const int p = RecordByte(i);
         fields.push_back({0, p, Indexed(u"txtLL", i), Codec::Limit, i, Shown::WhenNamed});
         fields.push_back({0, p + 2, Indexed(u"txtUL", i), Codec::Limit, i, Shown::WhenNamed});
         fields.push_back({0, p + 4, Indexed(u"txtTOL", i), Codec::Whole, i, Shown::WhenNamed});

@@ -11,6 +11,15 @@
 // "stem(index)", the object name of one element of a control array.
 QString Indexed(const char16_t *stem, int index);
 
+// The lines of a device busy on the phone, for a download and for an upload.
+QString BusyDownloadLine();
+QString BusyUploadLine();
+
+// Where row's six-byte record on page 0 starts.
+constexpr int RecordByte(int row)
+{
+    return 9 + 6 * row;
+}
 // Page 0's six-byte records from byte 9: lower limit, upper limit and delay of rows 0 to
 // rows - 1, each shown only while its row has a name.
 void AddLimitRecords(std::vector<Field> &fields, int rows);

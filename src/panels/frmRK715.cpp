@@ -53,10 +53,8 @@ PanelTables Tables()
     }
     AddNamePages(t.fields, kRows);
 
-    const QString busyDownload =
-        QStringLiteral("This device is currently on the phone.  Please wait and try again later.");
-    const QString busyUpload =
-        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
+    const QString busyDownload = BusyDownloadLine();
+    const QString busyUpload = BusyUploadLine();
     // The names come before page 0, whose limits show only on named rows.
     t.download = {
         {kIdentityPage},
@@ -110,7 +108,6 @@ SensorRows Rows()
     rows.storeTip =
         QStringLiteral("Click this button to store the correction factors to the Coldvane");
     rows.resetCaption = QStringLiteral("Reset");
-    rows.relayBuzzerBattery = true;
     return rows;
 }
 
@@ -120,6 +117,19 @@ frmRK715::frmRK715(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
 {
     setObjectName(QStringLiteral("frmRK715"));
     setWindowTitle(QStringLiteral("Coldvane Parameters"));
+
+    auto *relayBox = new QWidget(this);
+    Frame1 = Named(new QGroupBox(this), u"Frame1");
+    BuildRelayAndBuzzer(relayBox, Frame1, optRelayLogic, optEnableBuzzer);
+    lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
+    txtBattV = Named(new QLineEdit(this), u"txtBattV");
+    txtBattV->setReadOnly(true);
+    auto *options = new QHBoxLayout;
+    options->addWidget(relayBox);
+    options->addWidget(Frame1);
+    options->addWidget(lblBattV);
+    options->addWidget(txtBattV);
+    ModelArea()->addLayout(options);
 
     // The two filter settings of the erroneous-reading filter share the correction page.
     frmRK715rev23 = Named(new QGroupBox(frmCal), u"frmRK715rev23");

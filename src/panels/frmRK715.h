@@ -2,6 +2,8 @@
 
 #include "SensorPanel.h"
 
+class QRadioButton;
+
 // The eight-temperature, two-door panel of families 5 and 6.
 class frmRK715 : public SensorPanel {
     Q_OBJECT
@@ -9,7 +11,12 @@ class frmRK715 : public SensorPanel {
 public:
     explicit frmRK715(QWidget *parent = nullptr);
 
+    QRadioButton *optRelayLogic[2] = {};
+    QRadioButton *optEnableBuzzer[2] = {};
+    QGroupBox *Frame1 = nullptr;
     QGroupBox *frmRK715rev23 = nullptr;
+    QLabel *lblBattV = nullptr;
+    QLineEdit *txtBattV = nullptr;
 
     void Buttons(bool state) override;
     void ClearTextBoxes() override;

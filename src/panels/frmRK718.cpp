@@ -10,6 +10,7 @@
 #include "WindowsColour.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -96,7 +97,6 @@ SensorRows Rows()
     rows.closesConnection = false;
     rows.nameFilter = false;
     rows.keyWhitensLimit = false;
-    rows.relayBuzzerBattery = true;
     return rows;
 }
 
@@ -127,10 +127,22 @@ frmRK718::frmRK718(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
                     if (on)
                         lblSensorType.at(kInputRow)->setText(caption);
                 });
+    }
+    auto *relayBox = new QWidget(this);
+    Frame1 = Named(new QGroupBox(this), u"Frame1");
+    BuildRelayAndBuzzer(relayBox, Frame1, optRelayLogic, optEnableBuzzer);
+    for (int e = 0; e < 2; ++e) {
         optRelayLogic[e]->setEnabled(false);
         optEnableBuzzer[e]->setEnabled(false);
     }
-    ModelArea()->insertWidget(0, Frame2);
+    lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
+    txtBattV = Named(new QLineEdit(this), u"txtBattV");
+    txtBattV->setReadOnly(true);
+    auto *options = new QHBoxLayout;
+    QWidget *const row[] = {Frame2, relayBox, Frame1, lblBattV, txtBattV};
+    for (QWidget *widget : row)
+        options->addWidget(widget);
+    ModelArea()->addLayout(options);
 
     for (QLineEdit *box : std::as_const(txtName))
         box->setMaxLength(20);

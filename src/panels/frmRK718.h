@@ -12,7 +12,12 @@ public:
     explicit frmRK718(QWidget *parent = nullptr);
 
     QRadioButton *optInput[2] = {};
+    QRadioButton *optRelayLogic[2] = {};
+    QRadioButton *optEnableBuzzer[2] = {};
+    QGroupBox *Frame1 = nullptr;
     QGroupBox *Frame2 = nullptr;
+    QLabel *lblBattV = nullptr;
+    QLineEdit *txtBattV = nullptr;
 
     void Buttons(bool state) override;
 
