@@ -61,6 +61,18 @@ protected:
         return lines;
     }
 
+    // A 16-bit value as a page holds it, high byte first.
+    static QByteArray Word(int value)
+    {
+        const WordBytes w = SplitWord(value);
+        return QByteArray(1, char(w.hi)).append(char(w.lo));
+    }
+
+    static QByteArray StoreHeader(int page)
+    {
+        return DeviceCommand::StorePage().append(char(page));
+    }
+
     static FakeDevice::Knob Knob(FakeDevice::Behaviour behaviour, int delayMs = 0)
     {
         FakeDevice::Knob knob;
