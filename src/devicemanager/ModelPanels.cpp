@@ -3,6 +3,7 @@
 #include "Prompt.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK730.h"
 
 #include <QWidget>
 
@@ -30,10 +31,12 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK715:
         ShowPanel<frmRK715>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK730:
+        ShowPanel<frmRK730>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
     case PanelForm::frmRK718:
-    case PanelForm::frmRK730:
     case PanelForm::frmRK750:
     case PanelForm::frmRK816:
         break;
