@@ -3,7 +3,9 @@
 #include "Prompt.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK718.h"
 #include "frmRK730.h"
+#include "frmRK816.h"
 
 #include <QWidget>
 
@@ -31,14 +33,18 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK715:
         ShowPanel<frmRK715>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK718:
+        ShowPanel<frmRK718>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmRK730:
         ShowPanel<frmRK730>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK816:
+        ShowPanel<frmRK816>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
-    case PanelForm::frmRK718:
     case PanelForm::frmRK750:
-    case PanelForm::frmRK816:
         break;
     }
     Prompt::Show(QString::fromUtf16(kPanelNotYet));

@@ -15,8 +15,7 @@ PanelTables Tables()
     t.fields.push_back({7, 9, QStringLiteral("txtName(4)"), Codec::Name, kDoorRow});
     t.fields.push_back({1, 9, QStringLiteral("txtTOL(4)"), Codec::Whole, kDoorRow});
 
-    const QString busy =
-        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
+    const QString busy = BusyUploadLine();
     // The names come before page 0, whose limits show only on named rows.
     t.download = {
         {3, {}, busy},

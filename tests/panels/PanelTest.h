@@ -6,9 +6,22 @@
 #include "PanelEngine.h"
 #include "ReplyDecoding.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 
 #include <optional>
+
+// A 16-bit value as a page holds it, high byte first.
+inline QByteArray Word(int value)
+{
+    const WordBytes w = SplitWord(value);
+    return QByteArray(1, char(w.hi)).append(char(w.lo));
+}
+
+inline QByteArray StoreHeader(int page)
+{
+    return DeviceCommand::StorePage().append(char(page));
+}
 
 // A panel's world: scripted message boxes, the program's device link with the shortest
 // reply wait, and a fake device on this test's own loopback address.
@@ -61,7 +74,6 @@ protected:
         return lines;
     }
 
-    // A 16-bit value as a page holds it, high byte first.
     static QByteArray Word(int value)
     {
         const WordBytes w = SplitWord(value);
@@ -71,6 +83,32 @@ protected:
     static QByteArray StoreHeader(int page)
     {
         return DeviceCommand::StorePage().append(char(page));
+    }
+
+    // Every byte after the header distinct from its neighbours and from what a panel writes.
+    void FillPagesDistinct()
+    {
+        for (int n = 0; n < kPageCount; ++n) {
+            for (int i = 4; i < 60; ++i)
+                device.pages[n][i] = char(0x41 + (n * 11 + i * 7) % 58);
+        }
+    }
+
+    struct Edit {
+        QLineEdit *box;
+        QString text;
+        int page, pos;
+        QByteArray bytes;
+    };
+    // Types each edit into its box; gives the device's pages as a Save should leave them.
+    std::array<QByteArray, kPageCount> Type(const QList<Edit> &edits) const
+    {
+        auto expected = device.pages;
+        for (const Edit &edit : edits) {
+            edit.box->setText(edit.text);
+            expected[edit.page].replace(edit.pos - 1, edit.bytes.size(), edit.bytes);
+        }
+        return expected;
     }
 
     static FakeDevice::Knob Knob(FakeDevice::Behaviour behaviour, int delayMs = 0)

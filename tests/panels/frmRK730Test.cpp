@@ -11,14 +11,10 @@ using namespace Qt::StringLiterals;
 
 class frmRK730Test : public PanelTest {
 protected:
-    // Every byte distinct from its neighbours and from what the panel writes; rows 0, 1 and 3
-    // and the door named, row 2 not.
+    // Rows 0, 1 and 3 and the door named, row 2 not.
     void FillDevice()
     {
-        for (int n = 0; n < kPageCount; ++n) {
-            for (int i = 4; i < 60; ++i)
-                device.pages[n][i] = char(0x41 + (n * 11 + i * 7) % 58);
-        }
+        FillPagesDistinct();
         for (int i = 0; i < 4; ++i)
             device.pages[0].replace(8 + 6 * i, 6,
                                     QByteArray(Word(-20 - i) + Word(40 + i) + Word(i + 1)));
@@ -63,12 +59,7 @@ TEST_F(frmRK730Test, SavingUneditedGivesEveryPageBackAndEachEditChangesItsBytes)
     EXPECT_EQ(device.pages, expected);
     EXPECT_EQ(Lines(panel).last(), u"Upload complete"_s);
 
-    const struct {
-        QLineEdit *box;
-        QString text;
-        int page, pos;
-        QByteArray bytes;
-    } edits[] = {
+    expected = Type({
         {panel.txtName.at(4), u"Dock \"2\""_s, 7, 9, "Dock \"2\"            "},
         {panel.txtName.at(2), u"Spare"_s, 4, 9, "Spare               "},
         {panel.txtLL.at(0), u"25.5"_s, 0, 9, Word(26)},
@@ -76,11 +67,7 @@ TEST_F(frmRK730Test, SavingUneditedGivesEveryPageBackAndEachEditChangesItsBytes)
         {panel.txtLL.at(3), u"-10"_s, 0, 27, QByteArray::fromHex("FFF6")},
         {panel.txtTOL.at(3), u"32767"_s, 0, 31, Word(32767)},
         {panel.txtTOL.at(4), u"15"_s, 1, 9, Word(15)},
-    };
-    for (const auto &edit : edits) {
-        edit.box->setText(edit.text);
-        expected[edit.page].replace(edit.pos - 1, edit.bytes.size(), edit.bytes);
-    }
+    });
     QTest::mouseClick(panel.btnSave, Qt::LeftButton);
     EXPECT_EQ(device.pages, expected);
     EXPECT_TRUE(prompt.Messages().isEmpty());
