@@ -4,6 +4,7 @@
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
 #include "frmRK718.h"
+#include "frmRK730.h"
 #include "frmRK816.h"
 
 #include <QWidget>
@@ -35,12 +36,14 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK718:
         ShowPanel<frmRK718>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK730:
+        ShowPanel<frmRK730>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmRK816:
         ShowPanel<frmRK816>(owner, ipAddress, databaseId);
         return;
     case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
-    case PanelForm::frmRK730:
     case PanelForm::frmRK750:
         break;
     }

@@ -189,6 +189,8 @@ bool PanelEngine::GetLimits(bool calOnly)
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
+        if (!step.status.isEmpty())
+            ShowStatus(step.status);
         const QByteArray request = PadWithNulls(ReadRequest(step.page));
         QByteArray reply;
         const bool ok = Exchange(request, reply, step.closeAfter);
@@ -337,6 +339,8 @@ bool PanelEngine::SaveLimits(bool calOnly)
         // Only pages read from this device in this opening go back to it.
         if (step->frame.isEmpty() && m_pages[step->page].state != PageState::Read)
             continue;
+        if (!step->status.isEmpty())
+            ShowStatus(step->status);
         QByteArray page;
         QByteArray reply;
         if (!PageToStore(*step, page))
