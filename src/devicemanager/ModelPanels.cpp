@@ -1,6 +1,7 @@
 #include "ModelPanels.h"
 
 #include "Prompt.h"
+#include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
 
@@ -30,8 +31,10 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK715:
         ShowPanel<frmRK715>(owner, ipAddress, databaseId);
         return;
-    case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
+        ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
+        return;
+    case PanelForm::frmFinch:
     case PanelForm::frmRK718:
     case PanelForm::frmRK730:
     case PanelForm::frmRK750:

@@ -329,6 +329,7 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
         const bool shown = field.shown == Shown::Always || RowNamed(field.row);
         SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
     }
+    ParsePage(strReceive, page);
 }
 
 void PanelEngine::InsertLimits(QByteArray &strSend, int page)

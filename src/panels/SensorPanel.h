@@ -64,11 +64,14 @@ protected:
     virtual void btnStoreCalFactors_Click();
     virtual void btnReset_Click();
 
+    // Writes each calibrated row's new factor; false, with a message and no box changed,
+    // when one cannot be worked out.
+    bool ComputeFactors();
+
 private:
     void BuildRows(const QStringList &captions);
     void BuildCalibration(const SensorRows &rows);
     void btnNotes_Click();
-    bool ComputeFactors();
 
     QGridLayout *m_grid = nullptr;
     QVBoxLayout *m_modelArea = nullptr;
