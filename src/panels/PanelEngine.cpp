@@ -7,6 +7,7 @@
 #include "Prompt.h"
 #include "ReplyDecoding.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +30,20 @@ QString Element(const QString &stem, int index)
 bool IsOption(const Field &field)
 {
     return field.codec == Codec::OptionByte || field.codec == Codec::OptionWord;
+}
+
+QByteArray ReadRequest(int page)
+{
+    switch (page) {
+    case kIdentityPage:
+        return DeviceCommand::Identify();
+    case kCurrentDataPage:
+        return DeviceCommand::ReadCurrentData();
+    case kCredentialsPage:
+        return DeviceCommand::ReadCredentials();
+    default:
+        return DeviceCommand::ReadPage(page);
+    }
 }
 
 } // namespace
@@ -155,21 +172,18 @@ bool PanelEngine::EndsTransfer(const Step &step, const QByteArray &reply)
     return true;
 }
 
-bool PanelEngine::GetLimits()
+bool PanelEngine::GetLimits(bool calOnly)
 {
+    const bool partial =
+        calOnly && std::any_of(m_tables.download.begin(), m_tables.download.end(),
+                               [](const Step &step) { return step.endsCalibration; });
     ShowStatus(QStringLiteral("Downloading..."));
-    ClearTextBoxes();
+    if (!partial)
+        ClearTextBoxes();
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
-        QByteArray request;
-        if (step.page == kIdentityPage)
-            request = DeviceCommand::Identify();
-        else if (step.page == kCurrentDataPage)
-            request = DeviceCommand::ReadCurrentData();
-        else
-            request = DeviceCommand::ReadPage(step.page);
-        request = PadWithNulls(request);
+        const QByteArray request = PadWithNulls(ReadRequest(step.page));
         QByteArray reply;
         const bool ok = Exchange(request, reply, step.closeAfter);
         if (step.page == kIdentityPage) {
@@ -183,11 +197,15 @@ bool PanelEngine::GetLimits()
         if (ok) {
             buffer = {reply.left(kFrameLength), PageState::Read};
             ParseLimits(buffer.bytes, step.page);
-            continue;
+        } else {
+            buffer.state = PageState::Failed;
+            if (EndsTransfer(step, reply))
+                return false;
         }
-        buffer.state = PageState::Failed;
-        if (EndsTransfer(step, reply))
-            return false;
+        if (partial && step.endsCalibration) {
+            HideStatus();
+            return true;
+        }
     }
     AfterDownload();
     HideStatus();
@@ -214,6 +232,8 @@ bool PanelEngine::UploadAllowed(bool calOnly) const
         return it == m_pages.end() ? PageState::Unread : it->second.state;
     };
     for (const Step *step : UploadSteps(calOnly)) {
+        if (!step->frame.isEmpty())
+            continue;
         const PageState state = stateOf(step->page);
         // A calibration upload is all about its page: it must have been read.
         if (state == PageState::Failed || (calOnly && state != PageState::Read))
@@ -285,7 +305,7 @@ bool PanelEngine::SaveLimits(bool calOnly)
     const std::vector<const Step *> steps = UploadSteps(calOnly);
     for (const Step *step : steps) {
         PageBuffer &buffer = m_pages[step->page];
-        if (buffer.state != PageState::Read)
+        if (!step->frame.isEmpty() || buffer.state != PageState::Read)
             continue;
         buffer.bytes.replace(0, 3, DeviceCommand::StorePage());
         InsertLimits(buffer.bytes, step->page);
@@ -293,10 +313,10 @@ bool PanelEngine::SaveLimits(bool calOnly)
     for (const Step *step : steps) {
         const PageBuffer &buffer = m_pages[step->page];
         // Only pages read from this device in this opening go back to it.
-        if (buffer.state != PageState::Read)
+        if (step->frame.isEmpty() && buffer.state != PageState::Read)
             continue;
         QByteArray reply;
-        if (Exchange(buffer.bytes, reply, step->closeAfter))
+        if (Exchange(step->frame.isEmpty() ? buffer.bytes : step->frame, reply, step->closeAfter))
             continue;
         if (EndsTransfer(*step, reply))
             return false;
@@ -322,14 +342,33 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
             const int element = OptionElement(strReceive, field);
             if (auto *list = findChild<QComboBox *>(field.control))
                 list->setCurrentIndex(element);
+            else if (auto *check = findChild<QCheckBox *>(field.control))
+                check->setChecked(element == 0);
             else if (auto *option = findChild<QRadioButton *>(Element(field.control, element)))
                 option->setChecked(true);
             continue;
         }
         const bool shown = field.shown == Shown::Always || RowNamed(field.row);
-        SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
+        if (field.codec == Codec::ListWord)
+            ShowListIndex(strReceive, field, shown);
+        else if (field.codec != Codec::FixedWord)
+            SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
     }
     ParsePage(strReceive, page);
+}
+
+// A value the list cannot show leaves nothing selected, so that Save keeps the device's
+// bytes; the line says so, and the rest of the page is still shown.
+void PanelEngine::ShowListIndex(const QByteArray &page, const Field &field, bool shown)
+{
+    auto *list = findChild<QComboBox *>(field.control);
+    const qint32 value = ReadDeviceInt(page, field.byte, 2);
+    const bool listed = value >= -1 && value < list->count();
+    list->setCurrentIndex(shown && listed ? value : -1);
+    if (shown && !listed)
+        AddStatusLine(FieldTitle(field) + QStringLiteral(": the device holds %1, which the list "
+                                                         "does not offer; Save leaves it as it is.")
+                                              .arg(value));
 }
 
 void PanelEngine::InsertLimits(QByteArray &strSend, int page)
@@ -337,13 +376,20 @@ void PanelEngine::InsertLimits(QByteArray &strSend, int page)
     for (const Field &field : m_tables.fields) {
         if (field.page != page)
             continue;
+        const auto *list = findChild<QComboBox *>(field.control);
         if (IsOption(field)) {
-            const auto *list = findChild<QComboBox *>(field.control);
+            const auto *check = findChild<QCheckBox *>(field.control);
             const auto *first = findChild<QRadioButton *>(Element(field.control, 0));
-            const bool firstChosen = list ? list->currentIndex() == 0 : first && first->isChecked();
+            const bool firstChosen = list    ? list->currentIndex() == 0
+                                     : check ? check->isChecked()
+                                             : first && first->isChecked();
             WriteOption(strSend, field, firstChosen ? 0 : 1);
             continue;
         }
-        WriteField(strSend, field, BoxText(field.control), TenthsMode);
+        // Nothing selected in a list writes nothing, as a blank box does.
+        const QString text = field.codec != Codec::ListWord ? BoxText(field.control)
+                             : list->currentIndex() < 0     ? QString()
+                                                            : QString::number(list->currentIndex());
+        WriteField(strSend, field, text, TenthsMode);
     }
 }

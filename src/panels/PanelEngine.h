@@ -15,9 +15,11 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
-// Pseudo-pages of the step tables: the identify exchange and the current data.
+// Pseudo-pages of the step tables: the identify exchange, the current data and the
+// user name and password block.
 constexpr int kIdentityPage = -2;
 constexpr int kCurrentDataPage = 20;
+constexpr int kCredentialsPage = 16;
 
 // One exchange of a download or an upload, in the order the table lists them.
 struct Step {
@@ -27,7 +29,8 @@ struct Step {
     bool stops = false;           // a failure ends the transfer
     bool closeAfter = false;      // the connection closes after this exchange
     bool (*gate)() = nullptr;     // the step runs only when this holds
-    bool endsCalibration = false; // a calibration upload ends after this step
+    bool endsCalibration = false; // a calibration transfer ends after this step
+    QByteArray frame = {};        // set: an upload sends this as it stands, read or not
 };
 
 // What makes one model: its fields by page and its exchanges.
@@ -55,13 +58,15 @@ public:
     QPushButton *btnSave = nullptr;
     QPushButton *btnClose = nullptr;
 
-    // Downloads the model's pages; false when a step ended it early.
-    bool GetLimits();
+    // Downloads the model's pages; false when a step ended it early. With calOnly, on a
+    // model whose download marks a calibration end, only the steps up to it run and the
+    // boxes are not cleared first.
+    bool GetLimits(bool calOnly = false);
     // Checks, then uploads the pages read from this device; false when refused or ended
     // early. With calOnly only the pages up to the calibration end go.
     bool SaveLimits(bool calOnly = false);
     void ParseLimits(const QByteArray &strReceive, int page);
-    void InsertLimits(QByteArray &strSend, int page);
+    virtual void InsertLimits(QByteArray &strSend, int page);
     virtual void Buttons(bool state);
     virtual void ClearTextBoxes();
 
@@ -121,6 +126,7 @@ private:
     std::vector<const Step *> UploadSteps(bool calOnly) const;
     bool CheckFields(bool calOnly);
     bool Refuse(const Field &field, const QString &allowed);
+    void ShowListIndex(const QByteArray &page, const Field &field, bool shown);
 
     std::map<int, PageBuffer> m_pages;
     bool m_transferring = false;

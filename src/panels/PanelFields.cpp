@@ -76,6 +76,8 @@ QString ShowField(const QByteArray &page, const Field &field, bool tenthsMode)
     case Codec::Limit:
     case Codec::OptionByte:
     case Codec::OptionWord:
+    case Codec::ListWord:
+    case Codec::FixedWord:
         break;
     }
     const qint32 value = ReadDeviceInt(page, field.byte, 2);
@@ -128,10 +130,14 @@ void WriteField(QByteArray &page, const Field &field, const QString &text, bool 
     case Codec::OptionByte:
     case Codec::OptionWord:
         return;
+    case Codec::FixedWord:
+        PutWord(page, field.byte, field.first);
+        return;
     case Codec::Whole:
     case Codec::Tenths:
     case Codec::Limit:
     case Codec::Byte:
+    case Codec::ListWord:
         break;
     }
     if (!WritesText(field, text))

@@ -15,6 +15,8 @@ enum class Codec {
     Byte,        // one unsigned byte
     OptionByte,  // one byte choosing element 0 or 1 of an option pair (or a two-item list)
     OptionWord,  // the same as a 16-bit word
+    ListWord,    // 16-bit index into a list; nothing selected keeps the bytes
+    FixedWord,   // 16-bit constant (`first`): written by every upload, never shown
     PhoneNumber, // the dialer's digit field
 };
 
@@ -35,7 +37,7 @@ struct Field {
     int row = -1; // the row whose name gates Shown::WhenNamed, and that names it in messages
     Shown shown = Shown::Always;
     Blank blank = Blank::KeepsBytes;
-    int first = 0;  // option pairs: the value meaning element 0
+    int first = 0;  // option pairs: the value meaning element 0; FixedWord: its value
     int second = 1; // and the value written for element 1 (any other value reads as it)
 };
 

@@ -6,6 +6,7 @@
 #include "NumberText.h"
 #include "Prompt.h"
 #include "ServerDatabase.h"
+#include "SharedLayouts.h"
 #include "StatusGrid.h"
 
 #include <QGridLayout>
@@ -22,11 +23,6 @@ namespace {
 
 constexpr int kCalibrationPauseMs = 2000;
 
-QString Indexed(const char16_t *stem, int index)
-{
-    return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
-}
-
 // A key press in a limit box takes back the yellow of a refused value.
 class WhiteOnKeyPress final : public QObject {
 public:
@@ -42,25 +38,14 @@ protected:
     }
 };
 
-struct Column {
-    const char16_t *stem;
-    const char *caption;
-};
-// The headed columns of the rows, left to right after the name.
-constexpr Column kColumns[] = {
-    {u"txtReading", "Current Reading"},
-    {u"txtLL", "Lower Limit"},
-    {u"txtUL", "Upper Limit"},
-    {u"txtTOL", "Time"},
-};
-
 } // namespace
 
 SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent)
-    : PanelEngine(std::move(tables), parent)
+    : PanelEngine(std::move(tables), parent), m_columns(rows.columns),
+      m_factorsInTenths(rows.factorsInTenths), m_closesConnection(rows.closesConnection)
 {
     btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
-    BuildRows(rows.captions);
+    BuildRows(rows);
     if (rows.calibratedRows > 0)
         BuildCalibration(rows);
 
@@ -98,11 +83,12 @@ SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *pa
     connect(btnNotes, &QPushButton::clicked, this, &SensorPanel::btnNotes_Click);
 }
 
-void SensorPanel::BuildRows(const QStringList &captions)
+void SensorPanel::BuildRows(const SensorRows &rows)
 {
+    const QStringList &captions = rows.captions;
     m_grid = new QGridLayout;
-    for (int c = 0; c < int(std::size(kColumns)); ++c)
-        m_grid->addWidget(new QLabel(QString::fromLatin1(kColumns[c].caption), this), 0, c + 2);
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_grid->addWidget(new QLabel(m_columns.at(c).caption, this), 0, c + 2);
     frmNotes = Named(new QGroupBox(QStringLiteral("Sensor Notes"), this), u"frmNotes");
     auto *notes = new QVBoxLayout(frmNotes);
     frmNotes->hide();
@@ -115,23 +101,52 @@ void SensorPanel::BuildRows(const QStringList &captions)
     KeyRule number = KeyRule::Number;
     KeyRule digits = KeyRule::Digits;
     KeyRule name = KeyRule::NameChar;
+    const qsizetype limitRows = rows.limitRows < 0 ? captions.size() : rows.limitRows;
+    const struct {
+        const char16_t *stem;
+        QList<QLineEdit *> SensorPanel::*boxes;
+        KeyRule *rule;
+        bool limit;
+    } kinds[] = {
+        {u"txtReading", &SensorPanel::txtReading, nullptr, false},
+        {u"txtLL", &SensorPanel::txtLL, &number, true},
+        {u"txtUL", &SensorPanel::txtUL, &number, true},
+        {u"txtTOL", &SensorPanel::txtTOL, &digits, false},
+    };
     for (int i = 0; i < captions.size(); ++i) {
         lblSensorType.append(Named(new QLabel(captions.at(i), this), Indexed(u"lblSensorType", i)));
-        txtName.append(box(u"txtName", i, &name));
-        txtReading.append(box(u"txtReading", i, nullptr));
-        txtReading.last()->setEnabled(false);
-        txtLL.append(box(u"txtLL", i, &number));
-        txtUL.append(box(u"txtUL", i, &number));
-        txtTOL.append(box(u"txtTOL", i, &digits));
+        txtName.append(box(u"txtName", i, rows.nameFilter ? &name : nullptr));
+        m_grid->addWidget(lblSensorType.last(), i + 1, 0);
+        m_grid->addWidget(txtName.last(), i + 1, 1);
+        for (const auto &kind : kinds) {
+            const int column = ColumnOf(QString::fromUtf16(kind.stem));
+            if (column < 0 || (kind.limit && i >= limitRows))
+                continue;
+            QLineEdit *b = box(kind.stem, i, kind.rule);
+            (this->*kind.boxes).append(b);
+            m_grid->addWidget(b, i + 1, column + 2);
+            if (QStringView(kind.stem) == u"txtReading")
+                b->setEnabled(false);
+            if (kind.limit && rows.keyWhitensLimit)
+                b->installEventFilter(new WhiteOnKeyPress(b));
+        }
         txtNotes.append(box(u"txtNotes", i, nullptr));
-        for (QLineEdit *limit : {txtLL.last(), txtUL.last()})
-            limit->installEventFilter(new WhiteOnKeyPress(limit));
-        const QWidget *row[] = {lblSensorType.last(), txtName.last(), txtReading.last(),
-                                txtLL.last(),         txtUL.last(),   txtTOL.last()};
-        for (int c = 0; c < int(std::size(row)); ++c)
-            m_grid->addWidget(const_cast<QWidget *>(row[c]), i + 1, c);
         notes->addWidget(txtNotes.last());
     }
+}
+
+int SensorPanel::ColumnOf(const QString &stem) const
+{
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (m_columns.at(c).stem == stem)
+            return c;
+    }
+    return -1;
+}
+
+void SensorPanel::PlaceInRow(int row, const QString &stem, QWidget *widget)
+{
+    m_grid->addWidget(widget, row + 1, ColumnOf(stem) + 2);
 }
 
 void SensorPanel::BuildCalibration(const SensorRows &rows)
@@ -188,11 +203,10 @@ bool SensorPanel::RowNamed(int row) const
 QString SensorPanel::FieldTitle(const Field &field) const
 {
     const QString stem = field.control.section(u'(', 0, 0);
-    QString column = stem == u"txtCF" ? QStringLiteral("Correction") : QString();
-    for (const Column &c : kColumns) {
-        if (stem == QString::fromUtf16(c.stem))
-            column = QString::fromLatin1(c.caption);
-    }
+    const int c = ColumnOf(stem);
+    const QString column = c >= 0             ? m_columns.at(c).caption
+                           : stem == u"txtCF" ? QStringLiteral("Correction")
+                                              : QString();
     const QString row = field.row >= 0 && field.row < lblSensorType.size()
                             ? lblSensorType.at(field.row)->text()
                             : QString();
@@ -208,19 +222,29 @@ void SensorPanel::AfterDownload()
     }
 }
 
+// Rows without limit boxes store empty limits.
 void SensorPanel::StoreRows()
 {
+    const auto limit = [](const QList<QLineEdit *> &boxes, int i) {
+        return i < boxes.size() ? boxes.at(i)->text() : QString();
+    };
     for (int i = 0; i < txtName.size(); ++i)
         SaveSensorRecord(DatabaseID, txtName.at(i)->text(), qint16(i), txtNotes.at(i)->text(),
-                         lblSensorType.at(i)->text(), txtUL.at(i)->text(), txtLL.at(i)->text(),
+                         lblSensorType.at(i)->text(), limit(txtUL, i), limit(txtLL, i),
                          txtTOL.at(i)->text());
+}
+
+void SensorPanel::CloseConnection() const
+{
+    if (m_closesConnection)
+        CloseWinSocket();
 }
 
 void SensorPanel::Form_Activate()
 {
     Buttons(false);
     GetLimits();
-    CloseWinSocket();
+    CloseConnection();
     Buttons(true);
 }
 
@@ -237,13 +261,13 @@ void SensorPanel::btnSave_Click()
 {
     Buttons(false);
     SaveLimits();
-    CloseWinSocket();
+    CloseConnection();
     Buttons(true);
 }
 
 void SensorPanel::btnClose_Click()
 {
-    CloseWinSocket();
+    CloseConnection();
     done(QDialog::Accepted);
 }
 
@@ -282,10 +306,14 @@ bool SensorPanel::ComputeFactors()
         const auto actual = BoxNumber(actualText);
         const auto reading = BoxNumber(txtReading.at(i)->text());
         const auto old = BoxNumber(txtCF.at(i)->text());
-        const Field factor{0, 0, txtCF.at(i)->objectName(), Codec::Tenths};
-        const QString text = actual && reading && old
-                                 ? FormatPointZero(double(*actual - *reading + *old))
-                                 : QString();
+        const Field factor{0, 0, txtCF.at(i)->objectName(),
+                           m_factorsInTenths ? Codec::Tenths : Codec::Whole};
+        QString text;
+        if (actual && reading && old) {
+            const float value = *actual - *reading + *old;
+            text = m_factorsInTenths ? FormatPointZero(double(value))
+                                     : QString::number(double(value), 'g', 7);
+        }
         if (text.isEmpty() || !FieldValue(factor, text, TenthsMode)) {
             Prompt::Show(lblName.at(i)->text() +
                          QStringLiteral(" cannot be calibrated from the "
@@ -316,13 +344,13 @@ void SensorPanel::btnStoreCalFactors_Click()
         return;
     Buttons(false);
     const bool stored = SaveLimits(true);
-    CloseWinSocket();
+    CloseConnection();
     if (stored) {
         Pause(kCalibrationPauseMs);
-        GetLimits();
+        GetLimits(true);
     }
     Buttons(true);
-    CloseWinSocket();
+    CloseConnection();
 }
 
 void SensorPanel::btnReset_Click()
@@ -342,6 +370,6 @@ void SensorPanel::btnReset_Click()
     Buttons(false);
     SaveLimits(true);
     Pause(kCalibrationPauseMs);
-    GetLimits();
+    GetLimits(true);
     Buttons(true);
 }

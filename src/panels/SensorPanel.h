@@ -9,13 +9,31 @@ class QGroupBox;
 class QLineEdit;
 class QVBoxLayout;
 
+// A headed column of the rows after the name: txtReading, txtLL, txtUL and txtTOL are
+// boxes the panel makes; any other stem is a cell the model fills (PlaceInRow).
+struct RowColumn {
+    QString stem;
+    QString caption;
+};
+
 // The rows of a sensor panel and what sets one model's rows apart.
 struct SensorRows {
-    QStringList captions;   // lblSensorType(i): also the SensorType stored
+    QStringList captions; // lblSensorType(i): also the SensorType stored
+    QList<RowColumn> columns = {{QStringLiteral("txtReading"), QStringLiteral("Current Reading")},
+                                {QStringLiteral("txtLL"), QStringLiteral("Lower Limit")},
+                                {QStringLiteral("txtUL"), QStringLiteral("Upper Limit")},
+                                {QStringLiteral("txtTOL"), QStringLiteral("Time")}};
+    int limitRows = -1;     // rows 0 to n-1 have limit boxes; -1: every row
     int calibratedRows = 0; // rows 0 to n-1 get actual and correction boxes; 0: no calibration
     QString storeCaption;   // btnStoreCalFactors
     QString storeTip;
     QString resetCaption; // btnReset
+    // Correction factors in tenths, shown ".0"; otherwise whole on the device and shown as
+    // worked out.
+    bool factorsInTenths = true;
+    bool closesConnection = true; // after activation, Save, Close and calibration
+    bool nameFilter = true;       // names refuse "\\" and "/"
+    bool keyWhitensLimit = true;  // typing in a limit box takes back a refusal's yellow
 };
 
 // A model panel with sensor rows: names, limits, delays, readings and notes per row, the
@@ -46,6 +64,8 @@ protected:
     // Where a model adds controls of its own: beside the rows, and in the calibration frame.
     QVBoxLayout *ModelArea() const { return m_modelArea; }
     QVBoxLayout *CalibrationArea() const { return m_calibrationArea; }
+    // Puts a model's own control for `row` into the column with that stem.
+    void PlaceInRow(int row, const QString &stem, QWidget *widget);
 
     void Form_Activate() override;
     void AfterDownload() override;
@@ -69,10 +89,16 @@ protected:
     bool ComputeFactors();
 
 private:
-    void BuildRows(const QStringList &captions);
+    void BuildRows(const SensorRows &rows);
+    int ColumnOf(const QString &stem) const;
     void BuildCalibration(const SensorRows &rows);
     void btnNotes_Click();
 
+    void CloseConnection() const;
+
+    const QList<RowColumn> m_columns;
+    const bool m_factorsInTenths;
+    const bool m_closesConnection;
     QGridLayout *m_grid = nullptr;
     QVBoxLayout *m_modelArea = nullptr;
     QVBoxLayout *m_calibrationArea = nullptr;

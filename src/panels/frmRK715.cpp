@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "Prompt.h"
 #include "ReplyDecoding.h"
+#include "SharedLayouts.h"
 #include "StatusGrid.h"
 #include "WindowsColour.h"
 
@@ -25,11 +26,6 @@ constexpr float kLimitBound = 999.9f;
 // The system colour of inactive window borders, which the correction boxes wear.
 constexpr int kNeutralGrey = 0xC8D0D4;
 
-QString Indexed(const char16_t *stem, int index)
-{
-    return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
-}
-
 // Page 12 exists on family 6 sub-models 5 and 8 and from revision 23 on.
 bool ReadsCorrectionPage()
 {
@@ -41,18 +37,11 @@ bool ReadsCorrectionPage()
 PanelTables Tables()
 {
     PanelTables t;
-    for (int i = 0; i < kTemperatureRows; ++i) {
-        const int p = 9 + 6 * i;
-        t.fields.push_back({0, p, Indexed(u"txtLL", i), Codec::Limit, i, Shown::WhenNamed});
-        t.fields.push_back({0, p + 2, Indexed(u"txtUL", i), Codec::Limit, i, Shown::WhenNamed});
-        t.fields.push_back({0, p + 4, Indexed(u"txtTOL", i), Codec::Whole, i, Shown::WhenNamed});
+    AddLimitRecords(t.fields, kTemperatureRows);
+    for (int i = 0; i < kTemperatureRows; ++i)
         t.fields.push_back({12, 9 + 2 * i, Indexed(u"txtCF", i), Codec::Tenths, i, Shown::Always,
                             Blank::WritesZero});
-    }
-    t.fields.push_back({0, 57, QStringLiteral("optRelayLogic"), Codec::OptionByte, -1,
-                        Shown::Always, Blank::KeepsBytes, 0, 1});
-    t.fields.push_back({0, 58, QStringLiteral("optEnableBuzzer"), Codec::OptionByte, -1,
-                        Shown::Always, Blank::KeepsBytes, 1, 0});
+    AddRelayAndBuzzer(t.fields);
     for (int door = kTemperatureRows; door < kRows; ++door) {
         const int p = 9 + 2 * (door - kTemperatureRows);
         t.fields.push_back({1, p, Indexed(u"txtTOL", door), Codec::Whole, door});
@@ -62,9 +51,7 @@ PanelTables Tables()
         t.fields.push_back({12, 25 + door - kTemperatureRows, Indexed(u"txtCF", door), Codec::Byte,
                             door, Shown::Always, Blank::WritesZero});
     }
-    for (int row = 0; row < kRows; ++row)
-        t.fields.push_back(
-            {3 + row / 2, row % 2 == 0 ? 9 : 29, Indexed(u"txtName", row), Codec::Name, row});
+    AddNamePages(t.fields, kRows);
 
     const QString busyDownload =
         QStringLiteral("This device is currently on the phone.  Please wait and try again later.");

@@ -163,3 +163,18 @@ TEST(PanelFieldsTest, PhoneNumbersKeepTheBytesAfterTheEndMarker)
     EXPECT_TRUE(IsPhoneNumber(u"*0123456789"_s));
     EXPECT_FALSE(IsPhoneNumber(u"555-1234"_s));
 }
+
+TEST(PanelFieldsTest, ListIndexesAndFixedWords)
+{
+    QByteArray page = Page();
+    const QByteArray before = page;
+    const Field list{0, 9, u"cmbo"_s, Codec::ListWord};
+    WriteField(page, list, {}, false); // nothing selected
+    EXPECT_EQ(page, before);
+    WriteField(page, list, u"1"_s, false);
+    EXPECT_EQ(Hex(page, 9, 2), "00 01");
+    WriteField(page, {0, 11, {}, Codec::FixedWord, 0, Shown::Always, Blank::KeepsBytes, 99}, {},
+               false);
+    EXPECT_EQ(Hex(page, 9, 4), "00 01 00 63");
+    EXPECT_EQ(page.mid(12), before.mid(12));
+}
