@@ -7,6 +7,7 @@
 #include "Prompt.h"
 #include "ReplyDecoding.h"
 #include "ServerDatabase.h"
+#include "SharedLayouts.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,11 +28,6 @@ constexpr int kRows = 6;
 constexpr int kUnitPage = 1;
 constexpr char16_t kDegreeSign = 0xB0;
 
-QString Indexed(const char16_t *stem, int index)
-{
-    return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
-}
-
 bool UsesAlarmPage()
 {
     return Decoded().DeviceSubModel >= 5;
@@ -43,7 +39,7 @@ PanelTables Tables()
     // Page 0: a six-byte record per sensor from byte 9, then the doors' delays, then the
     // four correction factors; limits and factors in tenths whatever the device reports.
     for (int i = 0; i < kSensors; ++i) {
-        const int p = 9 + 6 * i;
+        const int p = RecordByte(i);
         // The probes' limits mean nothing without a name; the internal sensors keep theirs.
         const Shown shown = i < 2 ? Shown::WhenNamed : Shown::Always;
         t.fields.push_back({0, p, Indexed(u"txtLL", i), Codec::Tenths, i, shown});
@@ -98,7 +94,16 @@ SensorRows Rows()
                      QStringLiteral("Internal Humidity Sensor"),
                      QStringLiteral("Door Sensor 1"),
                      QStringLiteral("Door Sensor 2")};
+    rows.columns = {{QStringLiteral("txtReading"), QStringLiteral("Current Reading")},
+                    {QStringLiteral("txtLL"), QStringLiteral("Lower Limit")},
+                    {QStringLiteral("txtUL"), QStringLiteral("Upper Limit")},
+                    {QStringLiteral("lblUnits"), QString()},
+                    {QStringLiteral("txtTOL"), QStringLiteral("Time (min)")}};
+    rows.limitRows = kSensors;
     rows.calibratedRows = kSensors;
+    rows.closesConnection = false;
+    rows.nameFilter = false;
+    rows.keyWhitensLimit = false;
     rows.storeCaption = QStringLiteral("Store Calibration Factors");
     rows.resetCaption = QStringLiteral("Clear Calibration Factors");
     return rows;
@@ -111,12 +116,10 @@ frmFinch416::frmFinch416(QWidget *parent) : SensorPanel(Rows(), Tables(), parent
     setObjectName(QStringLiteral("frmFinch416"));
     setWindowTitle(QStringLiteral("F416 Parameters"));
 
-    auto *units = new QVBoxLayout;
     for (int i = 0; i < kSensors; ++i) {
         lblUnits.append(Named(new QLabel(this), Indexed(u"lblUnits", i)));
-        units->addWidget(lblUnits.last());
+        PlaceInRow(i, QStringLiteral("lblUnits"), lblUnits.last());
     }
-    ModelArea()->addLayout(units);
 
     const QString relay[2] = {
         QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
@@ -155,11 +158,6 @@ frmFinch416::frmFinch416(QWidget *parent) : SensorPanel(Rows(), Tables(), parent
         for (QLineEdit *box : std::as_const(txtCF))
             box->show();
     });
-    // Doors have no limits.
-    for (int door = kSensors; door < kRows; ++door) {
-        txtLL.at(door)->hide();
-        txtUL.at(door)->hide();
-    }
 }
 
 void frmFinch416::ClearTextBoxes()
@@ -257,12 +255,6 @@ void frmFinch416::btnSave_Click()
     Buttons(false);
     SaveLimits(false);
     Buttons(true);
-}
-
-// The connection stays as the last exchange left it.
-void frmFinch416::btnClose_Click()
-{
-    done(QDialog::Accepted);
 }
 
 void frmFinch416::btnCal_Click()

@@ -36,7 +36,6 @@ protected:
 
     void btnRefresh_Click() override;
     void btnSave_Click() override;
-    void btnClose_Click() override;
     void btnCal_Click() override;
     void btnStoreCalFactors_Click() override;
     void btnReset_Click() override;
