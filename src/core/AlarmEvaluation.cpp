@@ -284,14 +284,14 @@ void CheckLogFolder(const QString &folder, ServerPass &pass)
         mailed.clear();
 }
 
-void WriteRecordFiles(const QString &folder, const SensorPass &s)
+void WriteRecordFiles(const QString &folder, const SensorPass &s, const QDateTime &now)
 {
     const AlarmFacts &f = s.facts;
     // A limit the sensor row does not hold is written as 0, never borrowed.
     SaveSensorDatToFile(folder, s.sensorId, f.sensorName, f.serverName, f.unitText,
                         f.upperLimit.value_or(0), f.lowerLimit.value_or(0));
-    AppendAverageRecord(folder, s.sensorId, s.reading);
-    AppendInstantRecord(folder, s.sensorId, s.reading);
+    AppendAverageRecord(folder, s.sensorId, s.reading, now);
+    AppendInstantRecord(folder, s.sensorId, s.reading, now);
 }
 
 void SetGridCell(int row, int column, const QString &text)
@@ -365,6 +365,8 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
         pass.failed = true;
     const ReplyDecodingState &decoded = Decoded();
     const QString logFolder = Polling().LogDirectory.trimmed();
+    // The readings of one reply share one moment (and one look at the time zone).
+    const QDateTime now = Clock::Now();
 
     for (const QSqlRecord &row : *sensors) {
         SensorPass s;
@@ -404,9 +406,9 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
         // A door, contact or water reading other than 0 or 1 keeps this text: the number.
         f.readingText = QString::number(double(s.reading), 'g', 7);
         if (FormatSensorReading(s.reading, f.sensorType, f.readingText)) {
-            WriteRecordFiles(ProgramFolder(), s);
+            WriteRecordFiles(ProgramFolder(), s, now);
             if (!logFolder.isEmpty()) {
-                WriteRecordFiles(logFolder, s);
+                WriteRecordFiles(logFolder, s, now);
                 CheckLogFolder(logFolder, pass);
             }
         }

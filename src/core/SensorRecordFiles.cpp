@@ -1,6 +1,5 @@
 #include "SensorRecordFiles.h"
 
-#include "Clock.h"
 #include "GeneralDate.h"
 #include "ProgramFolder.h"
 #include "RecordLayouts.h"
@@ -8,6 +7,11 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <limits>
 #include <optional>
 
@@ -21,20 +25,101 @@ QString SavingLabel(const QString &path)
     return QStringLiteral("Error saving data to ") + path;
 }
 
+Failure SystemFailure()
+{
+    return qt_error_string(errno);
+}
+
+// A record file opened for one update and closed again. Plain system calls, positioned
+// reads and writes, no buffer: a poll of a hundred devices opens thousands of these, and
+// a buffered file costs several calls more per record than the record itself. Every
+// byte is with the system when the file is closed, as before, for the graphing program.
+class RecordFile {
+public:
+    explicit RecordFile(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666))
+    {
+        if (m_fd < 0)
+            m_failure = SystemFailure();
+    }
+    ~RecordFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RecordFile(const RecordFile &) = delete;
+    RecordFile &operator=(const RecordFile &) = delete;
+
+    const Failure &OpenFailure() const { return m_failure; }
+
+    std::optional<qint64> Size()
+    {
+        struct stat info {};
+        if (::fstat(m_fd, &info) != 0)
+            return std::nullopt;
+        return qint64(info.st_size);
+    }
+
+    // Record `number` (from 1); nothing when it is not all there.
+    std::optional<QByteArray> Read(qint64 number, int length)
+    {
+        QByteArray bytes(length, Qt::Uninitialized);
+        const ssize_t got = ::pread(m_fd, bytes.data(), size_t(length), (number - 1) * length);
+        if (got == length)
+            return bytes;
+        if (got >= 0)
+            errno = EIO; // cut short since it was measured
+        return std::nullopt;
+    }
+
+    Failure Write(qint64 number, const QByteArray &record)
+    {
+        qint64 at = (number - 1) * record.size();
+        for (qsizetype done = 0; done < record.size();) {
+            const ssize_t wrote =
+                ::pwrite(m_fd, record.constData() + done, size_t(record.size() - done), at);
+            if (wrote < 0 && errno == EINTR)
+                continue;
+            if (wrote <= 0)
+                return SystemFailure();
+            done += wrote;
+            at += wrote;
+        }
+        return std::nullopt;
+    }
+
+    Failure Truncate(qint64 length)
+    {
+        if (::ftruncate(m_fd, length) != 0)
+            return SystemFailure();
+        return std::nullopt;
+    }
+
+    // A failure of its own shows only here (a full disk on some file systems).
+    Failure Close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0)
+            return SystemFailure();
+        return std::nullopt;
+    }
+
+private:
+    int m_fd = -1;
+    Failure m_failure;
+};
+
 // Opens the file for reading and writing (created when absent), runs `work` on it and
 // closes it; a failure anywhere is logged under `label`.
 template <typename Work> bool WithRecordFile(const QString &path, const QString &label, Work work)
 {
-    QFile file(path);
-    Failure failure;
-    if (!file.open(QIODevice::ReadWrite)) {
-        failure = file.errorString();
-    } else {
+    RecordFile file(path);
+    Failure failure = file.OpenFailure();
+    if (!failure) {
         failure = work(file);
-        // Buffered bytes reach the disk here; a full disk shows up now, not at close.
-        if (!failure && !file.flush())
-            failure = file.errorString();
-        file.close();
+        if (const Failure closed = file.Close(); !failure)
+            failure = closed;
     }
     if (!failure)
         return true;
@@ -42,17 +127,13 @@ template <typename Work> bool WithRecordFile(const QString &path, const QString 
     return false;
 }
 
-Failure WriteAt(QFile &file, qint64 number, const QByteArray &record)
-{
-    if (WriteRecord(file, number, record))
-        return std::nullopt;
-    return file.errorString();
-}
-
 bool AppendToFile(const QString &path, const QByteArray &record)
 {
-    return WithRecordFile(path, SavingLabel(path), [&record](QFile &file) {
-        return WriteAt(file, RecordCount(file.size(), record.size()) + 1, record);
+    return WithRecordFile(path, SavingLabel(path), [&record](RecordFile &file) -> Failure {
+        const std::optional<qint64> size = file.Size();
+        if (!size)
+            return SystemFailure();
+        return file.Write(RecordCount(*size, int(record.size())) + 1, record);
     });
 }
 
@@ -65,26 +146,29 @@ bool SaveSensorDatToFile(const QString &folder, qint32 sensorId, const QString &
     const SensorHeaderRecord header{serverName, sensorName, unitText, upperLimit, lowerLimit};
     const QString path = SensorHeaderFileName(folder, sensorId);
     return WithRecordFile(path, QStringLiteral("Function: SaveSensorDatToFile() ") + path,
-                          [&header](QFile &file) { return WriteAt(file, 1, header.Encode()); });
+                          [&header](RecordFile &file) { return file.Write(1, header.Encode()); });
 }
 
-bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading)
+bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
+                         const QDateTime &now)
 {
-    const QDateTime now = Clock::Now();
     const AverageRecord fresh{GeneralDateText(now), reading, reading, reading, 1};
     const QString path = AverageFileName(folder, sensorId);
-    return WithRecordFile(path, SavingLabel(path), [&](QFile &file) -> Failure {
-        const qint64 n = RecordCount(file.size(), AverageRecord::kLength);
+    return WithRecordFile(path, SavingLabel(path), [&](RecordFile &file) -> Failure {
+        const std::optional<qint64> size = file.Size();
+        if (!size)
+            return SystemFailure();
+        const qint64 n = RecordCount(*size, AverageRecord::kLength);
         if (n == 0)
-            return WriteAt(file, 1, fresh.Encode());
+            return file.Write(1, fresh.Encode());
 
-        const std::optional<QByteArray> bytes = ReadRecord(file, n, AverageRecord::kLength);
+        const std::optional<QByteArray> bytes = file.Read(n, AverageRecord::kLength);
         std::optional<AverageRecord> last = bytes ? AverageRecord::Decode(*bytes) : std::nullopt;
         if (!last)
-            return file.errorString();
+            return SystemFailure();
         // A damaged last record is left as it stands and the reading starts the next one, so
         // the file is not stuck on it; that happens once, so it is reported once.
-        const std::optional<QDateTime> started = ParseGeneralDate(last->date);
+        const std::optional<WallClock> started = ParseWallClock(last->date);
         if (!started || last->count == std::numeric_limits<qint32>::max()) {
             const QString damage =
                 started ? QStringLiteral("the largest count")
@@ -94,10 +178,10 @@ bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading)
                                   .arg(n)
                                   .arg(damage)
                                   .arg(n + 1));
-            return WriteAt(file, n + 1, fresh.Encode());
+            return file.Write(n + 1, fresh.Encode());
         }
-        if (HourBoundariesBetween(*started, now) >= 1)
-            return WriteAt(file, n + 1, fresh.Encode());
+        if (HourBoundariesBetween(*started, WallClock{now.date(), now.time()}) >= 1)
+            return file.Write(n + 1, fresh.Encode());
 
         last->sum += reading;
         ++last->count;
@@ -105,27 +189,28 @@ bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading)
             last->maximum = reading;
         if (reading < last->minimum)
             last->minimum = reading;
-        if (const Failure failure = WriteAt(file, n, last->Encode()))
+        if (const Failure failure = file.Write(n, last->Encode()))
             return failure;
         // A record torn by a crash mid-append would otherwise stay behind the updated one.
-        if (file.size() > n * AverageRecord::kLength && !file.resize(n * AverageRecord::kLength))
-            return file.errorString();
+        if (*size > n * AverageRecord::kLength)
+            return file.Truncate(n * AverageRecord::kLength);
         return std::nullopt;
     });
 }
 
-bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading)
+bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading,
+                         const QDateTime &now)
 {
-    const QDateTime now = Clock::Now();
     const InstantRecord record{GeneralDateText(now), reading};
     return AppendToFile(InstantFileName(folder, sensorId, now.date()), record.Encode());
 }
 
 bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
-                           std::span<const float, 61> channelReadings, qint16 batteryVoltage)
+                           std::span<const float, 61> channelReadings, qint16 batteryVoltage,
+                           const QDateTime &now)
 {
     ServerLogRecord record;
-    record.date = GeneralDateText(Clock::Now());
+    record.date = GeneralDateText(now);
     for (int channel = 0; channel < 8; ++channel)
         record.channels[channel] = channelReadings[3 * channel];
     record.batteryVoltage = batteryVoltage;

@@ -1,21 +1,27 @@
 #pragma once
 
+#include "Clock.h"
+
 #include <QString>
 
 #include <span>
 
 // Writers of the sensor record files (layouts in RecordLayouts.h). Each opens its file,
 // touches one record and closes it again; a failure goes to the error log and gives
-// false, and the next poll simply tries again.
+// false, and the next poll simply tries again. `now` stamps the record: one moment for
+// all the readings of one reply.
 
 // The header, always record 1, rewritten at every reading.
 bool SaveSensorDatToFile(const QString &folder, qint32 sensorId, const QString &sensorName,
                          const QString &serverName, const QString &unitText, float upperLimit,
                          float lowerLimit);
 // Adds the reading to the current clock hour's record, or starts the next one.
-bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading);
-bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading);
+bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
+                         const QDateTime &now = Clock::Now());
+bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading,
+                         const QDateTime &now = Clock::Now());
 // `channelReadings` is the decoded reply (reading, count, state per channel); channels
 // 1 to 8 are written as they stand, sentinels included. Written to the program folder.
 bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
-                           std::span<const float, 61> channelReadings, qint16 batteryVoltage);
+                           std::span<const float, 61> channelReadings, qint16 batteryVoltage,
+                           const QDateTime &now = Clock::Now());

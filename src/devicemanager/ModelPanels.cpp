@@ -4,6 +4,7 @@
 #include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK816.h"
 
 #include <QWidget>
 
@@ -31,6 +32,9 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK715:
         ShowPanel<frmRK715>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK816:
+        ShowPanel<frmRK816>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmFinch416:
         ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
         return;
@@ -38,7 +42,6 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK718:
     case PanelForm::frmRK730:
     case PanelForm::frmRK750:
-    case PanelForm::frmRK816:
         break;
     }
     Prompt::Show(QString::fromUtf16(kPanelNotYet));

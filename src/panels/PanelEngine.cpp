@@ -32,6 +32,12 @@ bool IsOption(const Field &field)
     return field.codec == Codec::OptionByte || field.codec == Codec::OptionWord;
 }
 
+// Whether the field's value is typed into a text box (and so may need checking).
+bool IsTyped(const Field &field)
+{
+    return !IsOption(field) && field.codec != Codec::ListWord && field.codec != Codec::FixedWord;
+}
+
 QByteArray ReadRequest(int page)
 {
     switch (page) {
@@ -276,7 +282,7 @@ bool PanelEngine::CheckFields(bool calOnly)
     if (!calOnly)
         pages.append(kStoredOnly);
     for (const Field &field : m_tables.fields) {
-        if (!pages.contains(field.page) || IsOption(field) || field.codec == Codec::Name)
+        if (!pages.contains(field.page) || !IsTyped(field) || field.codec == Codec::Name)
             continue;
         const QString text = BoxText(field.control);
         if (field.codec == Codec::PhoneNumber) {
@@ -387,9 +393,11 @@ void PanelEngine::InsertLimits(QByteArray &strSend, int page)
             continue;
         }
         // Nothing selected in a list writes nothing, as a blank box does.
-        const QString text = field.codec != Codec::ListWord ? BoxText(field.control)
-                             : list->currentIndex() < 0     ? QString()
-                                                            : QString::number(list->currentIndex());
+        QString text;
+        if (IsTyped(field))
+            text = BoxText(field.control);
+        else if (field.codec == Codec::ListWord && list->currentIndex() >= 0)
+            text = QString::number(list->currentIndex());
         WriteField(strSend, field, text, TenthsMode);
     }
 }

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -142,6 +143,26 @@ int SensorPanel::ColumnOf(const QString &stem) const
             return c;
     }
     return -1;
+}
+
+void SensorPanel::BuildRelayAndBuzzer(QWidget *relayFrame, QWidget *buzzerFrame,
+                                      QRadioButton *(&relay)[2], QRadioButton *(&buzzer)[2])
+{
+    const QString relayTexts[2] = {
+        QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
+        QStringLiteral(
+            "Turn off alarm relay when a sensor goes into alarm or the main power fails.")};
+    const QString buzzerTexts[2] = {QStringLiteral("Enable Alarm Buzzer"),
+                                    QStringLiteral("Disable Alarm Buzzer")};
+    auto *relayLayout = new QVBoxLayout(relayFrame);
+    auto *buzzerLayout = new QVBoxLayout(buzzerFrame);
+    for (int e = 0; e < 2; ++e) {
+        relay[e] = Named(new QRadioButton(relayTexts[e], relayFrame), Indexed(u"optRelayLogic", e));
+        relayLayout->addWidget(relay[e]);
+        buzzer[e] =
+            Named(new QRadioButton(buzzerTexts[e], buzzerFrame), Indexed(u"optEnableBuzzer", e));
+        buzzerLayout->addWidget(buzzer[e]);
+    }
 }
 
 void SensorPanel::PlaceInRow(int row, const QString &stem, QWidget *widget)

@@ -7,6 +7,7 @@
 class QGridLayout;
 class QGroupBox;
 class QLineEdit;
+class QRadioButton;
 class QVBoxLayout;
 
 // A headed column of the rows after the name: txtReading, txtLL, txtUL and txtTOL are
@@ -64,6 +65,10 @@ protected:
     // Where a model adds controls of its own: beside the rows, and in the calibration frame.
     QVBoxLayout *ModelArea() const { return m_modelArea; }
     QVBoxLayout *CalibrationArea() const { return m_calibrationArea; }
+    // The alarm relay and buzzer option pairs of the models that have them, each pair
+    // stacked in its own frame.
+    static void BuildRelayAndBuzzer(QWidget *relayFrame, QWidget *buzzerFrame,
+                                    QRadioButton *(&relay)[2], QRadioButton *(&buzzer)[2]);
     // Puts a model's own control for `row` into the column with that stem.
     void PlaceInRow(int row, const QString &stem, QWidget *widget);
 

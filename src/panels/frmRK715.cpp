@@ -53,10 +53,8 @@ PanelTables Tables()
     }
     AddNamePages(t.fields, kRows);
 
-    const QString busyDownload =
-        QStringLiteral("This device is currently on the phone.  Please wait and try again later.");
-    const QString busyUpload =
-        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
+    const QString busyDownload = BusyDownloadLine();
+    const QString busyUpload = BusyUploadLine();
     // The names come before page 0, whose limits show only on named rows.
     t.download = {
         {kIdentityPage},
@@ -120,24 +118,9 @@ frmRK715::frmRK715(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
     setObjectName(QStringLiteral("frmRK715"));
     setWindowTitle(QStringLiteral("Coldvane Parameters"));
 
-    const QString relay[2] = {
-        QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
-        QStringLiteral(
-            "Turn off alarm relay when a sensor goes into alarm or the main power fails.")};
-    const QString buzzer[2] = {QStringLiteral("Enable Alarm Buzzer"),
-                               QStringLiteral("Disable Alarm Buzzer")};
     auto *relayBox = new QWidget(this);
-    auto *relayLayout = new QVBoxLayout(relayBox);
     Frame1 = Named(new QGroupBox(this), u"Frame1");
-    auto *buzzerLayout = new QVBoxLayout(Frame1);
-    for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e] =
-            Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
-        relayLayout->addWidget(optRelayLogic[e]);
-        optEnableBuzzer[e] =
-            Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
-        buzzerLayout->addWidget(optEnableBuzzer[e]);
-    }
+    BuildRelayAndBuzzer(relayBox, Frame1, optRelayLogic, optEnableBuzzer);
     lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
     txtBattV = Named(new QLineEdit(this), u"txtBattV");
     txtBattV->setReadOnly(true);

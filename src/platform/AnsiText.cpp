@@ -6,10 +6,9 @@ namespace {
 
 // Windows-1252 0x80-0x9F; 0 marks the five codes it leaves undefined (read as Latin-1).
 constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 char ToAnsiByte(char16_t c)
 {
@@ -28,10 +27,10 @@ char ToAnsiByte(char16_t c)
 
 QByteArray ToAnsi(const QString &text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *byte = out.data();
     for (const QChar ch : text)
-        out.append(ToAnsiByte(ch.unicode()));
+        *byte++ = ToAnsiByte(ch.unicode());
     return out;
 }
 
@@ -51,8 +50,9 @@ QString FromAnsi(const QByteArray &bytes)
 
 QByteArray FixedAnsi(const QString &text, int width)
 {
-    QByteArray bytes = ToAnsi(text).left(width);
-    if (bytes.size() < width)
-        bytes.append(width - bytes.size(), ' ');
+    QByteArray bytes(width, ' ');
+    char *byte = bytes.data();
+    for (const QChar ch : QStringView(text).left(width))
+        *byte++ = ToAnsiByte(ch.unicode());
     return bytes;
 }

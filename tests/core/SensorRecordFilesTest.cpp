@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -248,4 +249,31 @@ TEST_F(SensorRecordFiles, MissingFolderIsReportedWithThePath)
                      "Created 1-2026.dat|HasCause=1"_s}
              .replaceInStrings(u"%1"_s, gone)));
     EXPECT_FALSE(QDir(gone).exists());
+}
+
+// A full disk fails the write itself: each writer reports it under its own label.
+TEST_F(SensorRecordFiles, FullDiskIsReportedWithTheCause)
+{
+    SetClock(kDay, 9, 0);
+    const struct {
+        QString file;
+        std::function<bool()> write;
+        QString label;
+    } rows[] = {
+        {u"Sensor-4.dat"_s,
+         [&] { return SaveSensorDatToFile(Folder(), 4, u"s"_s, u"r"_s, {}, 1, 0); },
+         u"Function: SaveSensorDatToFile() "_s},
+        {u"Sensor-4 Average.dat"_s, [&] { return AppendAverageRecord(Folder(), 4, 1.0f); },
+         u"Error saving data to "_s},
+        {u"Sensor-4 Instantaneous Data Created 1-2026.dat"_s,
+         [&] { return AppendInstantRecord(Folder(), 4, 1.0f); }, u"Error saving data to "_s},
+    };
+    QStringList errors;
+    for (const auto &row : rows) {
+        ASSERT_TRUE(QFile::link(u"/dev/full"_s, File(row.file)));
+        EXPECT_FALSE(row.write()) << row.file.toStdString();
+        errors << u"myFunction="_s + row.label + File(row.file) +
+                      u"|Cause=No space left on device"_s;
+    }
+    EXPECT_EQ(ErrorRows(), errors);
 }

@@ -12,6 +12,25 @@ TEST(AnsiText, LettersWithoutAWindows1252ByteBecomeAQuestionMark)
                                           "C "_ba);
 }
 
+TEST(GeneralDate, TextIsZeroPaddedAndMidnightIsTheDateAlone)
+{
+    const struct {
+        QDateTime moment;
+        QString text;
+    } rows[] = {
+        {QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7)), u"2026-03-01 09:05:07"_s},
+        {QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)), u"2026-12-31 23:59:59"_s},
+        {QDateTime(QDate(2026, 3, 1), QTime(0, 0)), u"2026-03-01"_s},
+        {QDateTime(QDate(2026, 3, 1), QTime(0, 0, 1)), u"2026-03-01 00:00:01"_s},
+        {QDateTime(QDate(1999, 10, 10), QTime(10, 10, 10)), u"1999-10-10 10:10:10"_s},
+        {QDateTime(QDate(999, 1, 2), QTime(3, 4, 5)), u"0999-01-02 03:04:05"_s},
+        {QDateTime(QDate(10000, 1, 2), QTime(0, 0)), u"10000-01-02"_s},
+        {QDateTime(), QString()},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(GeneralDateText(row.moment), row.text) << row.text.toStdString();
+}
+
 // Boundaries of the clock face crossed between two times, not elapsed hours or days.
 TEST(GeneralDate, BoundariesCountWallClockValues)
 {

@@ -3,6 +3,7 @@
 #include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK816.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -57,6 +58,24 @@ TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK715PanelAndTheDialerPanel)
     });
     screen->btnMore->click();
     EXPECT_EQ(dialer.seen, QStringList{u"Phone Parameters for server: Lab|"_s + device->Address()});
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK816Panel)
+{
+    auto device = Device(6, 6, 1);
+    device->pages[3].replace(28, 20, "Side gate           ");
+    const qint32 id = Add(u"Yard"_s, device->Address());
+    Open();
+    Edit(2);
+
+    PanelWatch<frmRK816> rk816([](frmRK816 &panel) -> QString {
+        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
+               panel.txtName.at(1)->text();
+    });
+    screen->mnuEditSensors->trigger();
+    EXPECT_EQ(rk816.seen,
+              QStringList{device->Address() + u'|' + QString::number(id) + u"|Side gate"_s});
     EXPECT_TRUE(Messages().isEmpty());
 }
 

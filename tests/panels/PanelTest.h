@@ -10,6 +10,18 @@
 
 #include <optional>
 
+// A 16-bit value as a page holds it, high byte first.
+inline QByteArray Word(int value)
+{
+    const WordBytes w = SplitWord(value);
+    return QByteArray(1, char(w.hi)).append(char(w.lo));
+}
+
+inline QByteArray StoreHeader(int page)
+{
+    return DeviceCommand::StorePage().append(char(page));
+}
+
 // A panel's world: scripted message boxes, the program's device link with the shortest
 // reply wait, and a fake device on this test's own loopback address.
 class PanelTest : public DialogTest {

@@ -13,12 +13,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray Word(int value)
-{
-    const WordBytes w = SplitWord(value);
-    return QByteArray(1, char(w.hi)).append(char(w.lo));
-}
-
 // 16-bit words one after the other, as a page holds them.
 QByteArray Words(std::initializer_list<int> values)
 {
@@ -278,8 +272,8 @@ TEST_F(frmFinch416Test, EachFailingReadGivesItsLineAndSaveStoresNothingOverWhatF
     // A failed store of the limits gets its line; the other stores are not examined.
     frmFinch416 panel;
     Open(panel);
-    device.SetKnob(DeviceCommand::StorePage().append('\0'), Knob(FakeDevice::Behaviour::WrongEcho));
-    device.SetKnob(DeviceCommand::StorePage().append('\2'), Knob(FakeDevice::Behaviour::WrongEcho));
+    device.SetKnob(StoreHeader(0), Knob(FakeDevice::Behaviour::WrongEcho));
+    device.SetKnob(StoreHeader(2), Knob(FakeDevice::Behaviour::WrongEcho));
     QTest::mouseClick(panel.btnSave, Qt::LeftButton);
     EXPECT_EQ(Lines(panel), QStringList{u"Failed to download the limits"_s});
     EXPECT_TRUE(panel.lblStatus->isHidden());

@@ -12,21 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QByteArray Word(int value)
-{
-    const WordBytes w = SplitWord(value);
-    return QByteArray(1, char(w.hi)).append(char(w.lo));
-}
-
-QByteArray StoreHeader(int page)
-{
-    return DeviceCommand::StorePage().append(char(page));
-}
-
-} // namespace
-
 class frmRK715Test : public PanelTest {
 protected:
     // Every byte distinct from its neighbours and from what the panel would write, with

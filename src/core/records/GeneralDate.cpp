@@ -5,11 +5,42 @@ const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 } // namespace
 
+namespace {
+
+void PutDigits(QChar *&out, int value, int count)
+{
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        out[i] = QChar(u'0' + value % 10);
+    out += count;
+}
+
+} // namespace
+
+// Written digit by digit: the format engine costs more than a record file's system calls,
+// and every reading is stamped.
 QString GeneralDateText(const QDateTime &moment)
 {
-    if (moment.time() == QTime(0, 0))
-        return moment.date().toString(kDateFormat);
-    return moment.toString(kDateTimeFormat);
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    if (!date.isValid() || date.year() < 1000 || date.year() > 9999)
+        return time == QTime(0, 0) ? date.toString(kDateFormat) : moment.toString(kDateTimeFormat);
+    const bool dateOnly = time == QTime(0, 0);
+    QString text(dateOnly ? 10 : 19, Qt::Uninitialized);
+    QChar *out = text.data();
+    PutDigits(out, date.year(), 4);
+    *out++ = u'-';
+    PutDigits(out, date.month(), 2);
+    *out++ = u'-';
+    PutDigits(out, date.day(), 2);
+    if (!dateOnly) {
+        *out++ = u' ';
+        PutDigits(out, time.hour(), 2);
+        *out++ = u':';
+        PutDigits(out, time.minute(), 2);
+        *out++ = u':';
+        PutDigits(out, time.second(), 2);
+    }
+    return text;
 }
 
 namespace {
@@ -94,9 +125,15 @@ qint64 DayBoundariesBetween(const QDateTime &from, const QDateTime &to)
     return from.date().daysTo(to.date());
 }
 
+qint64 HourBoundariesBetween(const WallClock &from, const WallClock &to)
+{
+    return from.date.daysTo(to.date) * 24 + to.time.hour() - from.time.hour();
+}
+
 qint64 HourBoundariesBetween(const QDateTime &from, const QDateTime &to)
 {
-    return DayBoundariesBetween(from, to) * 24 + to.time().hour() - from.time().hour();
+    return HourBoundariesBetween(WallClock{from.date(), from.time()},
+                                 WallClock{to.date(), to.time()});
 }
 
 qint64 MinuteBoundariesBetween(const QDateTime &from, const QDateTime &to)

@@ -23,5 +23,6 @@ std::optional<WallClock> ParseWallClock(const QString &text);
 // Calendar differences count boundaries of wall-clock values, not elapsed time:
 // 10:59 to 11:00 is one hour, 23:59 to 00:00 one day.
 qint64 HourBoundariesBetween(const QDateTime &from, const QDateTime &to);
+qint64 HourBoundariesBetween(const WallClock &from, const WallClock &to);
 qint64 DayBoundariesBetween(const QDateTime &from, const QDateTime &to);
 qint64 MinuteBoundariesBetween(const QDateTime &from, const QDateTime &to);
