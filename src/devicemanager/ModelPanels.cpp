@@ -4,6 +4,7 @@
 #include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK718.h"
 #include "frmRK816.h"
 
 #include <QWidget>
@@ -32,6 +33,9 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK715:
         ShowPanel<frmRK715>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK718:
+        ShowPanel<frmRK718>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmRK816:
         ShowPanel<frmRK816>(owner, ipAddress, databaseId);
         return;
@@ -39,7 +43,6 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
         ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
         return;
     case PanelForm::frmFinch:
-    case PanelForm::frmRK718:
     case PanelForm::frmRK730:
     case PanelForm::frmRK750:
         break;

@@ -3,6 +3,7 @@
 #include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK718.h"
 #include "frmRK816.h"
 
 #include <QApplication>
@@ -58,6 +59,23 @@ TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK715PanelAndTheDialerPanel)
     });
     screen->btnMore->click();
     EXPECT_EQ(dialer.seen, QStringList{u"Phone Parameters for server: Lab|"_s + device->Address()});
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK718Panel)
+{
+    auto device = Device(5, 8, 13);
+    device->pages[3].replace(8, 20, "Rack A              ");
+    const qint32 id = Add(u"Lab"_s, device->Address());
+    Open();
+    Edit(2);
+    PanelWatch<frmRK718> rk718([](frmRK718 &panel) -> QString {
+        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
+               panel.txtName.at(0)->text();
+    });
+    screen->mnuEditSensors->trigger();
+    EXPECT_EQ(rk718.seen,
+              QStringList{device->Address() + u'|' + QString::number(id) + u"|Rack A"_s});
     EXPECT_TRUE(Messages().isEmpty());
 }
 

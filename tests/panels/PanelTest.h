@@ -6,6 +6,7 @@
 #include "PanelEngine.h"
 #include "ReplyDecoding.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 
 #include <optional>
@@ -71,6 +72,43 @@ protected:
         for (int i = 0; i < panel.lstStatus->count(); ++i)
             lines << panel.lstStatus->item(i)->text();
         return lines;
+    }
+
+    static QByteArray Word(int value)
+    {
+        const WordBytes w = SplitWord(value);
+        return QByteArray(1, char(w.hi)).append(char(w.lo));
+    }
+
+    static QByteArray StoreHeader(int page)
+    {
+        return DeviceCommand::StorePage().append(char(page));
+    }
+
+    // Every byte after the header distinct from its neighbours and from what a panel writes.
+    void FillPagesDistinct()
+    {
+        for (int n = 0; n < kPageCount; ++n) {
+            for (int i = 4; i < 60; ++i)
+                device.pages[n][i] = char(0x41 + (n * 11 + i * 7) % 58);
+        }
+    }
+
+    struct Edit {
+        QLineEdit *box;
+        QString text;
+        int page, pos;
+        QByteArray bytes;
+    };
+    // Types each edit into its box; gives the device's pages as a Save should leave them.
+    std::array<QByteArray, kPageCount> Type(const QList<Edit> &edits) const
+    {
+        auto expected = device.pages;
+        for (const Edit &edit : edits) {
+            edit.box->setText(edit.text);
+            expected[edit.page].replace(edit.pos - 1, edit.bytes.size(), edit.bytes);
+        }
+        return expected;
     }
 
     static FakeDevice::Knob Knob(FakeDevice::Behaviour behaviour, int delayMs = 0)
