@@ -5,6 +5,7 @@
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
 #include "frmRK718.h"
+#include "frmRK730.h"
 #include "frmRK816.h"
 
 #include <QWidget>
@@ -36,6 +37,9 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK718:
         ShowPanel<frmRK718>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK730:
+        ShowPanel<frmRK730>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmRK816:
         ShowPanel<frmRK816>(owner, ipAddress, databaseId);
         return;
@@ -43,7 +47,6 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
         ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
         return;
     case PanelForm::frmFinch:
-    case PanelForm::frmRK730:
     case PanelForm::frmRK750:
         break;
     }

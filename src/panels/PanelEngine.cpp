@@ -189,6 +189,8 @@ bool PanelEngine::GetLimits(bool calOnly)
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
+        if (!step.status.isEmpty())
+            ShowStatus(step.status);
         const QByteArray request = PadWithNulls(ReadRequest(step.page));
         QByteArray reply;
         const bool ok = Exchange(request, reply, step.closeAfter);
@@ -321,6 +323,8 @@ bool PanelEngine::SaveLimits(bool calOnly)
         // Only pages read from this device in this opening go back to it.
         if (step->frame.isEmpty() && buffer.state != PageState::Read)
             continue;
+        if (!step->status.isEmpty())
+            ShowStatus(step->status);
         QByteArray reply;
         if (Exchange(step->frame.isEmpty() ? buffer.bytes : step->frame, reply, step->closeAfter))
             continue;

@@ -31,6 +31,7 @@ struct Step {
     bool (*gate)() = nullptr;     // the step runs only when this holds
     bool endsCalibration = false; // a calibration transfer ends after this step
     QByteArray frame = {};        // set: an upload sends this as it stands, read or not
+    QString status = {};          // set: lblStatus shows it from this step on
 };
 
 // What makes one model: its fields by page and its exchanges.

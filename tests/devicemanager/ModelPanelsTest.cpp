@@ -4,6 +4,7 @@
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
 #include "frmRK718.h"
+#include "frmRK730.h"
 #include "frmRK816.h"
 
 #include <QApplication>
@@ -112,5 +113,21 @@ TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheF416Panel)
     screen->mnuEditSensors->trigger();
     EXPECT_EQ(panel.seen,
               QStringList{device->Address() + u'|' + QString::number(id) + u"|Cabinet air"_s});
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK730Panel)
+{
+    auto device = Device(5, 20, 3);
+    device->pages[7].replace(8, 20, "Dock                ");
+    const qint32 id = Add(u"Plant"_s, device->Address());
+    Open();
+    Edit(2);
+    PanelWatch<frmRK730> rk730([](frmRK730 &panel) -> QString {
+        return panel.windowTitle() + u'|' + QString::number(panel.DatabaseID) + u'|' +
+               panel.txtName.at(4)->text();
+    });
+    screen->mnuEditSensors->trigger();
+    EXPECT_EQ(rk730.seen, QStringList{u"RK730 Parameters|"_s + QString::number(id) + u"|Dock"_s});
     EXPECT_TRUE(Messages().isEmpty());
 }
