@@ -1,6 +1,7 @@
 #include "ModelPanels.h"
 
 #include "Prompt.h"
+#include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
 #include "frmRK718.h"
@@ -46,8 +47,10 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK816:
         ShowPanel<frmRK816>(owner, ipAddress, databaseId);
         return;
-    case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
+        ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
+        return;
+    case PanelForm::frmFinch:
         break;
     }
     Prompt::Show(QString::fromUtf16(kPanelNotYet));

@@ -364,6 +364,7 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
         else if (field.codec != Codec::FixedWord)
             SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
     }
+    ParsePage(strReceive, page);
 }
 
 // A value the list cannot show leaves nothing selected, so that Save keeps the device's

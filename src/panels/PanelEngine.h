@@ -81,6 +81,8 @@ protected:
     virtual void Form_Activate() = 0;
     virtual void ApplyGates() {}
     virtual void ParseCurrentData(const QByteArray & /*reply*/) {}
+    // What a model reads from a downloaded page beyond its field table.
+    virtual void ParsePage(const QByteArray & /*page*/, int /*number*/) {}
     virtual void AfterDownload() {}
     virtual bool CheckEntries(bool /*calOnly*/) { return true; }
     virtual void StoreRows() {}

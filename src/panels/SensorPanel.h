@@ -98,13 +98,16 @@ protected:
     virtual void btnStoreCalFactors_Click();
     virtual void btnReset_Click();
 
+    // Writes each calibrated row's new factor; false, with a message and no box changed,
+    // when one cannot be worked out.
+    bool ComputeFactors();
+
 private:
     void BuildRows(const SensorRows &rows);
     int ColumnOf(const QString &stem) const;
     int GridRow(int row) const;
     void BuildCalibration(const SensorRows &rows);
     void btnNotes_Click();
-    bool ComputeFactors();
 
     void CloseConnection() const;
 

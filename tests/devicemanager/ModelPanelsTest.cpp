@@ -1,5 +1,6 @@
 #include "DeviceManagerFixture.h"
 
+#include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
 #include "frmRK718.h"
@@ -95,6 +96,24 @@ TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK816Panel)
     screen->mnuEditSensors->trigger();
     EXPECT_EQ(rk816.seen,
               QStringList{device->Address() + u'|' + QString::number(id) + u"|Side gate"_s});
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheF416Panel)
+{
+    auto device = Device(3, 6, 1);
+    device->pages[5].replace(8, 20, "Cabinet air         ");
+    const qint32 id = Add(u"Store"_s, device->Address());
+    Open();
+    Edit(2);
+
+    PanelWatch<frmFinch416> panel([](frmFinch416 &panel) -> QString {
+        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
+               panel.txtName.at(2)->text();
+    });
+    screen->mnuEditSensors->trigger();
+    EXPECT_EQ(panel.seen,
+              QStringList{device->Address() + u'|' + QString::number(id) + u"|Cabinet air"_s});
     EXPECT_TRUE(Messages().isEmpty());
 }
 
