@@ -387,14 +387,17 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
 }
 
 // A value the list cannot show leaves nothing selected, so that Save keeps the device's
-// bytes; the line says so, and the rest of the page is still shown.
+// bytes; the line says so, and the rest of the page is still shown. A list whose row has
+// no name keeps what it showed.
 void PanelEngine::ShowListIndex(const QByteArray &page, const Field &field, bool shown)
 {
+    if (!shown)
+        return;
     auto *list = findChild<QComboBox *>(field.control);
     const qint32 value = ReadDeviceInt(page, field.byte, 2);
     const bool listed = value >= -1 && value < list->count();
-    list->setCurrentIndex(shown && listed ? value : -1);
-    if (shown && !listed)
+    list->setCurrentIndex(listed ? value : -1);
+    if (!listed)
         AddStatusLine(FieldTitle(field) + QStringLiteral(": the device holds %1, which the list "
                                                          "does not offer; Save leaves it as it is.")
                                               .arg(value));
