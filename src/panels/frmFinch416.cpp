@@ -169,8 +169,7 @@ void frmFinch416::ClearTextBoxes()
 
 void frmFinch416::Form_Activate()
 {
-    for (int i = 0; i < kHumidityRow; ++i)
-        lblUnits.at(i)->setText(DeviceUnit);
+    // The temperature labels wait for the device-name page: a panel starts with no unit.
     lblUnits.at(kHumidityRow)->setText(QStringLiteral("%RH"));
     Buttons(false);
     GetLimits();

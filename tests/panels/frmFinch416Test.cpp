@@ -368,6 +368,7 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
         } else {
             EXPECT_EQ(Headers(first).mid(0, 2), (QStringList{u"DDCCBB04"_s, u"DDCCBB00"_s}));
             EXPECT_EQ(Headers(first).at(2), u"2ACDDCBA"_s);
+            EXPECT_TRUE(panel.btnSave->isEnabled());
         }
         EXPECT_EQ(device.pages[0].mid(36, 8), row.factors);
     }
@@ -395,7 +396,19 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     EXPECT_EQ(device.pages[0].mid(36, 8), QByteArray(8, '\0'));
     EXPECT_EQ(Texts(panel.txtCF), (QStringList{u".0"_s, u".0"_s, u".0"_s, u".0"_s}));
     EXPECT_EQ(Texts(panel.txtActualTemp), (QStringList{{}, {}, {}, {}}));
+    EXPECT_TRUE(panel.btnSave->isEnabled());
     EXPECT_EQ(device.ConnectionCount(), 1);
+
+    // Without the limits page read there is nothing to calibrate against.
+    device.SetKnob(DeviceCommand::ReadPage(0), Knob(FakeDevice::Behaviour::WrongEcho));
+    QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
+    const QString refusal = u"Some settings could not be read from the device, so nothing was "
+                            "saved.  Press Refresh and try again."_s;
+    for (QPushButton *button : {panel.btnStoreCalFactors, panel.btnReset}) {
+        const qsizetype sent = device.Requests().size();
+        EXPECT_EQ(Click(button), QList{Box(refusal)});
+        EXPECT_EQ(Headers(sent), QStringList{});
+    }
 }
 
 TEST_F(frmFinch416Test, ShowsTheTextsOfItsControls)
