@@ -6,6 +6,7 @@
 #include "frmRK715PhoneParameters.h"
 #include "frmRK718.h"
 #include "frmRK730.h"
+#include "frmRK750.h"
 #include "frmRK816.h"
 
 #include <QWidget>
@@ -40,6 +41,9 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK730:
         ShowPanel<frmRK730>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK750:
+        ShowPanel<frmRK750>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmRK816:
         ShowPanel<frmRK816>(owner, ipAddress, databaseId);
         return;
@@ -47,7 +51,6 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
         ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
         return;
     case PanelForm::frmFinch:
-    case PanelForm::frmRK750:
         break;
     }
     Prompt::Show(QString::fromUtf16(kPanelNotYet));

@@ -122,94 +122,61 @@ TEST_F(frmRK730Test, EachFailingStepGivesItsLine)
     const QString busy =
         u"This server is currently on the phone.  Please wait and try again later."_s;
     const QString done = u" Download complete"_s;
-    const QList<QByteArray> all = {DeviceCommand::ReadPage(3), DeviceCommand::ReadPage(4),
-                                   DeviceCommand::ReadPage(7), DeviceCommand::ReadPage(0),
-                                   DeviceCommand::ReadPage(1), DeviceCommand::ReadCurrentData()};
-    const struct {
-        QList<QByteArray> failing;
-        B behaviour;
-        QStringList lines, headers;
-    } rows[] = {
-        {{DeviceCommand::ReadPage(3)}, B::Busy, {busy}, {u"AABBCC03"_s}},
-        {{DeviceCommand::ReadPage(4)}, B::Busy, {done}, {}},
-        {{DeviceCommand::ReadPage(1)},
-         B::WrongEcho,
-         {u"Failed to download door sensor limits"_s, done},
-         {}},
-        {{DeviceCommand::ReadCurrentData()},
-         B::WrongEcho,
-         {u"Failed to download sensor readings"_s, done},
-         {}},
-        // Last: the knobs of the steps after page 0 are never taken.
-        {all,
-         B::WrongEcho,
-         {u"Failed to download sensor names"_s, u"Failed to download temperature limits"_s},
-         {u"AABBCC03"_s, u"AABBCC04"_s, u"AABBCC07"_s, u"AABBCC00"_s}},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.lines.join(u'|').toStdString());
-        for (const QByteArray &header : row.failing)
-            device.SetKnob(header, Knob(row.behaviour));
-        const qsizetype first = device.Requests().size();
-        frmRK730 panel;
-        Open(panel);
-        EXPECT_EQ(Lines(panel), row.lines);
-        EXPECT_TRUE(panel.lblStatus->isHidden());
-        if (!row.headers.isEmpty()) {
-            EXPECT_EQ(Headers(first), row.headers);
-        }
-    }
+    ExpectFailureLines<frmRK730>(
+        {
+            {{DeviceCommand::ReadPage(3)}, B::Busy, {busy}, {u"AABBCC03"_s}},
+            {{DeviceCommand::ReadPage(4)}, B::Busy, {done}, {}},
+            {{DeviceCommand::ReadPage(1)},
+             B::WrongEcho,
+             {u"Failed to download door sensor limits"_s, done},
+             {}},
+            {{DeviceCommand::ReadCurrentData()},
+             B::WrongEcho,
+             {u"Failed to download sensor readings"_s, done},
+             {}},
+            // Last: the knobs of the steps after page 0 are never taken.
+            {{DeviceCommand::ReadPage(3), DeviceCommand::ReadPage(4), DeviceCommand::ReadPage(7),
+              DeviceCommand::ReadPage(0), DeviceCommand::ReadPage(1),
+              DeviceCommand::ReadCurrentData()},
+             B::WrongEcho,
+             {u"Failed to download sensor names"_s, u"Failed to download temperature limits"_s},
+             {u"AABBCC03"_s, u"AABBCC04"_s, u"AABBCC07"_s, u"AABBCC00"_s}},
+        },
+        false);
     EXPECT_TRUE(prompt.Messages().isEmpty());
 }
 
 TEST_F(frmRK730Test, EachFailingStoreGivesItsLine)
 {
     using B = FakeDevice::Behaviour;
-    const QString done = u"Upload complete"_s;
-    const struct {
-        int page;
-        B behaviour;
-        QStringList lines, headers;
-    } rows[] = {
-        {0,
-         B::Busy,
-         {u"This server is currently on the phone.  Please wait and try again later."_s},
-         {u"DDCCBB00"_s}},
-        {0, B::WrongEcho, {u"Failed to upload the temperature sensor limits"_s, done}, {}},
-        {1, B::WrongEcho, {u"Failed to upload the door sensor limits"_s, done}, {}},
-        {4, B::WrongEcho, {u"Failed to upload the sensor names"_s, done}, {}},
-        {7, B::WrongEcho, {u"Upload to upload the sensor names"_s, done}, {}},
-    };
-    int id = 0;
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.page);
-        frmRK730 panel;
-        panel.DatabaseID = ++id;
-        Open(panel);
-        panel.lstStatus->clear();
-        device.SetKnob(StoreHeader(row.page), Knob(row.behaviour));
-        const qsizetype first = device.Requests().size();
-        QTest::mouseClick(panel.btnSave, Qt::LeftButton);
-        EXPECT_EQ(Lines(panel), row.lines);
-        EXPECT_TRUE(panel.lblStatus->isHidden());
-        if (!row.headers.isEmpty()) {
-            EXPECT_EQ(Headers(first), row.headers);
-        }
-    }
+    const QString busy =
+        u"This server is currently on the phone.  Please wait and try again later."_s;
+    const QString stored = u"Upload complete"_s;
+    ExpectFailureLines<frmRK730>(
+        {
+            {{StoreHeader(0)}, B::Busy, {busy}, {u"DDCCBB00"_s}},
+            {{StoreHeader(0)},
+             B::WrongEcho,
+             {u"Failed to upload the temperature sensor limits"_s, stored},
+             {}},
+            {{StoreHeader(1)},
+             B::WrongEcho,
+             {u"Failed to upload the door sensor limits"_s, stored},
+             {}},
+            {{StoreHeader(4)}, B::WrongEcho, {u"Failed to upload the sensor names"_s, stored}, {}},
+            {{StoreHeader(7)}, B::WrongEcho, {u"Upload to upload the sensor names"_s, stored}, {}},
+        },
+        true);
     // The busy store ended the upload before any row was stored.
     EXPECT_EQ(Rows(u"SELECT DISTINCT ServerIDNum FROM tblSensors ORDER BY 1"_s),
               (QStringList{u"ServerIDNum=2"_s, u"ServerIDNum=3"_s, u"ServerIDNum=4"_s,
                            u"ServerIDNum=5"_s}));
+    EXPECT_TRUE(prompt.Messages().isEmpty());
 }
 
 TEST_F(frmRK730Test, NothingIsSentForAValueThatWouldWrapOrAPageNotRead)
 {
-    const QString unread = u"Some settings could not be read from the device, so nothing was "
-                           "saved.  Press Refresh and try again."_s;
-    const struct {
-        QByteArray failing;
-        QString box, text, message;
-    } rows[] = {
+    ExpectRefusals<frmRK730>({
         {{},
          u"txtUL(2)"_s,
          u"40000"_s,
@@ -220,23 +187,9 @@ TEST_F(frmRK730Test, NothingIsSentForAValueThatWouldWrapOrAPageNotRead)
          u"-40000"_s,
          u"Dry Contact Alarm Input (NO), Time: \"-40000\" cannot be stored.  Enter a number from "
          "-32768 to 32767."_s},
-        {DeviceCommand::ReadPage(4), {}, {}, unread},
-        {DeviceCommand::ReadPage(0), {}, {}, unread},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.message.toStdString());
-        if (!row.failing.isEmpty())
-            device.SetKnob(row.failing, Knob(FakeDevice::Behaviour::WrongEcho));
-        frmRK730 panel;
-        panel.DatabaseID = 2;
-        Open(panel);
-        if (!row.box.isEmpty())
-            panel.findChild<QLineEdit *>(row.box)->setText(row.text);
-        const qsizetype first = device.Requests().size();
-        EXPECT_EQ(Click(panel.btnSave), QList{Box(row.message)});
-        EXPECT_EQ(Headers(first), QStringList{});
-        EXPECT_TRUE(panel.lblStatus->isHidden());
-    }
+        {DeviceCommand::ReadPage(4), {}, {}, UnreadRefusal()},
+        {DeviceCommand::ReadPage(0), {}, {}, UnreadRefusal()},
+    });
     EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
 }
 
@@ -253,12 +206,7 @@ TEST_F(frmRK730Test, ShowsItsTextsAndTakesEveryCharacterInNames)
     EXPECT_EQ(panel.findChild<QPushButton *>(u"btnCal"_s), nullptr);
     EXPECT_EQ(panel.txtLL.size() + panel.txtUL.size(), 8);
     EXPECT_FALSE(panel.txtReading.at(4)->isEnabled());
-    QTest::keyClicks(panel.txtName.at(0), u"A\\/B"_s);
-    QTest::keyClicks(panel.txtTOL.at(0), u"-5x"_s);
-    QTest::keyClicks(panel.txtLL.at(0), u"-.5x"_s);
-    EXPECT_EQ(panel.txtName.at(0)->text() + u'|' + panel.txtTOL.at(0)->text() + u'|' +
-                  panel.txtLL.at(0)->text(),
-              u"A\\/B|5|-.5"_s);
+    EXPECT_EQ(TypeIntoFirstRow(panel, u"A\\/B"_s), u"A\\/B|5|-.5"_s);
     EXPECT_TRUE(prompt.Messages().isEmpty());
     QTest::mouseClick(panel.btnNotes, Qt::LeftButton);
     EXPECT_EQ(panel.btnNotes->text(), u"Hide"_s);
