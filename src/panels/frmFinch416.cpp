@@ -82,6 +82,8 @@ PanelTables Tables()
         {2}, {3},
         {5},
     };
+    // What the device changed since the download stays: each page is read again first.
+    t.freshRead = true;
     return t;
 }
 
