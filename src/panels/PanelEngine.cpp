@@ -32,6 +32,12 @@ bool IsOption(const Field &field)
     return field.codec == Codec::OptionByte || field.codec == Codec::OptionWord;
 }
 
+// Whether the field's value is typed into a text box (and so may need checking).
+bool IsTyped(const Field &field)
+{
+    return !IsOption(field) && field.codec != Codec::ListWord && field.codec != Codec::FixedWord;
+}
+
 QByteArray ReadRequest(int page)
 {
     switch (page) {
@@ -183,6 +189,8 @@ bool PanelEngine::GetLimits(bool calOnly)
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
+        if (!step.status.isEmpty())
+            ShowStatus(step.status);
         const QByteArray request = PadWithNulls(ReadRequest(step.page));
         QByteArray reply;
         const bool ok = Exchange(request, reply, step.closeAfter);
@@ -276,7 +284,7 @@ bool PanelEngine::CheckFields(bool calOnly)
     if (!calOnly)
         pages.append(kStoredOnly);
     for (const Field &field : m_tables.fields) {
-        if (!pages.contains(field.page) || IsOption(field) || field.codec == Codec::Name)
+        if (!pages.contains(field.page) || !IsTyped(field) || field.codec == Codec::Name)
             continue;
         const QString text = BoxText(field.control);
         if (field.codec == Codec::PhoneNumber) {
@@ -315,6 +323,8 @@ bool PanelEngine::SaveLimits(bool calOnly)
         // Only pages read from this device in this opening go back to it.
         if (step->frame.isEmpty() && buffer.state != PageState::Read)
             continue;
+        if (!step->status.isEmpty())
+            ShowStatus(step->status);
         QByteArray reply;
         if (Exchange(step->frame.isEmpty() ? buffer.bytes : step->frame, reply, step->closeAfter))
             continue;
@@ -354,17 +364,21 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
         else if (field.codec != Codec::FixedWord)
             SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
     }
+    ParsePage(strReceive, page);
 }
 
 // A value the list cannot show leaves nothing selected, so that Save keeps the device's
-// bytes; the line says so, and the rest of the page is still shown.
+// bytes; the line says so, and the rest of the page is still shown. A list whose row has
+// no name keeps what it showed.
 void PanelEngine::ShowListIndex(const QByteArray &page, const Field &field, bool shown)
 {
+    if (!shown)
+        return;
     auto *list = findChild<QComboBox *>(field.control);
     const qint32 value = ReadDeviceInt(page, field.byte, 2);
     const bool listed = value >= -1 && value < list->count();
-    list->setCurrentIndex(shown && listed ? value : -1);
-    if (shown && !listed)
+    list->setCurrentIndex(listed ? value : -1);
+    if (!listed)
         AddStatusLine(FieldTitle(field) + QStringLiteral(": the device holds %1, which the list "
                                                          "does not offer; Save leaves it as it is.")
                                               .arg(value));
@@ -386,9 +400,11 @@ void PanelEngine::InsertLimits(QByteArray &strSend, int page)
             continue;
         }
         // Nothing selected in a list writes nothing, as a blank box does.
-        const QString text = field.codec != Codec::ListWord ? BoxText(field.control)
-                             : list->currentIndex() < 0     ? QString()
-                                                            : QString::number(list->currentIndex());
+        QString text;
+        if (IsTyped(field))
+            text = BoxText(field.control);
+        else if (field.codec == Codec::ListWord && list->currentIndex() >= 0)
+            text = QString::number(list->currentIndex());
         WriteField(strSend, field, text, TenthsMode);
     }
 }

@@ -31,6 +31,7 @@ struct Step {
     bool (*gate)() = nullptr;     // the step runs only when this holds
     bool endsCalibration = false; // a calibration transfer ends after this step
     QByteArray frame = {};        // set: an upload sends this as it stands, read or not
+    QString status = {};          // set: lblStatus shows it from this step on
 };
 
 // What makes one model: its fields by page and its exchanges.
@@ -80,6 +81,8 @@ protected:
     virtual void Form_Activate() = 0;
     virtual void ApplyGates() {}
     virtual void ParseCurrentData(const QByteArray & /*reply*/) {}
+    // What a model reads from a downloaded page beyond its field table.
+    virtual void ParsePage(const QByteArray & /*page*/, int /*number*/) {}
     virtual void AfterDownload() {}
     virtual bool CheckEntries(bool /*calOnly*/) { return true; }
     virtual void StoreRows() {}

@@ -5,6 +5,18 @@ QString Indexed(const char16_t *stem, int index)
     return QString::fromUtf16(stem) + u'(' + QString::number(index) + u')';
 }
 
+QString BusyDownloadLine()
+{
+    return QStringLiteral(
+        "This device is currently on the phone.  Please wait and try again later.");
+}
+
+QString BusyUploadLine()
+{
+    return QStringLiteral(
+        "This server is currently on the phone.  Please wait and try again later.");
+}
+
 void AddLimitRecords(std::vector<Field> &fields, int rows)
 {
     for (int i = 0; i < rows; ++i) {

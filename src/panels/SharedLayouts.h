@@ -11,6 +11,10 @@
 // "stem(index)", the object name of one element of a control array.
 QString Indexed(const char16_t *stem, int index);
 
+// The lines of a device busy on the phone, for a download and for an upload.
+QString BusyDownloadLine();
+QString BusyUploadLine();
+
 // Where row's six-byte record on page 0 starts.
 constexpr int RecordByte(int row)
 {

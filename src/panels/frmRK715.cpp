@@ -53,10 +53,8 @@ PanelTables Tables()
     }
     AddNamePages(t.fields, kRows);
 
-    const QString busyDownload =
-        QStringLiteral("This device is currently on the phone.  Please wait and try again later.");
-    const QString busyUpload =
-        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
+    const QString busyDownload = BusyDownloadLine();
+    const QString busyUpload = BusyUploadLine();
     // The names come before page 0, whose limits show only on named rows.
     t.download = {
         {kIdentityPage},
@@ -102,8 +100,7 @@ PanelTables Tables()
 SensorRows Rows()
 {
     SensorRows rows;
-    for (int i = 1; i <= kTemperatureRows; ++i)
-        rows.captions << QStringLiteral("Temperature Sensor Port ") + QString::number(i);
+    rows.captions = NumberedCaptions(QStringLiteral("Temperature Sensor Port "), kTemperatureRows);
     rows.captions << QStringLiteral("Door Sensor 1") << QStringLiteral("Door Sensor 2");
     rows.calibratedRows = kTemperatureRows;
     rows.storeCaption = QStringLiteral("Store Calibration Factors");
@@ -120,24 +117,9 @@ frmRK715::frmRK715(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
     setObjectName(QStringLiteral("frmRK715"));
     setWindowTitle(QStringLiteral("Coldvane Parameters"));
 
-    const QString relay[2] = {
-        QStringLiteral("Turn on alarm relay when a sensor goes into alarm."),
-        QStringLiteral(
-            "Turn off alarm relay when a sensor goes into alarm or the main power fails.")};
-    const QString buzzer[2] = {QStringLiteral("Enable Alarm Buzzer"),
-                               QStringLiteral("Disable Alarm Buzzer")};
     auto *relayBox = new QWidget(this);
-    auto *relayLayout = new QVBoxLayout(relayBox);
     Frame1 = Named(new QGroupBox(this), u"Frame1");
-    auto *buzzerLayout = new QVBoxLayout(Frame1);
-    for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e] =
-            Named(new QRadioButton(relay[e], relayBox), Indexed(u"optRelayLogic", e));
-        relayLayout->addWidget(optRelayLogic[e]);
-        optEnableBuzzer[e] =
-            Named(new QRadioButton(buzzer[e], Frame1), Indexed(u"optEnableBuzzer", e));
-        buzzerLayout->addWidget(optEnableBuzzer[e]);
-    }
+    BuildRelayAndBuzzer(relayBox, Frame1, optRelayLogic, optEnableBuzzer);
     lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
     txtBattV = Named(new QLineEdit(this), u"txtBattV");
     txtBattV->setReadOnly(true);

@@ -10,11 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray StoreHeader(int page)
-{
-    return DeviceCommand::StorePage().append(char(page));
-}
-
 void Put(QByteArray &page, int pos, const QByteArray &bytes)
 {
     page.replace(pos - 1, bytes.size(), bytes);
