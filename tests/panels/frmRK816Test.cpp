@@ -355,6 +355,12 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
                         "Backup Battery Voltage (vdc)\n"
                         "Save\nRefresh\nClose\nNotes\nCommand1");
     EXPECT_EQ(panel.cmboNoNc.size(), 8);
+    // Each list stands in its input's row, between the name and the delay.
+    const QRect name = panel.txtName.at(3)->geometry();
+    const QRect list = panel.cmboNoNc.at(3)->geometry();
+    EXPECT_LE(std::abs(list.center().y() - name.center().y()), 3);
+    EXPECT_GT(list.left(), name.right());
+    EXPECT_LT(list.right(), panel.txtTOL.at(3)->geometry().left());
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
     QTest::keyClicks(panel.cmboNoNc.at(0), u"Normally Closed"_s);
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
