@@ -22,7 +22,10 @@ NamePageFields ReadNamePage(const QByteArray &page)
     // A page never written holds NULs where the name goes; they are no part of a name.
     QByteArray name = page.mid(kNameAt, kFieldLength);
     name.replace('\0', ' ');
-    return {FromAnsi(name).trimmed(), page.size() > kUnitAt && page.at(kUnitAt) == 'C'};
+    QByteArray unit = page.mid(kUnitAt, 1);
+    const bool celsius = unit == "C";
+    unit.replace('\0', ' ');
+    return {FromAnsi(name).trimmed(), FromAnsi(unit).trimmed(), celsius};
 }
 
 QByteArray StoreNamePage(const QByteArray &page, const QString &name, char unitLetter,

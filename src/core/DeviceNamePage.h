@@ -13,6 +13,7 @@ int NamePageNumber(qint16 family);
 
 struct NamePageFields {
     QString name; // trimmed
+    QString unit; // the unit letter, blanks removed
     bool celsius = false;
 };
 NamePageFields ReadNamePage(const QByteArray &page);

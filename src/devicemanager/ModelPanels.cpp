@@ -1,8 +1,12 @@
 #include "ModelPanels.h"
 
 #include "Prompt.h"
+#include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
+#include "frmRK718.h"
+#include "frmRK730.h"
+#include "frmRK750.h"
 #include "frmRK816.h"
 
 #include <QWidget>
@@ -31,14 +35,22 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
     case PanelForm::frmRK715:
         ShowPanel<frmRK715>(owner, ipAddress, databaseId);
         return;
+    case PanelForm::frmRK718:
+        ShowPanel<frmRK718>(owner, ipAddress, databaseId);
+        return;
+    case PanelForm::frmRK730:
+        ShowPanel<frmRK730>(owner, ipAddress, databaseId);
+        return;
+    case PanelForm::frmRK750:
+        ShowPanel<frmRK750>(owner, ipAddress, databaseId);
+        return;
     case PanelForm::frmRK816:
         ShowPanel<frmRK816>(owner, ipAddress, databaseId);
         return;
-    case PanelForm::frmFinch:
     case PanelForm::frmFinch416:
-    case PanelForm::frmRK718:
-    case PanelForm::frmRK730:
-    case PanelForm::frmRK750:
+        ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
+        return;
+    case PanelForm::frmFinch:
         break;
     }
     Prompt::Show(QString::fromUtf16(kPanelNotYet));

@@ -189,6 +189,8 @@ bool PanelEngine::GetLimits(bool calOnly)
     for (const Step &step : m_tables.download) {
         if (step.gate && !step.gate())
             continue;
+        if (!step.status.isEmpty())
+            ShowStatus(step.status);
         const QByteArray request = PadWithNulls(ReadRequest(step.page));
         QByteArray reply;
         const bool ok = Exchange(request, reply, step.closeAfter);
@@ -241,8 +243,9 @@ bool PanelEngine::UploadAllowed(bool calOnly) const
         if (!step->frame.isEmpty())
             continue;
         const PageState state = stateOf(step->page);
-        // A calibration upload is all about its page: it must have been read.
-        if (state == PageState::Failed || (calOnly && state != PageState::Read))
+        // A calibration upload is all about the page that ends it: it must have been read.
+        if (state == PageState::Failed ||
+            (calOnly && step->endsCalibration && state != PageState::Read))
             return false;
     }
     if (calOnly)
@@ -299,6 +302,22 @@ bool PanelEngine::CheckFields(bool calOnly)
     return true;
 }
 
+// The page as it goes to the device; false, with the failed reply in `page`, when the
+// fresh read of it failed.
+bool PanelEngine::PageToStore(const Step &step, QByteArray &page)
+{
+    if (!step.frame.isEmpty() || !m_tables.freshRead) {
+        page = step.frame.isEmpty() ? m_pages[step.page].bytes : step.frame;
+        return true;
+    }
+    if (!Exchange(PadWithNulls(DeviceCommand::ReadPage(step.page)), page, false))
+        return false;
+    page = page.left(kFrameLength);
+    page.replace(0, 3, DeviceCommand::StorePage());
+    InsertLimits(page, step.page);
+    return true;
+}
+
 bool PanelEngine::SaveLimits(bool calOnly)
 {
     if (!UploadAllowed(calOnly)) {
@@ -311,18 +330,22 @@ bool PanelEngine::SaveLimits(bool calOnly)
     const std::vector<const Step *> steps = UploadSteps(calOnly);
     for (const Step *step : steps) {
         PageBuffer &buffer = m_pages[step->page];
-        if (!step->frame.isEmpty() || buffer.state != PageState::Read)
+        if (!step->frame.isEmpty() || buffer.state != PageState::Read || m_tables.freshRead)
             continue;
         buffer.bytes.replace(0, 3, DeviceCommand::StorePage());
         InsertLimits(buffer.bytes, step->page);
     }
     for (const Step *step : steps) {
-        const PageBuffer &buffer = m_pages[step->page];
         // Only pages read from this device in this opening go back to it.
-        if (step->frame.isEmpty() && buffer.state != PageState::Read)
+        if (step->frame.isEmpty() && m_pages[step->page].state != PageState::Read)
             continue;
+        if (!step->status.isEmpty())
+            ShowStatus(step->status);
+        QByteArray page;
         QByteArray reply;
-        if (Exchange(step->frame.isEmpty() ? buffer.bytes : step->frame, reply, step->closeAfter))
+        if (!PageToStore(*step, page))
+            reply = page;
+        else if (Exchange(page, reply, step->closeAfter))
             continue;
         if (EndsTransfer(*step, reply))
             return false;
@@ -360,17 +383,21 @@ void PanelEngine::ParseLimits(const QByteArray &strReceive, int page)
         else if (field.codec != Codec::FixedWord)
             SetBoxText(field.control, shown ? ShowField(strReceive, field, TenthsMode) : QString());
     }
+    ParsePage(strReceive, page);
 }
 
 // A value the list cannot show leaves nothing selected, so that Save keeps the device's
-// bytes; the line says so, and the rest of the page is still shown.
+// bytes; the line says so, and the rest of the page is still shown. A list whose row has
+// no name keeps what it showed.
 void PanelEngine::ShowListIndex(const QByteArray &page, const Field &field, bool shown)
 {
+    if (!shown)
+        return;
     auto *list = findChild<QComboBox *>(field.control);
     const qint32 value = ReadDeviceInt(page, field.byte, 2);
     const bool listed = value >= -1 && value < list->count();
-    list->setCurrentIndex(shown && listed ? value : -1);
-    if (shown && !listed)
+    list->setCurrentIndex(listed ? value : -1);
+    if (!listed)
         AddStatusLine(FieldTitle(field) + QStringLiteral(": the device holds %1, which the list "
                                                          "does not offer; Save leaves it as it is.")
                                               .arg(value));

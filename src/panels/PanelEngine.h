@@ -31,6 +31,7 @@ struct Step {
     bool (*gate)() = nullptr;     // the step runs only when this holds
     bool endsCalibration = false; // a calibration transfer ends after this step
     QByteArray frame = {};        // set: an upload sends this as it stands, read or not
+    QString status = {};          // set: lblStatus shows it from this step on
 };
 
 // What makes one model: its fields by page and its exchanges.
@@ -41,6 +42,9 @@ struct PanelTables {
     QList<int> readBeforeSave; // pages an upload does not send but relies on
     QString downloadComplete;  // completion lines; empty: none
     QString uploadComplete;
+    // Each page is read again just before it is patched and stored, so that what the
+    // device changed since the download stays; a page whose fresh read fails is skipped.
+    bool freshRead = false;
 };
 
 // The shared working of every configuration panel: page buffers that remember whether
@@ -80,6 +84,8 @@ protected:
     virtual void Form_Activate() = 0;
     virtual void ApplyGates() {}
     virtual void ParseCurrentData(const QByteArray & /*reply*/) {}
+    // What a model reads from a downloaded page beyond its field table.
+    virtual void ParsePage(const QByteArray & /*page*/, int /*number*/) {}
     virtual void AfterDownload() {}
     virtual bool CheckEntries(bool /*calOnly*/) { return true; }
     virtual void StoreRows() {}
@@ -121,6 +127,7 @@ private:
 
     bool Exchange(const QByteArray &request, QByteArray &reply, bool closeAfter) const;
     bool EndsTransfer(const Step &step, const QByteArray &reply);
+    bool PageToStore(const Step &step, QByteArray &page);
     std::vector<const Step *> UploadSteps(bool calOnly) const;
     bool CheckFields(bool calOnly);
     bool Refuse(const Field &field, const QString &allowed);

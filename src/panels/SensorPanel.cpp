@@ -1,10 +1,12 @@
 #include "SensorPanel.h"
 
+#include "DeviceCommands.h"
 #include "DeviceTransport.h"
 #include "FormControls.h"
 #include "LineEditKeyFilter.h"
 #include "NumberText.h"
 #include "Prompt.h"
+#include "ReplyDecoding.h"
 #include "ServerDatabase.h"
 #include "SharedLayouts.h"
 #include "StatusGrid.h"
@@ -41,9 +43,18 @@ protected:
 
 } // namespace
 
+QStringList NumberedCaptions(const QString &stem, int count)
+{
+    QStringList captions;
+    for (int i = 1; i <= count; ++i)
+        captions << stem + QString::number(i);
+    return captions;
+}
+
 SensorPanel::SensorPanel(const SensorRows &rows, PanelTables tables, QWidget *parent)
     : PanelEngine(std::move(tables), parent), m_columns(rows.columns),
-      m_factorsInTenths(rows.factorsInTenths), m_closesConnection(rows.closesConnection)
+      m_factorsInTenths(rows.factorsInTenths), m_closesConnection(rows.closesConnection),
+      m_headings(rows.headings)
 {
     btnNotes = Named(new QPushButton(QStringLiteral("Notes"), this), u"btnNotes");
     BuildRows(rows);
@@ -115,17 +126,19 @@ void SensorPanel::BuildRows(const SensorRows &rows)
         {u"txtTOL", &SensorPanel::txtTOL, &digits, false},
     };
     for (int i = 0; i < captions.size(); ++i) {
+        if (const auto heading = m_headings.find(i); heading != m_headings.end())
+            m_grid->addWidget(new QLabel(heading->second, this), GridRow(i) - 1, 1, 1, -1);
         lblSensorType.append(Named(new QLabel(captions.at(i), this), Indexed(u"lblSensorType", i)));
         txtName.append(box(u"txtName", i, rows.nameFilter ? &name : nullptr));
-        m_grid->addWidget(lblSensorType.last(), i + 1, 0);
-        m_grid->addWidget(txtName.last(), i + 1, 1);
+        m_grid->addWidget(lblSensorType.last(), GridRow(i), 0);
+        m_grid->addWidget(txtName.last(), GridRow(i), 1);
         for (const auto &kind : kinds) {
             const int column = ColumnOf(QString::fromUtf16(kind.stem));
             if (column < 0 || (kind.limit && i >= limitRows))
                 continue;
             QLineEdit *b = box(kind.stem, i, kind.rule);
             (this->*kind.boxes).append(b);
-            m_grid->addWidget(b, i + 1, column + 2);
+            m_grid->addWidget(b, GridRow(i), column + 2);
             if (QStringView(kind.stem) == u"txtReading")
                 b->setEnabled(false);
             if (kind.limit && rows.keyWhitensLimit)
@@ -165,9 +178,18 @@ void SensorPanel::BuildRelayAndBuzzer(QWidget *relayFrame, QWidget *buzzerFrame,
     }
 }
 
+// Below the column headings, each heading taking a grid row of its own.
+int SensorPanel::GridRow(int row) const
+{
+    int gridRow = row + 1;
+    for (const auto &heading : m_headings)
+        gridRow += heading.first <= row ? 1 : 0;
+    return gridRow;
+}
+
 void SensorPanel::PlaceInRow(int row, const QString &stem, QWidget *widget)
 {
-    m_grid->addWidget(widget, row + 1, ColumnOf(stem) + 2);
+    m_grid->addWidget(widget, GridRow(row), ColumnOf(stem) + 2);
 }
 
 void SensorPanel::BuildCalibration(const SensorRows &rows)
@@ -231,7 +253,7 @@ QString SensorPanel::FieldTitle(const Field &field) const
     const QString row = field.row >= 0 && field.row < lblSensorType.size()
                             ? lblSensorType.at(field.row)->text()
                             : QString();
-    return row + QStringLiteral(", ") + column;
+    return column.isEmpty() ? row : row + QStringLiteral(", ") + column;
 }
 
 void SensorPanel::AfterDownload()
@@ -243,6 +265,17 @@ void SensorPanel::AfterDownload()
     }
 }
 
+void SensorPanel::ParseCurrentData(const QByteArray &reply)
+{
+    for (int i = 0; i < txtReading.size(); ++i) {
+        // A contact's reading other than 0 or 1 leaves the row's own text.
+        QString text = txtReading.at(i)->text();
+        FormatSensorReading(float(ReadDeviceInt(reply, CurrentDataReply::ReadingByte(i), 2)),
+                            lblSensorType.at(i)->text(), text);
+        txtReading.at(i)->setText(text);
+    }
+}
+
 // Rows without limit boxes store empty limits.
 void SensorPanel::StoreRows()
 {
@@ -250,9 +283,13 @@ void SensorPanel::StoreRows()
         return i < boxes.size() ? boxes.at(i)->text() : QString();
     };
     for (int i = 0; i < txtName.size(); ++i)
-        SaveSensorRecord(DatabaseID, txtName.at(i)->text(), qint16(i), txtNotes.at(i)->text(),
-                         lblSensorType.at(i)->text(), limit(txtUL, i), limit(txtLL, i),
-                         txtTOL.at(i)->text());
+        StoreRow(i, limit(txtUL, i), limit(txtLL, i), txtTOL.at(i)->text());
+}
+
+void SensorPanel::StoreRow(int row, const QString &upper, const QString &lower, const QString &tol)
+{
+    SaveSensorRecord(DatabaseID, txtName.at(row)->text(), qint16(row), txtNotes.at(row)->text(),
+                     lblSensorType.at(row)->text(), upper, lower, tol);
 }
 
 void SensorPanel::CloseConnection() const

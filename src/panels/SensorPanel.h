@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <map>
+
 class QGridLayout;
 class QGroupBox;
 class QLineEdit;
@@ -32,10 +34,14 @@ struct SensorRows {
     // Correction factors in tenths, shown ".0"; otherwise whole on the device and shown as
     // worked out.
     bool factorsInTenths = true;
-    bool closesConnection = true; // after activation, Save, Close and calibration
-    bool nameFilter = true;       // names refuse "\\" and "/"
-    bool keyWhitensLimit = true;  // typing in a limit box takes back a refusal's yellow
+    bool closesConnection = true;    // after activation, Save, Close and calibration
+    bool nameFilter = true;          // names refuse "\\" and "/"
+    bool keyWhitensLimit = true;     // typing in a limit box takes back a refusal's yellow
+    std::map<int, QString> headings; // a label across the columns above row n
 };
+
+// stem followed by 1, 2, ... count: "Temperature Sensor Port 1".
+QStringList NumberedCaptions(const QString &stem, int count);
 
 // A model panel with sensor rows: names, limits, delays, readings and notes per row, the
 // sensor table rows it stores, and calibration by correction factors.
@@ -73,8 +79,11 @@ protected:
     void PlaceInRow(int row, const QString &stem, QWidget *widget);
 
     void Form_Activate() override;
+    // Whole-number readings, as each row's sensor type shows them.
+    void ParseCurrentData(const QByteArray &reply) override;
     void AfterDownload() override;
     void StoreRows() override;
+    void StoreRow(int row, const QString &upper, const QString &lower, const QString &tol);
     bool RowNamed(int row) const override;
     QString FieldTitle(const Field &field) const override;
 
@@ -89,18 +98,23 @@ protected:
     virtual void btnStoreCalFactors_Click();
     virtual void btnReset_Click();
 
+    // Writes each calibrated row's new factor; false, with a message and no box changed,
+    // when one cannot be worked out.
+    bool ComputeFactors();
+
 private:
     void BuildRows(const SensorRows &rows);
     int ColumnOf(const QString &stem) const;
+    int GridRow(int row) const;
     void BuildCalibration(const SensorRows &rows);
     void btnNotes_Click();
-    bool ComputeFactors();
 
     void CloseConnection() const;
 
     const QList<RowColumn> m_columns;
     const bool m_factorsInTenths;
     const bool m_closesConnection;
+    const std::map<int, QString> m_headings;
     QGridLayout *m_grid = nullptr;
     QVBoxLayout *m_modelArea = nullptr;
     QVBoxLayout *m_calibrationArea = nullptr;

@@ -100,8 +100,7 @@ PanelTables Tables()
 SensorRows Rows()
 {
     SensorRows rows;
-    for (int i = 1; i <= kTemperatureRows; ++i)
-        rows.captions << QStringLiteral("Temperature Sensor Port ") + QString::number(i);
+    rows.captions = NumberedCaptions(QStringLiteral("Temperature Sensor Port "), kTemperatureRows);
     rows.captions << QStringLiteral("Door Sensor 1") << QStringLiteral("Door Sensor 2");
     rows.calibratedRows = kTemperatureRows;
     rows.storeCaption = QStringLiteral("Store Calibration Factors");

@@ -24,16 +24,19 @@ TEST(DeviceNamePage, ReadTrimsTheNameAndTakesOnlyAnUpperCaseC)
         char unit;
         QString shown;
         bool celsius;
+        QString letter;
     } cases[] = {
-        {"  Cold room         ", 'C', QStringLiteral("Cold room"), true},
-        {"Caf\xe9", 'c', QStringLiteral("Caf\u00e9"), false},
-        {"Lab", ' ', QStringLiteral("Lab"), false},
-        {QByteArray(20, '\0'), '\0', QString(), false}, // a page never written
+        {"  Cold room         ", 'C', QStringLiteral("Cold room"), true, QStringLiteral("C")},
+        {"Caf\xe9", 'c', QStringLiteral("Caf\u00e9"), false, QStringLiteral("c")},
+        {"Lab", ' ', QStringLiteral("Lab"), false, QString()},
+        {"Lab", 'F', QStringLiteral("Lab"), false, QStringLiteral("F")},
+        {QByteArray(20, '\0'), '\0', QString(), false, QString()}, // a page never written
     };
     for (const Case &c : cases) {
         const NamePageFields fields = ReadNamePage(Page(2, c.name, c.unit));
         EXPECT_EQ(fields.name, c.shown);
         EXPECT_EQ(fields.celsius, c.celsius) << c.name.constData();
+        EXPECT_EQ(fields.unit, c.letter) << c.name.constData();
         EXPECT_FALSE(fields.name.contains(QChar(0)));
     }
 }

@@ -45,7 +45,8 @@ TEST_F(BusyTest, AnOperationUnderWayShutsOutEveryOther)
     QStringList headers;
     for (const QByteArray &request : device->Requests())
         headers << QString::fromLatin1(request.left(4).toHex().toUpper());
-    EXPECT_EQ(headers.join(u' '), QStringLiteral("2ACDDCBA AABBCC02 DECADE02 2ACDDCBA AABBCC02 DDCCBB02"));
+    EXPECT_EQ(headers.join(u' '),
+              QStringLiteral("2ACDDCBA AABBCC02 DECADE02 2ACDDCBA AABBCC02 DDCCBB02"));
     EXPECT_TRUE(screen->isVisible());
     EXPECT_EQ(screen->frmSetup0->title(), QStringLiteral("Edit: Alpha"));
     EXPECT_EQ(screen->CurrentServerID(), alpha);

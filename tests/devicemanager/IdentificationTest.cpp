@@ -175,7 +175,7 @@ TEST_F(IdentificationTest, SensorsOpensThePanelOfTheModelAndRebuildsTheTreeAfter
 
 TEST_F(IdentificationTest, ThePanelsOfThisVersionSayTheyAreNotPartOfItYet)
 {
-    const auto device = Device(5, 20, 25);
+    const auto device = Device(3, 1, 25);
     LoadLab(device.get());
     screen->mnuEditSensors->trigger();
     EXPECT_EQ(Messages(), QStringList(QString::fromUtf16(kPanelNotYet)));

@@ -6,6 +6,7 @@
 #include "PanelEngine.h"
 #include "ReplyDecoding.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 
 #include <optional>
@@ -73,6 +74,43 @@ protected:
         return lines;
     }
 
+    static QByteArray Word(int value)
+    {
+        const WordBytes w = SplitWord(value);
+        return QByteArray(1, char(w.hi)).append(char(w.lo));
+    }
+
+    static QByteArray StoreHeader(int page)
+    {
+        return DeviceCommand::StorePage().append(char(page));
+    }
+
+    // Every byte after the header distinct from its neighbours and from what a panel writes.
+    void FillPagesDistinct()
+    {
+        for (int n = 0; n < kPageCount; ++n) {
+            for (int i = 4; i < 60; ++i)
+                device.pages[n][i] = char(0x41 + (n * 11 + i * 7) % 58);
+        }
+    }
+
+    struct Edit {
+        QLineEdit *box;
+        QString text;
+        int page, pos;
+        QByteArray bytes;
+    };
+    // Types each edit into its box; gives the device's pages as a Save should leave them.
+    std::array<QByteArray, kPageCount> Type(const QList<Edit> &edits) const
+    {
+        auto expected = device.pages;
+        for (const Edit &edit : edits) {
+            edit.box->setText(edit.text);
+            expected[edit.page].replace(edit.pos - 1, edit.bytes.size(), edit.bytes);
+        }
+        return expected;
+    }
+
     static FakeDevice::Knob Knob(FakeDevice::Behaviour behaviour, int delayMs = 0)
     {
         FakeDevice::Knob knob;
@@ -94,6 +132,80 @@ protected:
             at += 50;
         }
         start();
+    }
+
+    // A fresh panel's transfer with the device misbehaving on `headers` (its download, or
+    // with `store` a Save after it) adds exactly `lines`, hides the status label and, where
+    // `sent` is given, sends exactly those headers.
+    struct Failing {
+        QList<QByteArray> headers;
+        FakeDevice::Behaviour behaviour;
+        QStringList lines, sent;
+    };
+    template <typename Panel> void ExpectFailureLines(const QList<Failing> &rows, bool store)
+    {
+        qint32 id = 0;
+        for (const Failing &row : rows) {
+            SCOPED_TRACE(row.lines.join(u'|').toStdString());
+            Panel panel;
+            panel.DatabaseID = ++id;
+            if (store)
+                Open(panel);
+            for (const QByteArray &header : row.headers)
+                device.SetKnob(header, Knob(row.behaviour));
+            const qsizetype first = device.Requests().size();
+            if (store) {
+                panel.lstStatus->clear();
+                QTest::mouseClick(panel.btnSave, Qt::LeftButton);
+            } else {
+                Open(panel);
+            }
+            EXPECT_EQ(Lines(panel), row.lines);
+            EXPECT_TRUE(panel.lblStatus->isHidden());
+            if (!row.sent.isEmpty()) {
+                EXPECT_EQ(Headers(first), row.sent);
+            }
+        }
+    }
+
+    // Save refuses with `message` and sends nothing while `box` holds `text` or a page the
+    // device failed to give (`failing`) is unread.
+    struct Refusal {
+        QByteArray failing;
+        QString box, text, message;
+    };
+    template <typename Panel> void ExpectRefusals(const QList<Refusal> &rows)
+    {
+        for (const Refusal &row : rows) {
+            SCOPED_TRACE(row.message.toStdString());
+            if (!row.failing.isEmpty())
+                device.SetKnob(row.failing, Knob(FakeDevice::Behaviour::WrongEcho));
+            Panel panel;
+            Open(panel);
+            if (!row.box.isEmpty())
+                panel.template findChild<QLineEdit *>(row.box)->setText(row.text);
+            const qsizetype first = device.Requests().size();
+            EXPECT_EQ(Click(panel.btnSave), QList{Box(row.message)});
+            EXPECT_EQ(Headers(first), QStringList{});
+            EXPECT_TRUE(panel.lblStatus->isHidden());
+        }
+    }
+
+    // Types `name`, "-5x" and "-.5x" into the first row's name, delay and lower limit; gives
+    // what the three boxes then hold.
+    template <typename Panel> static QString TypeIntoFirstRow(Panel &panel, const QString &name)
+    {
+        QTest::keyClicks(panel.txtName.at(0), name);
+        QTest::keyClicks(panel.txtTOL.at(0), QStringLiteral("-5x"));
+        QTest::keyClicks(panel.txtLL.at(0), QStringLiteral("-.5x"));
+        return panel.txtName.at(0)->text() + u'|' + panel.txtTOL.at(0)->text() + u'|' +
+               panel.txtLL.at(0)->text();
+    }
+
+    static QString UnreadRefusal()
+    {
+        return QStringLiteral("Some settings could not be read from the device, so nothing was "
+                              "saved.  Press Refresh and try again.");
     }
 
     std::optional<DeviceLink> link;

@@ -22,18 +22,13 @@ protected:
         device.subModel = subModel;
         device.revision = revision;
         device.tenths = true;
-        for (int n = 0; n < kPageCount; ++n) {
-            for (int i = 4; i < 60; ++i)
-                device.pages[n][i] = char(0x41 + (n * 11 + i * 7) % 58);
-        }
+        FillPagesDistinct();
         for (int i = 0; i < 8; ++i)
             device.pages[0].replace(8 + 6 * i, 6,
                                     QByteArray(Word(-100 - i) + Word(300 + i) + Word(i + 1)));
         device.pages[0][56] = 1; // relay: second option
         device.pages[0][57] = 0; // buzzer: disabled
     }
-
-    void Edit(QLineEdit *box, const QString &text) { Retype(box, text); }
 };
 
 TEST_F(frmRK715Test, SavingUneditedGivesEveryPageBackAndTheGatesFollowTheDevice)
@@ -92,15 +87,9 @@ TEST_F(frmRK715Test, SavingUneditedGivesEveryPageBackAndTheGatesFollowTheDevice)
 TEST_F(frmRK715Test, EachEditChangesExactlyItsBytes)
 {
     FillDevice(6, 5, 3);
-    auto expected = device.pages;
     frmRK715 panel;
     Open(panel);
-    const struct {
-        QLineEdit *box;
-        QString text;
-        int page, pos;
-        QByteArray bytes;
-    } edits[] = {
+    auto expected = Type({
         {panel.txtName.at(3), u"Dairy \"B\""_s, 4, 29, "Dairy \"B\"           "},
         {panel.txtLL.at(2), u"12.5"_s, 0, 21, Word(125)},
         {panel.txtUL.at(7), u"-.5"_s, 0, 53, Word(-5)},
@@ -109,11 +98,7 @@ TEST_F(frmRK715Test, EachEditChangesExactlyItsBytes)
         {panel.txtCF.at(1), u"-1.5"_s, 12, 11, Word(-15)},
         {panel.txtCF.at(8), u"200"_s, 12, 25, QByteArray(1, char(200))},
         {panel.txtCF.at(9), {}, 12, 26, QByteArray(1, 0)},
-    };
-    for (const auto &edit : edits) {
-        edit.box->setText(edit.text);
-        expected[edit.page].replace(edit.pos - 1, edit.bytes.size(), edit.bytes);
-    }
+    });
     panel.optRelayLogic[0]->setChecked(true);
     panel.optEnableBuzzer[0]->setChecked(true);
     expected[0][56] = 0;

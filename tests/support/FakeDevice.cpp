@@ -156,6 +156,7 @@ FakeDevice::Knob FakeDevice::TakeKnob(const QByteArray &header)
 void FakeDevice::Answer(QTcpSocket *socket, const QByteArray &request)
 {
     m_requests.append(request);
+    emit Received(request);
     const Knob knob = TakeKnob(request.left(4));
     switch (knob.behaviour) {
     case Behaviour::Silent:

@@ -80,6 +80,10 @@ public:
     // `days` high/low records from 1 January 2014.
     static QByteArray HiLoRecords(int days);
 
+signals:
+    // A request arrived; the sender is still waiting for its reply.
+    void Received(const QByteArray &request);
+
 private:
     void OnNewConnection();
     void OnData(QTcpSocket *socket);
