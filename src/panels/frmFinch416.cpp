@@ -2,6 +2,7 @@
 
 #include "DeviceNamePage.h"
 #include "FormControls.h"
+#include "NumberText.h"
 #include "SharedLayouts.h"
 
 #include <QLabel>
@@ -14,7 +15,6 @@ namespace {
 // Rows: two probes, the internal temperature and humidity sensors, then the two doors.
 constexpr int kSensors = 4;
 constexpr int kHumidityRow = 3;
-constexpr int kRows = 6;
 constexpr int kUnitPage = 1;
 constexpr char16_t kDegreeSign = 0xB0;
 
@@ -31,20 +31,20 @@ PanelTables Tables()
         t.fields.push_back({0, p + 2, Indexed(u"txtUL", i), Codec::Tenths, i, shown});
         t.fields.push_back({0, p + 4, Indexed(u"txtTOL", i), Codec::Whole, i, shown});
     }
-    for (int door = kSensors; door < kRows; ++door)
+    for (int door = kSensors; door < kSensors + 2; ++door)
         t.fields.push_back({0, 33 + 2 * (door - kSensors), Indexed(u"txtTOL", door), Codec::Whole,
                             door, Shown::WhenNamed});
     for (int i = 0; i < kSensors; ++i)
         t.fields.push_back({0, 37 + 2 * i, Indexed(u"txtCF", i), Codec::Tenths, i});
-    FinchPanel::AddAlarmFields(t.fields);
-    // The probes' names on page 2, the doors' on 3, the internal sensors' on 5.
+    // Two names a page: the probes on page 2, the doors on 3, the internal sensors on 5.
     FinchPanel::AddNames(t.fields, 2, 0);
     FinchPanel::AddNames(t.fields, 3, kSensors);
     FinchPanel::AddNames(t.fields, 5, 2);
-    const QString failed = QStringLiteral("Failed to retreive ");
+    FinchPanel::AddAlarmFields(t.fields);
     FinchPanel::AddExchanges(
-        t, {{kUnitPage, failed + QStringLiteral("user page 1")}},
-        {{5, failed + QStringLiteral("Internal Temperature and Humidity sensor names")}}, {5});
+        t, {{kUnitPage, QStringLiteral("Failed to retreive user page 1")}},
+        {{5, QStringLiteral("Failed to retreive Internal Temperature and Humidity sensor names")}},
+        {5});
     return t;
 }
 
@@ -55,7 +55,7 @@ SensorRows F416Rows()
          QStringLiteral("Internal Temperature Sensor"), QStringLiteral("Internal Humidity Sensor"),
          QStringLiteral("Door Sensor 1"), QStringLiteral("Door Sensor 2")},
         kSensors, false);
-    // The unit of each sensor's limits stands after them.
+    // The unit labels stand between the limits and the delay.
     rows.columns.insert(rows.columns.size() - 1, {QStringLiteral("lblUnits"), QString()});
     return rows;
 }
@@ -66,6 +66,7 @@ frmFinch416::frmFinch416(QWidget *parent) : FinchPanel(F416Rows(), Tables(), par
 {
     setObjectName(QStringLiteral("frmFinch416"));
     setWindowTitle(QStringLiteral("F416 Parameters"));
+
     for (int i = 0; i < kSensors; ++i) {
         lblUnits.append(Named(new QLabel(this), Indexed(u"lblUnits", i)));
         PlaceInRow(i, QStringLiteral("lblUnits"), lblUnits.last());
@@ -103,7 +104,6 @@ QString frmFinch416::NumericReading(int row, float reading) const
                                : FinchPanel::NumericReading(row, reading);
 }
 
-// A sensor whose reading is no number cannot be calibrated: its actual box says why.
 void frmFinch416::btnCal_Click()
 {
     FinchPanel::btnCal_Click();

@@ -20,5 +20,6 @@ protected:
     void Form_Activate() override;
     void ParsePage(const QByteArray &page, int number) override;
     QString NumericReading(int row, float reading) const override;
+
     void btnCal_Click() override;
 };
