@@ -138,7 +138,7 @@ TEST_F(frmFinch416Test, EachEditChangesExactlyItsBytes)
         expected[edit.page].replace(edit.pos - 1, edit.bytes.size(), edit.bytes);
     }
     // A blank correction box leaves its bytes as read.
-    panel.txtCF.at(1)->clear();
+    panel.txtCF.at(0)->clear();
     panel.optRelayLogic[0]->setChecked(true);
     panel.optEnableBuzzer[0]->setChecked(true);
     expected[4][8] = 0;
@@ -333,7 +333,7 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     device.tenths = true;
     Name(2, 9, u"Freezer"_s);
     device.pages[0].replace(36, 8, Words({10, 20, -5, 0}));
-    const qint16 readings[] = {215, 9990, 250, 455};
+    const qint16 readings[] = {9990, 215, 250, 455};
     for (int i = 0; i < 4; ++i)
         device.channels[i].reading = readings[i];
     frmFinch416 panel;
@@ -343,7 +343,7 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     EXPECT_EQ(Texts(panel.lblName),
               (QStringList{u"Freezer"_s, u"Not Named"_s, u"Not Named"_s, u"Not Named"_s}));
     for (int i = 0; i < 4; ++i) {
-        const bool open = i != 1;
+        const bool open = i != 0;
         EXPECT_EQ(panel.txtActualTemp.at(i)->isReadOnly(), !open) << i;
         EXPECT_EQ(panel.txtActualTemp.at(i)->toolTip(),
                   open ? QString() : u"Sensor is Sensor Open and cannot be calibrated."_s);
@@ -354,14 +354,14 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     EXPECT_FALSE(panel.txtCF.at(3)->isHidden());
 
     const QStringList before = {u"1.0"_s, u"2.0"_s, u"-.5"_s, u".0"_s};
-    const QStringList computed = {u"1.5"_s, u"2.0"_s, u"-.5"_s, u"4.0"_s};
+    const QStringList computed = {u"1.0"_s, u"2.5"_s, u"-.5"_s, u"4.0"_s};
     const struct {
         Prompt::Answer answer;
         QStringList shown;
         QByteArray factors;
     } rows[] = {
         {Prompt::Answer::Cancel, before, Words({10, 20, -5, 0})},
-        {Prompt::Answer::Ok, computed, Words({15, 20, -5, 40})},
+        {Prompt::Answer::Ok, computed, Words({10, 25, -5, 40})},
     };
     // Pages 4 and 0 only, then the whole download again.
     const QStringList kCalibrationUpload = {u"AABBCC04"_s, u"DDCCBB04"_s, u"AABBCC00"_s,
@@ -372,7 +372,7 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     for (const auto &row : rows) {
         SCOPED_TRACE(int(row.answer));
         EXPECT_EQ(Texts(panel.txtCF), before);
-        panel.txtActualTemp.at(0)->setText(u"22"_s);
+        panel.txtActualTemp.at(1)->setText(u"22"_s);
         panel.txtActualTemp.at(3)->setText(u"50"_s);
         prompt.Queue(row.answer);
         const qsizetype first = device.Requests().size();
@@ -397,10 +397,10 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     EXPECT_EQ(device.pages[0].mid(36, 8), rows[1].factors);
 
     // A reading that is no number but an actual temperature typed: refused, nothing changes.
-    panel.txtActualTemp.at(1)->setText(u"5"_s);
+    panel.txtActualTemp.at(0)->setText(u"5"_s);
     EXPECT_EQ(Click(panel.btnStoreCalFactors),
-              QList{Box(u"Not Named cannot be calibrated from the actual temperature \"5\", the "
-                        "reading \"Sensor Open\" and the correction \"2.0\"."_s)});
+              QList{Box(u"Freezer cannot be calibrated from the actual temperature \"5\", the "
+                        "reading \"Sensor Open\" and the correction \"1.0\"."_s)});
     EXPECT_EQ(Texts(panel.txtCF), computed);
 
     prompt.Queue(Prompt::Answer::Cancel);
@@ -418,11 +418,10 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     // Without the limits page read there is nothing to calibrate against.
     device.SetKnob(DeviceCommand::ReadPage(0), Knob(FakeDevice::Behaviour::WrongEcho));
     QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
-    const QString refusal = u"Some settings could not be read from the device, so nothing was "
-                            "saved.  Press Refresh and try again."_s;
+    EXPECT_EQ(Texts(panel.txtCF), (QStringList{{}, {}, {}, {}}));
     for (QPushButton *button : {panel.btnStoreCalFactors, panel.btnReset}) {
         const qsizetype sent = device.Requests().size();
-        EXPECT_EQ(Click(button), QList{Box(refusal)});
+        EXPECT_EQ(Click(button), QList{Box(UnreadRefusal())});
         EXPECT_EQ(Headers(sent), QStringList{});
     }
 }
@@ -446,4 +445,8 @@ TEST_F(frmFinch416Test, ShowsTheTextsOfItsControls)
     EXPECT_FALSE(panel.lblFinch.last()->toolTip().isEmpty());
     EXPECT_EQ(panel.txtCF.size(), 4);
     EXPECT_EQ(panel.txtLL.size(), 4);
+    EXPECT_EQ(panel.objectName(), u"frmFinch416"_s);
+    // Each unit stands after its sensor's limits, before its delay.
+    EXPECT_GT(panel.lblUnits.at(0)->x(), panel.txtUL.at(0)->x());
+    EXPECT_LT(panel.lblUnits.at(0)->x(), panel.txtTOL.at(0)->x());
 }
