@@ -82,6 +82,8 @@ PanelTables Tables()
         {2}, {3},
         {5},
     };
+    // What the device changed since the download stays: each page is read again first.
+    t.freshRead = true;
     return t;
 }
 
@@ -169,8 +171,7 @@ void frmFinch416::ClearTextBoxes()
 
 void frmFinch416::Form_Activate()
 {
-    for (int i = 0; i < kHumidityRow; ++i)
-        lblUnits.at(i)->setText(DeviceUnit);
+    // The temperature labels wait for the device-name page: a panel starts with no unit.
     lblUnits.at(kHumidityRow)->setText(QStringLiteral("%RH"));
     Buttons(false);
     GetLimits();

@@ -165,10 +165,9 @@ void frmRK718::ApplyGates()
     for (QLineEdit *box : std::as_const(txtReading))
         box->clear();
     txtBattV->clear();
-    for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e]->setEnabled(HasOptions());
-        optEnableBuzzer[e]->setEnabled(HasOptions());
-    }
+    for (QRadioButton *option :
+         {optRelayLogic[0], optRelayLogic[1], optEnableBuzzer[0], optEnableBuzzer[1]})
+        option->setEnabled(HasOptions());
     txtBattV->setVisible(ReadsCorrectionPage());
     lblBattV->setVisible(ReadsCorrectionPage());
 }

@@ -265,6 +265,9 @@ TEST_F(frmRK718Test, EachFailingStepGivesItsLine)
         EXPECT_EQ(Headers().last(), row.lastRequest);
         EXPECT_TRUE(panel.lblStatus->isHidden());
         EXPECT_TRUE(panel.btnSave->isEnabled());
+        // Readings come only from this download's reply.
+        EXPECT_EQ(panel.txtReading.at(0)->text(),
+                  row.header == DeviceCommand::ReadCurrentData() ? QString() : u"0"_s);
     }
     EXPECT_TRUE(prompt.Messages().isEmpty());
 
@@ -323,12 +326,21 @@ TEST_F(frmRK718Test, CalibrationStoresWholeFactorsAndRefreshesOnlyWhatItChanges)
     EXPECT_EQ(panel.lblName.at(0)->text(), name0);
     EXPECT_EQ(panel.lblName.at(5)->text(), u"Not Named"_s);
 
-    const qsizetype refresh = device.Requests().size();
+    // The old readings go once the device is identified; the log is not cleared.
     panel.lstStatus->addItem(u"kept"_s);
+    device.SetKnob(DeviceCommand::ReadCurrentData(), Knob(FakeDevice::Behaviour::WrongEcho));
     QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
+    EXPECT_EQ(panel.txtReading.at(0)->text() + panel.txtBattV->text(), QString());
+    EXPECT_EQ(Lines(panel), (QStringList{u"kept"_s, u"Failed to download sensor readings"_s}));
+
+    const qsizetype refresh = device.Requests().size();
+    bool saveOffered = true;
+    DuringDelayedReply(DeviceCommand::ReadCurrentData(),
+                       [&] { QTest::mouseClick(panel.btnRefresh, Qt::LeftButton); },
+                       {[&] { saveOffered = panel.btnSave->isEnabled(); }});
+    EXPECT_FALSE(saveOffered);
     EXPECT_EQ(Headers(refresh), (QStringList{u"2ACDDCBA"_s, u"AABBCC0C"_s, u"3FCDDC00"_s}));
     EXPECT_EQ(panel.txtName.at(0)->text(), name0);
-    EXPECT_EQ(Lines(panel), QStringList{u"kept"_s});
 
     // One row that cannot be calibrated: no factor changes, nothing is sent.
     panel.txtActualTemp.at(0)->setText(u"72.5"_s);
