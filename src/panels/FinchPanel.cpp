@@ -220,9 +220,9 @@ bool FinchPanel::CheckEntries(bool /*calOnly*/)
 QString FinchPanel::FieldTitle(const Field &field) const
 {
     if (field.control == kReminder)
-        return QStringLiteral("Alarm reminder time delay (min)");
+        return QStringLiteral("Alarm reminder time delay");
     if (field.control == kTwoStage)
-        return QStringLiteral("Two stage door alarm time delay (min)");
+        return QStringLiteral("Two stage door alarm time delay");
     return SensorPanel::FieldTitle(field);
 }
 
