@@ -49,8 +49,7 @@ PanelTables Tables()
     for (int i = 0; i < kZoneRows; ++i)
         t.fields.push_back({12, 9 + 2 * i, Indexed(u"txtCF", i), Codec::Whole, i});
 
-    const QString busy =
-        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
+    const QString busy = BusyUploadLine();
     t.download = {
         {kIdentityPage},
         {.page = 12,
