@@ -248,17 +248,19 @@ TEST_F(frmFinch416Test, EachFailingExchangeGivesItsLine)
     const auto read = [](int page) { return DeviceCommand::ReadPage(page); };
     ExpectFailureLines<frmFinch416>(
         {
-            {{read(4)}, B::WrongEcho, {u"Failed to retreive alarm parameters"_s}},
-            {{read(1)}, B::WrongEcho, {u"Failed to retreive user page 1"_s}},
-            {{read(2)}, B::WrongEcho, {u"Failed to retreive temperature sensor names"_s}},
-            {{read(3)}, B::WrongEcho, {u"Failed to retreive door sensor names"_s}},
+            {{read(4)}, B::WrongEcho, {u"Failed to retreive alarm parameters"_s}, {}},
+            {{read(1)}, B::WrongEcho, {u"Failed to retreive user page 1"_s}, {}},
+            {{read(2)}, B::WrongEcho, {u"Failed to retreive temperature sensor names"_s}, {}},
+            {{read(3)}, B::WrongEcho, {u"Failed to retreive door sensor names"_s}, {}},
             {{read(5)},
              B::WrongEcho,
-             {u"Failed to retreive Internal Temperature and Humidity sensor names"_s}},
+             {u"Failed to retreive Internal Temperature and Humidity sensor names"_s},
+             {}},
             {{DeviceCommand::ReadCurrentData()},
              B::WrongEcho,
-             {u"Failed to download sensor readings"_s}},
-            {{read(0)}, B::WrongEcho, {u"Failed to upload limits"_s}},
+             {u"Failed to download sensor readings"_s},
+             {}},
+            {{read(0)}, B::WrongEcho, {u"Failed to upload limits"_s}, {}},
         },
         false);
     // Of the stores only the limits page is examined; a page whose fresh read fails is not
@@ -267,7 +269,8 @@ TEST_F(frmFinch416Test, EachFailingExchangeGivesItsLine)
         {
             {{StoreHeader(0), StoreHeader(2), StoreHeader(5)},
              B::WrongEcho,
-             {u"Failed to download the limits"_s}},
+             {u"Failed to download the limits"_s},
+             {}},
             {{read(0)},
              B::WrongEcho,
              {u"Failed to download the limits"_s},
@@ -301,8 +304,8 @@ TEST_F(frmFinch416Test, SaveRefusesBeforeAnyStore)
         {{},
          u"txtTwoStageDoorAlarmTimeDelay"_s,
          u"256"_s,
-         u"Two stage door alarm time delay: \"256\" cannot be stored.  Enter a number from 0 to "
-         "255."_s},
+         u"Two stage door alarm time delay: \"256\" cannot be stored.  Enter a number from 0 "
+         "to 255."_s},
         {{},
          u"txtLL(2)"_s,
          u"-"_s,
@@ -424,6 +427,7 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     }
 }
 
+// The family's texts are the F41x panel's; these are the F416's own.
 TEST_F(frmFinch416Test, ShowsTheTextsOfItsControls)
 {
     frmFinch416 panel;
@@ -435,20 +439,11 @@ TEST_F(frmFinch416Test, ShowsTheTextsOfItsControls)
                         "Internal Humidity Sensor\n"
                         "Door Sensor 1\n"
                         "Door Sensor 2\n"
-                        "%RH\n"
-                        "Alarm Configuration\n"
-                        "Turn on alarm relay when a sensor goes into alarm.\n"
-                        "Turn off alarm relay when a sensor goes into alarm or the main power "
-                        "fails.\n"
-                        "Enable Buzzer\n"
-                        "Disable Buzzer\n"
-                        "Temperature Calibration\n"
-                        "Store Calibration Factors\n"
-                        "Clear Calibration Factors\n"
-                        "CF\n"
-                        "Cal\n"
-                        "Refresh\n"
-                        "Notes\n"
-                        "Save\n"
-                        "Close");
+                        "%RH");
+    // The unit column beside the limits takes no heading of the family's.
+    EXPECT_EQ(Texts(panel.lblFinch), (QStringList{u"Current Reading"_s, u"Lower Limit"_s,
+                                                  u"Upper Limit"_s, u"Time (min)"_s}));
+    EXPECT_FALSE(panel.lblFinch.last()->toolTip().isEmpty());
+    EXPECT_EQ(panel.txtCF.size(), 4);
+    EXPECT_EQ(panel.txtLL.size(), 4);
 }
