@@ -50,16 +50,6 @@ QString FailedSendText(const QString &error)
            QStringLiteral("The email error is:") + kCR + error;
 }
 
-std::optional<float> LimitOf(const QSqlRecord &row, const char *column)
-{
-    const QVariant value = row.value(QLatin1String(column));
-    bool ok = false;
-    const float number = value.toFloat(&ok);
-    if (value.isNull() || !ok)
-        return std::nullopt;
-    return number;
-}
-
 struct SensorPass {
     qint32 serverId = 0;
     qint32 sensorId = 0;
@@ -77,10 +67,13 @@ struct ServerPass {
 
 // Kept from cycle to cycle, so that a database fault neither silences nor repeats an alarm.
 struct AlarmEvaluationState {
-    QHash<qint32, Recordset> knownSensors; // each server's sensors as last read
+    QHash<qint32, QList<ServerSensor>> knownSensors; // each server's sensors as last read
     // Alarm e-mails that went out while their row could not say so: the moment, per sensor.
     QHash<qint32, QString> mailedNotRecorded;
     QString backupNoticeNotRecorded; // the same for the log-folder notice
+    // Every server's sensor rows as read in the polling cycle numbered `sensorsCycle`.
+    std::optional<QHash<qint32, QList<ServerSensor>>> cycleSensors;
+    int sensorsCycle = 0;
 };
 AlarmEvaluationState g_state;
 
@@ -301,20 +294,34 @@ void SetGridCell(int row, int column, const QString &text)
         grid->SetCell(row, column, text);
 }
 
-// The server's sensors; when the database cannot say, those it said last time, since the
-// record files and the grid need no database.
-std::optional<Recordset> ServerSensors(qint32 serverId, ServerPass &pass)
+// Every server's sensor rows: read once per cycle (again after a failed read), and at
+// each call outside a cycle.
+std::optional<QHash<qint32, QList<ServerSensor>>> AllSensors(QString &error)
 {
-    Recordset sensors;
-    qint16 count = 0;
+    const DatabaseState &database = DatabaseModule();
+    const bool sameCycle = database.inCycle && g_state.sensorsCycle == database.cycle;
+    if (sameCycle && g_state.cycleSensors)
+        return g_state.cycleSensors;
+    QHash<qint32, QList<ServerSensor>> all;
+    if (!OpenAllServerSensors(all, error))
+        return std::nullopt;
+    g_state.cycleSensors = all;
+    g_state.sensorsCycle = database.cycle;
+    return all;
+}
+
+// The server's named sensors; when the database cannot say, those it said last time, since
+// the record files and the grid need no database.
+std::optional<QList<ServerSensor>> ServerSensors(qint32 serverId, ServerPass &pass)
+{
     QString error;
-    if (OpenServerSensors(serverId, sensors, count, &error)) {
-        g_state.knownSensors.insert(serverId, sensors);
+    if (const auto all = AllSensors(error)) {
+        const QList<ServerSensor> sensors = all->value(serverId);
+        if (sensors.isEmpty())
+            g_state.knownSensors.remove(serverId);
+        else
+            g_state.knownSensors.insert(serverId, sensors);
         return sensors;
-    }
-    if (error.isEmpty()) {
-        g_state.knownSensors.remove(serverId);
-        return Recordset(); // no named sensor
     }
     RecordSystemError(kErrorLabel, error);
     pass.failed = true;
@@ -354,7 +361,7 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
                           const QString &emailAddresses)
 {
     ServerPass pass;
-    const std::optional<Recordset> sensors = ServerSensors(serverId, pass);
+    const std::optional<QList<ServerSensor>> sensors = ServerSensors(serverId, pass);
     if (!sensors)
         return false;
     if (sensors->isEmpty())
@@ -368,25 +375,24 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
     // The readings of one reply share one moment (and one look at the time zone).
     const QDateTime now = Clock::Now();
 
-    for (const QSqlRecord &row : *sensors) {
+    for (const ServerSensor &sensor : *sensors) {
         SensorPass s;
         s.serverId = serverId;
-        s.sensorId = row.value(QStringLiteral("IDNum")).toInt();
-        const int port = row.value(QStringLiteral("PortNum")).toInt();
+        s.sensorId = sensor.id;
+        const int port = sensor.port;
         if (port < 0 || port > 9) {
             // Another port's reading must never be shown or judged as this sensor's.
-            RecordSystemError(kErrorLabel,
-                              QStringLiteral("Sensor %1 has port %2, outside 0 to 9.")
-                                  .arg(s.sensorId)
-                                  .arg(row.value(QStringLiteral("PortNum")).toString()));
+            RecordSystemError(
+                kErrorLabel,
+                QStringLiteral("Sensor %1 has port %2, outside 0 to 9.").arg(s.sensorId).arg(port));
             continue;
         }
         AlarmFacts &f = s.facts;
-        f.sensorName = row.value(QStringLiteral("SensorName")).toString();
-        f.sensorNotes = row.value(QStringLiteral("SensorNotes")).toString();
-        f.sensorType = row.value(QStringLiteral("SensorType")).toString();
-        f.upperLimit = LimitOf(row, "UpperLimit");
-        f.lowerLimit = LimitOf(row, "LowerLimit");
+        f.sensorName = sensor.name;
+        f.sensorNotes = sensor.notes;
+        f.sensorType = sensor.type;
+        f.upperLimit = sensor.upperLimit;
+        f.lowerLimit = sensor.lowerLimit;
         f.serverName = serverName;
 
         StatusGridView *grid = InstalledStatusGrid();

@@ -14,6 +14,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace {
 
 const QString kConnectionName = QStringLiteral("vantrel-db");
@@ -105,6 +107,7 @@ void ShowDatabaseError(const QString &cause)
 DatabaseCycle::DatabaseCycle()
 {
     g_state.inCycle = true;
+    ++g_state.cycle;
     g_state.cycleLock.clear();
 }
 
@@ -117,6 +120,15 @@ DatabaseCycle::~DatabaseCycle()
 DatabaseConnection::DatabaseConnection()
 {
     m_open = Ready();
+    m_checked = m_open;
+}
+
+bool DatabaseConnection::ReadyForStatement()
+{
+    // The check made on construction serves the statement that follows it at once.
+    if (std::exchange(m_checked, false))
+        return true;
+    return m_open = Ready();
 }
 
 bool DatabaseConnection::Ready()
@@ -167,7 +179,7 @@ QString DatabaseConnection::LastError() const
 
 QSqlDatabase DatabaseConnection::Handle()
 {
-    m_open = Ready();
+    ReadyForStatement();
     return Database();
 }
 
@@ -210,7 +222,7 @@ QSqlQuery *Run(const QString &sql, const Bindings &bindings, QString &error)
 
 bool DatabaseConnection::Exec(const QString &sql, const Bindings &bindings)
 {
-    if (!(m_open = Ready()))
+    if (!ReadyForStatement())
         return false;
     QSqlQuery *query = Run(sql, bindings, m_error);
     if (!query)
@@ -230,30 +242,39 @@ bool DatabaseConnection::Exec(const QString &sql, const Bindings &bindings)
 
 std::optional<Recordset> DatabaseConnection::Select(const QString &sql, const Bindings &bindings)
 {
-    if (!(m_open = Ready()))
+    Recordset rows;
+    if (!SelectEach(sql, bindings,
+                    [&rows](const QSqlQuery &query) { rows.append(query.record()); }))
         return std::nullopt;
+    return rows;
+}
+
+bool DatabaseConnection::SelectEach(const QString &sql, const Bindings &bindings,
+                                    const std::function<void(const QSqlQuery &)> &row)
+{
+    if (!ReadyForStatement())
+        return false;
     QSqlQuery *query = Run(sql, bindings, m_error);
     if (!query)
-        return std::nullopt;
-    Recordset rows;
+        return false;
     while (query->next())
-        rows.append(query->record());
+        row(*query);
     const QSqlError error = query->lastError();
     // An unfinished SELECT would keep the file locked against other programs.
     query->finish();
     if (error.isValid()) {
         m_error = error.text();
         NoteFailure(error);
-        return std::nullopt;
+        return false;
     }
-    return rows;
+    return true;
 }
 
 std::optional<QStringList> DatabaseConnection::SchemaNames(const QString &table,
                                                            const QStringList &columns)
 {
     const QString key = (QStringList{table} + columns).join(QLatin1Char('\n')).toLower();
-    if (!(m_open = Ready()))
+    if (!ReadyForStatement())
         return std::nullopt;
     if (const auto known = g_connection.schemaNames.constFind(key);
         known != g_connection.schemaNames.constEnd())

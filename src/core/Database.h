@@ -2,11 +2,13 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 
 // Rows read into memory: SQLite blocks writers while a SELECT is unfinished, so no
@@ -28,6 +30,7 @@ struct DatabaseState {
     int busyTimeoutMs = 5000; // one wait on another program's lock
     int lockWaits = 0;        // statements that waited out a lock, for the whole run
     bool inCycle = false;     // a polling cycle runs
+    int cycle = 0;            // the cycles begun, for what is read once per cycle
     QString cycleLock;        // the lock error met in this cycle; later statements fail at once
     bool errorShown = false;  // a "Database error: " line is up
 };
@@ -54,6 +57,10 @@ public:
     [[nodiscard]] bool Exec(const QString &sql, const Bindings &bindings = {});
     [[nodiscard]] std::optional<Recordset> Select(const QString &sql,
                                                   const Bindings &bindings = {});
+    // The same, each row handed to `row` as it is read, for values taken by column index:
+    // no record is built and no name looked up per value. False when the SELECT failed.
+    [[nodiscard]] bool SelectEach(const QString &sql, const Bindings &bindings,
+                                  const std::function<void(const QSqlQuery &)> &row);
     // Table and column names cannot be bound. A name handed in is accepted only when the
     // file's own schema holds it (letter case aside), and comes back as the schema spells
     // it: the table, then the columns. Looked up once per connection.
@@ -63,8 +70,10 @@ public:
 
 private:
     bool Ready();
+    bool ReadyForStatement();
     QString m_error;
     bool m_open = false;
+    bool m_checked = false; // Ready() ran on construction and no statement has used it yet
 };
 
 // The span of one polling cycle: after the first "database is locked" in it, every

@@ -184,14 +184,22 @@ void LogRoutine()
     else
         servers = g_knownServers;
 
+    // The rows share one layout: each column is found once per cycle, not once per server.
+    const QSqlRecord layout = servers.value(0);
+    const int enabledAt = layout.indexOf(QStringLiteral("Enabled"));
+    const int idAt = layout.indexOf(QStringLiteral("IDNum"));
+    const int ipAt = layout.indexOf(QStringLiteral("ServerIPAddress"));
+    const int modelAt = layout.indexOf(QStringLiteral("ServerModel"));
+    const int nameAt = layout.indexOf(QStringLiteral("ServerName"));
+    const int emailAt = layout.indexOf(QStringLiteral("EmailAddress"));
     for (const QSqlRecord &server : std::as_const(servers)) {
-        if (server.value(QStringLiteral("Enabled")).toInt() != 1)
+        if (server.value(enabledAt).toInt() != 1)
             continue;
-        const qint32 id = server.value(QStringLiteral("IDNum")).toInt();
-        const QString ip = server.value(QStringLiteral("ServerIPAddress")).toString();
-        const QString model = server.value(QStringLiteral("ServerModel")).toString();
-        const QString name = server.value(QStringLiteral("ServerName")).toString();
-        const QString email = server.value(QStringLiteral("EmailAddress")).toString();
+        const qint32 id = server.value(idAt).toInt();
+        const QString ip = server.value(ipAt).toString();
+        const QString model = server.value(modelAt).toString();
+        const QString name = server.value(nameAt).toString();
+        const QString email = server.value(emailAt).toString();
 
         QByteArray readings;
         const Outcome outcome = PollServer(ip, retryLimit, readings);

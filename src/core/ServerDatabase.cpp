@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QSqlError>
+#include <QSqlRecord>
 
 #include <cfloat>
 #include <cmath>
@@ -369,22 +370,67 @@ bool CountNamedSensors(qint16 &count)
     return count != 0;
 }
 
-bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count, QString *error)
+namespace {
+
+// A value by column index; nothing (as for a name the row lacks) for a column not there.
+QVariant ValueAt(const QSqlQuery &query, int column)
 {
+    return column < 0 ? QVariant() : query.value(column);
+}
+
+std::optional<float> LimitAt(const QSqlQuery &query, int column)
+{
+    const QVariant value = ValueAt(query, column);
+    bool ok = false;
+    const float number = value.toFloat(&ok);
+    if (value.isNull() || !ok)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+bool OpenAllServerSensors(QHash<qint32, QList<ServerSensor>> &sensors, QString &error)
+{
+    enum Column {
+        ServerIDNum,
+        IDNum,
+        PortNum,
+        SensorName,
+        SensorNotes,
+        SensorType,
+        UpperLimit,
+        LowerLimit
+    };
+    static const QStringList kNames = {QStringLiteral("ServerIDNum"), QStringLiteral("IDNum"),
+                                       QStringLiteral("PortNum"),     QStringLiteral("SensorName"),
+                                       QStringLiteral("SensorNotes"), QStringLiteral("SensorType"),
+                                       QStringLiteral("UpperLimit"),  QStringLiteral("LowerLimit")};
     DatabaseConnection db;
-    const auto rows =
-        db.Select(QStringLiteral("SELECT * FROM tblSensors WHERE ServerIDNum = ?"
-                                 " AND length(SensorName) <> 0 ORDER BY PortNum, IDNum"),
-                  {serverId});
-    if (!rows) {
-        count = 0;
-        if (error)
-            *error = db.LastError();
+    QHash<qint32, QList<ServerSensor>> rows;
+    QList<int> at; // each column's position, found at the first row: the file may be older
+    const bool read = db.SelectEach(
+        QStringLiteral("SELECT * FROM tblSensors WHERE length(SensorName) <> 0"
+                       " ORDER BY ServerIDNum, PortNum, IDNum"),
+        {}, [&](const QSqlQuery &query) {
+            if (at.isEmpty()) {
+                const QSqlRecord record = query.record();
+                for (const QString &name : kNames)
+                    at << record.indexOf(name);
+            }
+            rows[ValueAt(query, at[ServerIDNum]).toInt()].append(
+                {ValueAt(query, at[IDNum]).toInt(), ValueAt(query, at[PortNum]).toInt(),
+                 ValueAt(query, at[SensorName]).toString(),
+                 ValueAt(query, at[SensorNotes]).toString(),
+                 ValueAt(query, at[SensorType]).toString(), LimitAt(query, at[UpperLimit]),
+                 LimitAt(query, at[LowerLimit])});
+        });
+    if (!read) {
+        error = db.LastError();
         return false;
     }
-    rs = *rows;
-    count = qint16(rows->size());
-    return count >= 1;
+    sensors = rows;
+    return true;
 }
 
 // ---- Alarms, failures, errors and log-folder backups ----

@@ -2,9 +2,12 @@
 
 #include "Database.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
+
+#include <optional>
 
 // The record operations on zarvo.mdb, each on the program's one connection; a recordset
 // handed out is a copy of the rows.
@@ -49,8 +52,19 @@ bool SaveSensorRecord(qint32 serverId, const QString &name, qint16 port, const Q
                       const QString &lowerLimit, const QString &tol);
 bool LoadSensorNotes(qint32 serverId, qint16 port, QString &notes);
 bool CountNamedSensors(qint16 &count);
-// False both for a server without named sensors and for a failure; `error` tells them apart.
-bool OpenServerSensors(qint32 serverId, Recordset &rs, qint16 &count, QString *error = nullptr);
+// What a polling cycle reads of a sensor row; a limit the row does not hold is absent.
+struct ServerSensor {
+    qint32 id = 0;
+    int port = 0;
+    QString name;
+    QString notes;
+    QString type;
+    std::optional<float> upperLimit;
+    std::optional<float> lowerLimit;
+};
+// The named sensors of every server, each server's in port order, in one query: a polling
+// cycle reads them once. False after a failure, with the reason in `error`.
+bool OpenAllServerSensors(QHash<qint32, QList<ServerSensor>> &sensors, QString &error);
 
 // Alarms, failures, errors and log-folder backups.
 bool AddAlarmRecord(qint32 sensorId, const QString &alarmStart, const QString &server,

@@ -1,6 +1,6 @@
 #include "ModelPanels.h"
 
-#include "Prompt.h"
+#include "frmFinch.h"
 #include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
@@ -51,9 +51,9 @@ void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qi
         ShowPanel<frmFinch416>(owner, ipAddress, databaseId);
         return;
     case PanelForm::frmFinch:
-        break;
+        ShowPanel<frmFinch>(owner, ipAddress, databaseId);
+        return;
     }
-    Prompt::Show(QString::fromUtf16(kPanelNotYet));
 }
 
 void ShowPhoneParameters(QWidget *owner, const QString &serverName, const QString &ipAddress)

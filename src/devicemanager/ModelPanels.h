@@ -22,6 +22,3 @@ enum class PanelForm {
 void ShowModelPanel(QWidget *owner, PanelForm form, const QString &ipAddress, qint32 databaseId);
 // The dialer's phone parameters panel, captioned `serverName`, modal over `owner`.
 void ShowPhoneParameters(QWidget *owner, const QString &serverName, const QString &ipAddress);
-
-inline constexpr char16_t kPanelNotYet[] =
-    u"The configuration panel for this model is not part of this version yet.";

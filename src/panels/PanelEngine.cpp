@@ -243,8 +243,9 @@ bool PanelEngine::UploadAllowed(bool calOnly) const
         if (!step->frame.isEmpty())
             continue;
         const PageState state = stateOf(step->page);
-        // A calibration upload is all about its page: it must have been read.
-        if (state == PageState::Failed || (calOnly && state != PageState::Read))
+        // A calibration upload is all about the page that ends it: it must have been read.
+        if (state == PageState::Failed ||
+            (calOnly && step->endsCalibration && state != PageState::Read))
             return false;
     }
     if (calOnly)
@@ -301,6 +302,22 @@ bool PanelEngine::CheckFields(bool calOnly)
     return true;
 }
 
+// The page as it goes to the device; false, with the failed reply in `page`, when the
+// fresh read of it failed.
+bool PanelEngine::PageToStore(const Step &step, QByteArray &page)
+{
+    if (!step.frame.isEmpty() || !m_tables.freshRead) {
+        page = step.frame.isEmpty() ? m_pages[step.page].bytes : step.frame;
+        return true;
+    }
+    if (!Exchange(PadWithNulls(DeviceCommand::ReadPage(step.page)), page, false))
+        return false;
+    page = page.left(kFrameLength);
+    page.replace(0, 3, DeviceCommand::StorePage());
+    InsertLimits(page, step.page);
+    return true;
+}
+
 bool PanelEngine::SaveLimits(bool calOnly)
 {
     if (!UploadAllowed(calOnly)) {
@@ -313,20 +330,22 @@ bool PanelEngine::SaveLimits(bool calOnly)
     const std::vector<const Step *> steps = UploadSteps(calOnly);
     for (const Step *step : steps) {
         PageBuffer &buffer = m_pages[step->page];
-        if (!step->frame.isEmpty() || buffer.state != PageState::Read)
+        if (!step->frame.isEmpty() || buffer.state != PageState::Read || m_tables.freshRead)
             continue;
         buffer.bytes.replace(0, 3, DeviceCommand::StorePage());
         InsertLimits(buffer.bytes, step->page);
     }
     for (const Step *step : steps) {
-        const PageBuffer &buffer = m_pages[step->page];
         // Only pages read from this device in this opening go back to it.
-        if (step->frame.isEmpty() && buffer.state != PageState::Read)
+        if (step->frame.isEmpty() && m_pages[step->page].state != PageState::Read)
             continue;
         if (!step->status.isEmpty())
             ShowStatus(step->status);
+        QByteArray page;
         QByteArray reply;
-        if (Exchange(step->frame.isEmpty() ? buffer.bytes : step->frame, reply, step->closeAfter))
+        if (!PageToStore(*step, page))
+            reply = page;
+        else if (Exchange(page, reply, step->closeAfter))
             continue;
         if (EndsTransfer(*step, reply))
             return false;

@@ -42,6 +42,9 @@ struct PanelTables {
     QList<int> readBeforeSave; // pages an upload does not send but relies on
     QString downloadComplete;  // completion lines; empty: none
     QString uploadComplete;
+    // Each page is read again just before it is patched and stored, so that what the
+    // device changed since the download stays; a page whose fresh read fails is skipped.
+    bool freshRead = false;
 };
 
 // The shared working of every configuration panel: page buffers that remember whether
@@ -124,6 +127,7 @@ private:
 
     bool Exchange(const QByteArray &request, QByteArray &reply, bool closeAfter) const;
     bool EndsTransfer(const Step &step, const QByteArray &reply);
+    bool PageToStore(const Step &step, QByteArray &page);
     std::vector<const Step *> UploadSteps(bool calOnly) const;
     bool CheckFields(bool calOnly);
     bool Refuse(const Field &field, const QString &allowed);

@@ -99,8 +99,12 @@ void SensorPanel::BuildRows(const SensorRows &rows)
 {
     const QStringList &captions = rows.captions;
     m_grid = new QGridLayout;
-    for (int c = 0; c < m_columns.size(); ++c)
-        m_grid->addWidget(new QLabel(m_columns.at(c).caption, this), 0, c + 2);
+    for (int c = 0, named = 0; c < m_columns.size(); ++c) {
+        auto *heading = new QLabel(m_columns.at(c).caption, this);
+        if (!rows.headingStem.isEmpty() && !heading->text().isEmpty())
+            heading->setObjectName(rows.headingStem + u'(' + QString::number(named++) + u')');
+        m_grid->addWidget(heading, 0, c + 2);
+    }
     frmNotes = Named(new QGroupBox(QStringLiteral("Sensor Notes"), this), u"frmNotes");
     auto *notes = new QVBoxLayout(frmNotes);
     frmNotes->hide();
@@ -198,8 +202,12 @@ void SensorPanel::BuildCalibration(const SensorRows &rows)
     frmCal = Named(new QGroupBox(QStringLiteral("Temperature Calibration"), this), u"frmCal");
     frmCal->hide();
     auto *grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Actual Temperature"), frmCal), 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Correction"), frmCal), 0, 2);
+    const QString headings[2] = {QStringLiteral("Actual Temperature"),
+                                 QStringLiteral("Correction")};
+    for (int c = 0; c < 2; ++c) {
+        lblCal.append(Named(new QLabel(headings[c], frmCal), Indexed(u"lblCal", c)));
+        grid->addWidget(lblCal.last(), 0, c + 1);
+    }
     for (int i = 0; i < rows.calibratedRows; ++i) {
         lblName.append(Named(new QLabel(frmCal), Indexed(u"lblName", i)));
         txtActualTemp.append(Named(new QLineEdit(frmCal), Indexed(u"txtActualTemp", i)));
@@ -411,20 +419,26 @@ void SensorPanel::btnStoreCalFactors_Click()
     CloseConnection();
 }
 
-void SensorPanel::btnReset_Click()
+bool SensorPanel::ZeroFactorsIfConfirmed(const QString &question)
 {
     if (!UploadAllowed(true)) {
         RefuseUnreadPages();
-        return;
+        return false;
     }
-    if (Prompt::Show(QStringLiteral("Reset all calibration factors to zero?"),
-                     Prompt::Buttons::OkCancel, Prompt::Icon::Question,
+    if (Prompt::Show(question, Prompt::Buttons::OkCancel, Prompt::Icon::Question,
                      QStringLiteral("Reset Cal Factors")) == Prompt::Answer::Cancel)
-        return;
+        return false;
     for (int i = 0; i < txtActualTemp.size(); ++i) {
         txtActualTemp.at(i)->clear();
         txtCF.at(i)->setText(QStringLiteral("0"));
     }
+    return true;
+}
+
+void SensorPanel::btnReset_Click()
+{
+    if (!ZeroFactorsIfConfirmed(QStringLiteral("Reset all calibration factors to zero?")))
+        return;
     Buttons(false);
     SaveLimits(true);
     Pause(kCalibrationPauseMs);

@@ -38,6 +38,7 @@ struct SensorRows {
     bool nameFilter = true;          // names refuse "\\" and "/"
     bool keyWhitensLimit = true;     // typing in a limit box takes back a refusal's yellow
     std::map<int, QString> headings; // a label across the columns above row n
+    QString headingStem; // set: the captioned column headings are named stem(0), stem(1), ...
 };
 
 // stem followed by 1, 2, ... count: "Temperature Sensor Port 1".
@@ -60,6 +61,7 @@ public:
     QPushButton *btnCal = nullptr;
     QGroupBox *frmCal = nullptr;
     QList<QLabel *> lblName;
+    QList<QLabel *> lblCal; // the column headings "Actual Temperature" and "Correction"
     QList<QLineEdit *> txtActualTemp, txtCF;
     QPushButton *btnStoreCalFactors = nullptr;
     QPushButton *btnReset = nullptr;
@@ -101,6 +103,11 @@ protected:
     // Writes each calibrated row's new factor; false, with a message and no box changed,
     // when one cannot be worked out.
     bool ComputeFactors();
+    // After the calibration page is known read and `question` is answered OK, empties the
+    // actual boxes and sets every factor to 0; false when refused or cancelled.
+    bool ZeroFactorsIfConfirmed(const QString &question);
+    // Closes the device connection on the models whose transfers close it.
+    void CloseConnection() const;
 
 private:
     void BuildRows(const SensorRows &rows);
@@ -108,8 +115,6 @@ private:
     int GridRow(int row) const;
     void BuildCalibration(const SensorRows &rows);
     void btnNotes_Click();
-
-    void CloseConnection() const;
 
     const QList<RowColumn> m_columns;
     const bool m_factorsInTenths;

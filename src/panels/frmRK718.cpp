@@ -49,8 +49,7 @@ PanelTables Tables()
     for (int i = 0; i < kZoneRows; ++i)
         t.fields.push_back({12, 9 + 2 * i, Indexed(u"txtCF", i), Codec::Whole, i});
 
-    const QString busy =
-        QStringLiteral("This server is currently on the phone.  Please wait and try again later.");
+    const QString busy = BusyUploadLine();
     t.download = {
         {kIdentityPage},
         {.page = 12,
@@ -165,10 +164,9 @@ void frmRK718::ApplyGates()
     for (QLineEdit *box : std::as_const(txtReading))
         box->clear();
     txtBattV->clear();
-    for (int e = 0; e < 2; ++e) {
-        optRelayLogic[e]->setEnabled(HasOptions());
-        optEnableBuzzer[e]->setEnabled(HasOptions());
-    }
+    for (QRadioButton *option :
+         {optRelayLogic[0], optRelayLogic[1], optEnableBuzzer[0], optEnableBuzzer[1]})
+        option->setEnabled(HasOptions());
     txtBattV->setVisible(ReadsCorrectionPage());
     lblBattV->setVisible(ReadsCorrectionPage());
 }

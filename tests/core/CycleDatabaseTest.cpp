@@ -310,3 +310,21 @@ TEST_F(CycleDatabaseTest, AlarmEmailCutShortByAKillGoesOutAfterTheRestart)
     EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s),
               QStringList{u"EmailSent=2026-03-01 09:00:00"_s});
 }
+
+// The sensor rows are read once per cycle: what another program changes between two
+// cycles is what the next one shows and records.
+TEST_F(CycleDatabaseTest, SensorRowsChangedBetweenCyclesAreTheNextCyclesRows)
+{
+    LogRoutine();
+    ASSERT_EQ(Cell(sensor, StatusColumn::Sensor), u"Freezer"_s);
+    ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s),
+                      u"UPDATE tblSensors SET SensorName = 'Deep freezer' WHERE IDNum = %1"_s.arg(
+                          sensor)),
+              QString());
+    AdvanceClock(1);
+    LogRoutine();
+    EXPECT_EQ(Cell(sensor, StatusColumn::Sensor), u"Deep freezer"_s);
+    EXPECT_EQ(SensorHeaderRecord::Decode(ReadAll(SensorHeaderFileName(Folder(), sensor)))
+                  ->sensorName.trimmed(),
+              u"Deep freezer"_s);
+}

@@ -284,10 +284,12 @@ TEST_F(DatabaseTest, OpenRowsAreFoundAndClosedOnlyForTheirOwnSensorOrServer)
     qint16 sensors = 0;
     EXPECT_TRUE(CountNamedSensors(sensors));
     EXPECT_EQ(sensors, 3);
-    ASSERT_TRUE(OpenServerSensors(1, rs, sensors));
-    EXPECT_EQ(sensors, 2);
-    EXPECT_EQ(rs.value(0).value(u"SensorName"_s).toString(), u"a"_s);
-    EXPECT_EQ(rs.value(1).value(u"PortNum"_s).toInt(), 3);
+    QHash<qint32, QList<ServerSensor>> named;
+    ASSERT_TRUE(OpenAllServerSensors(named, error));
+    EXPECT_EQ(named.value(1).size(), 2);
+    EXPECT_EQ(named.value(1).value(0).name, u"a"_s);
+    EXPECT_EQ(named.value(1).value(1).port, 3);
+    EXPECT_EQ(named.value(2).value(0).name, u"other"_s);
     EXPECT_TRUE(ErrorRows().isEmpty());
 }
 

@@ -173,14 +173,6 @@ TEST_F(IdentificationTest, SensorsOpensThePanelOfTheModelAndRebuildsTheTreeAfter
     EXPECT_EQ(opened.size(), 1);
 }
 
-TEST_F(IdentificationTest, ThePanelsOfThisVersionSayTheyAreNotPartOfItYet)
-{
-    const auto device = Device(3, 1, 25);
-    LoadLab(device.get());
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(Messages(), QStringList(QString::fromUtf16(kPanelNotYet)));
-}
-
 TEST_F(IdentificationTest, PhoneButtonGetsTheNameInTheBoxAndOnlyForAStoredServer)
 {
     const auto device = Device(6, 5, 1);

@@ -1,5 +1,6 @@
 #include "DeviceManagerFixture.h"
 
+#include "frmFinch.h"
 #include "frmFinch416.h"
 #include "frmRK715.h"
 #include "frmRK715PhoneParameters.h"
@@ -114,6 +115,24 @@ TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheF416Panel)
     screen->mnuEditSensors->trigger();
     EXPECT_EQ(panel.seen,
               QStringList{device->Address() + u'|' + QString::number(id) + u"|Cabinet air"_s});
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheF41xPanel)
+{
+    auto device = Device(3, 4, 1);
+    device->pages[3].replace(8, 20, "Back door           ");
+    const qint32 id = Add(u"Shop"_s, device->Address());
+    Open();
+    Edit(2);
+
+    PanelWatch<frmFinch> panel([](frmFinch &panel) -> QString {
+        return panel.windowTitle() + u'|' + panel.IPAddress + u'|' +
+               QString::number(panel.DatabaseID) + u'|' + panel.txtName.at(2)->text();
+    });
+    screen->mnuEditSensors->trigger();
+    EXPECT_EQ(panel.seen, QStringList{u"F41x Parameters|"_s + device->Address() + u'|' +
+                                      QString::number(id) + u"|Back door"_s});
     EXPECT_TRUE(Messages().isEmpty());
 }
 

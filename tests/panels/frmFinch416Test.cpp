@@ -87,13 +87,17 @@ TEST_F(frmFinch416Test, SavingUneditedGivesEveryPageBackInItsOrderOverOneConnect
 
     const qsizetype upload = device.Requests().size();
     QTest::mouseClick(panel.btnSave, Qt::LeftButton);
-    EXPECT_EQ(Headers(upload), (QStringList{u"DDCCBB04"_s, u"DDCCBB00"_s, u"DDCCBB02"_s,
-                                            u"DDCCBB03"_s, u"DDCCBB05"_s}));
+    EXPECT_EQ(
+        Headers(upload),
+        (QStringList{u"AABBCC04"_s, u"DDCCBB04"_s, u"AABBCC00"_s, u"DDCCBB00"_s, u"AABBCC02"_s,
+                     u"DDCCBB02"_s, u"AABBCC03"_s, u"DDCCBB03"_s, u"AABBCC05"_s, u"DDCCBB05"_s}));
     EXPECT_EQ(device.pages, before);
     EXPECT_TRUE(Lines(panel).isEmpty());
     EXPECT_TRUE(panel.lblStatus->isHidden());
     EXPECT_TRUE(prompt.Messages().isEmpty());
 
+    // The device-name page is only read, whatever happens.
+    EXPECT_FALSE(Headers().contains(u"DDCCBB01"_s));
     // The connection is never closed: activation, Save, Refresh and Close use the one.
     QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
     QTest::mouseClick(panel.btnClose, Qt::LeftButton);
@@ -104,9 +108,12 @@ TEST_F(frmFinch416Test, SavingUneditedGivesEveryPageBackInItsOrderOverOneConnect
 TEST_F(frmFinch416Test, EachEditChangesExactlyItsBytes)
 {
     FillDevice();
-    auto expected = device.pages;
     frmFinch416 panel;
     Open(panel);
+    // The device changes bytes the panel does not own after the download: they stay.
+    device.pages[0][50] = '!';
+    device.pages[5][55] = '!';
+    auto expected = device.pages;
     const struct {
         QLineEdit *box;
         QString text;
@@ -235,83 +242,91 @@ TEST_F(frmFinch416Test, TheUnitLetterOfTheNamePageLabelsTheTemperatureRows)
               (QStringList{degree + u'C', degree + u'C', degree + u'C', u"%RH"_s}));
 }
 
-TEST_F(frmFinch416Test, EachFailingReadGivesItsLineAndSaveStoresNothingOverWhatFailed)
+TEST_F(frmFinch416Test, EachFailingExchangeGivesItsLine)
 {
-    const QString refusal = u"Some settings could not be read from the device, so nothing was "
-                            "saved.  Press Refresh and try again."_s;
-    const struct {
-        QByteArray header;
-        QString line;
-        bool saves;
-    } rows[] = {
-        {DeviceCommand::ReadPage(4), u"Failed to retreive alarm parameters"_s, false},
-        {DeviceCommand::ReadPage(1), u"Failed to retreive user page 1"_s, true},
-        {DeviceCommand::ReadPage(2), u"Failed to retreive temperature sensor names"_s, false},
-        {DeviceCommand::ReadPage(3), u"Failed to retreive door sensor names"_s, false},
-        {DeviceCommand::ReadPage(5),
-         u"Failed to retreive Internal Temperature and Humidity sensor names"_s, false},
-        {DeviceCommand::ReadCurrentData(), u"Failed to download sensor readings"_s, true},
-        {DeviceCommand::ReadPage(0), u"Failed to upload limits"_s, false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.line.toStdString());
-        device.SetKnob(row.header, Knob(FakeDevice::Behaviour::WrongEcho));
-        frmFinch416 panel;
-        panel.DatabaseID = 6;
-        Open(panel);
-        EXPECT_EQ(Lines(panel), QStringList{row.line});
-        EXPECT_TRUE(panel.lblStatus->isHidden());
-        const qsizetype first = device.Requests().size();
-        const auto messages = Click(panel.btnSave);
-        EXPECT_EQ(messages.isEmpty(), row.saves);
-        if (!row.saves) {
-            EXPECT_EQ(messages, QList{Box(refusal)});
-            EXPECT_EQ(Headers(first), QStringList{});
-        }
-    }
-    // A failed store of the limits gets its line; the other stores are not examined.
-    frmFinch416 panel;
-    Open(panel);
-    device.SetKnob(StoreHeader(0), Knob(FakeDevice::Behaviour::WrongEcho));
-    device.SetKnob(StoreHeader(2), Knob(FakeDevice::Behaviour::WrongEcho));
-    QTest::mouseClick(panel.btnSave, Qt::LeftButton);
-    EXPECT_EQ(Lines(panel), QStringList{u"Failed to download the limits"_s});
-    EXPECT_TRUE(panel.lblStatus->isHidden());
+    using B = FakeDevice::Behaviour;
+    const auto read = [](int page) { return DeviceCommand::ReadPage(page); };
+    ExpectFailureLines<frmFinch416>(
+        {
+            {{read(4)}, B::WrongEcho, {u"Failed to retreive alarm parameters"_s}, {}},
+            {{read(1)}, B::WrongEcho, {u"Failed to retreive user page 1"_s}, {}},
+            {{read(2)}, B::WrongEcho, {u"Failed to retreive temperature sensor names"_s}, {}},
+            {{read(3)}, B::WrongEcho, {u"Failed to retreive door sensor names"_s}, {}},
+            {{read(5)},
+             B::WrongEcho,
+             {u"Failed to retreive Internal Temperature and Humidity sensor names"_s},
+             {}},
+            {{DeviceCommand::ReadCurrentData()},
+             B::WrongEcho,
+             {u"Failed to download sensor readings"_s},
+             {}},
+            {{read(0)}, B::WrongEcho, {u"Failed to upload limits"_s}, {}},
+        },
+        false);
+    // Of the stores only the limits page is examined; a page whose fresh read fails is not
+    // stored, and only the limits page says so.
+    ExpectFailureLines<frmFinch416>(
+        {
+            {{StoreHeader(0), StoreHeader(2), StoreHeader(5)},
+             B::WrongEcho,
+             {u"Failed to download the limits"_s},
+             {}},
+            {{read(0)},
+             B::WrongEcho,
+             {u"Failed to download the limits"_s},
+             {u"AABBCC04"_s, u"DDCCBB04"_s, u"AABBCC00"_s, u"AABBCC02"_s, u"DDCCBB02"_s,
+              u"AABBCC03"_s, u"DDCCBB03"_s, u"AABBCC05"_s, u"DDCCBB05"_s}},
+            {{read(4), read(3)},
+             B::WrongEcho,
+             {},
+             {u"AABBCC04"_s, u"AABBCC00"_s, u"DDCCBB00"_s, u"AABBCC02"_s, u"DDCCBB02"_s,
+              u"AABBCC03"_s, u"AABBCC05"_s, u"DDCCBB05"_s}},
+        },
+        true);
 }
 
-TEST_F(frmFinch416Test, ValuesThatDoNotFitAreRefusedBeforeAnyStore)
+// Nothing goes to the device over a page that failed to download (its boxes are empty),
+// nor a value its field cannot hold; the page-1 unit and the readings are not needed.
+TEST_F(frmFinch416Test, SaveRefusesBeforeAnyStore)
 {
-    const struct {
-        QString box, text, message;
-    } rows[] = {
-        {u"txtAlarmReminderTimeDelay"_s, u"300"_s,
-         u"Alarm reminder time delay: \"300\" cannot be stored.  Enter a number from 0 to 255."_s},
-        {u"txtTwoStageDoorAlarmTimeDelay"_s, u"256"_s,
-         u"Two stage door alarm time delay: \"256\" cannot be stored.  Enter a number from 0 to "
+    const QString unread = UnreadRefusal();
+    const auto read = [](int page) { return DeviceCommand::ReadPage(page); };
+    ExpectRefusals<frmFinch416>({
+        {read(4), {}, {}, unread},
+        {read(2), {}, {}, unread},
+        {read(3), {}, {}, unread},
+        {read(5), {}, {}, unread},
+        {read(0), {}, {}, unread},
+        {{},
+         u"txtAlarmReminderTimeDelay"_s,
+         u"300"_s,
+         u"Alarm reminder time delay (min): \"300\" cannot be stored.  Enter a number from 0 to 255."_s},
+        {{},
+         u"txtTwoStageDoorAlarmTimeDelay"_s,
+         u"256"_s,
+         u"Two stage door alarm time delay (min): \"256\" cannot be stored.  Enter a number from 0 "
+         u"to "
          "255."_s},
-        {u"txtLL(2)"_s, u"-"_s,
+        {{},
+         u"txtLL(2)"_s,
+         u"-"_s,
          u"Internal Temperature Sensor, Lower Limit: \"-\" cannot be stored.  Enter a number "
          "from -3276.8 to 3276.7."_s},
-        {u"txtCF(3)"_s, u"x"_s,
+        {{},
+         u"txtCF(3)"_s,
+         u"x"_s,
          u"Internal Humidity Sensor, Correction: \"x\" cannot be stored.  Enter a number from "
          "-3276.8 to 3276.7."_s},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.box.toStdString());
-        frmFinch416 panel;
-        panel.DatabaseID = 2;
-        Open(panel);
-        panel.findChild<QLineEdit *>(row.box)->setText(row.text);
-        const qsizetype first = device.Requests().size();
-        EXPECT_EQ(Click(panel.btnSave), QList{Box(row.message)});
-        EXPECT_EQ(Headers(first), QStringList{});
-    }
+    });
     EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
-    frmFinch416 panel;
-    Open(panel);
-    panel.txtAlarmReminderTimeDelay->setText(u"255"_s);
-    EXPECT_TRUE(Click(panel.btnSave).isEmpty());
-    EXPECT_EQ(uchar(device.pages[4][9]), 255);
+    for (const QByteArray &header : {read(1), DeviceCommand::ReadCurrentData()}) {
+        device.SetKnob(header, Knob(FakeDevice::Behaviour::WrongEcho));
+        frmFinch416 panel;
+        Open(panel);
+        panel.txtAlarmReminderTimeDelay->setText(u"255"_s);
+        EXPECT_TRUE(Click(panel.btnSave).isEmpty());
+        EXPECT_EQ(uchar(device.pages[4][9]), 255);
+    }
 }
 
 TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFactorsBack)
@@ -349,6 +364,9 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
         {Prompt::Answer::Cancel, before, Words({10, 20, -5, 0})},
         {Prompt::Answer::Ok, computed, Words({15, 20, -5, 40})},
     };
+    // Pages 4 and 0 only, then the whole download again.
+    const QStringList kCalibrationUpload = {u"AABBCC04"_s, u"DDCCBB04"_s, u"AABBCC00"_s,
+                                            u"DDCCBB00"_s, u"2ACDDCBA"_s};
     const Prompt::Message question =
         Box(u"Upload Calibration Factors?"_s, Prompt::Buttons::OkCancel, Prompt::Icon::Question,
             u"Upload Calibration Factors"_s);
@@ -366,8 +384,8 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
             EXPECT_EQ(Headers(first), QStringList{});
             QTest::mouseClick(panel.btnSave, Qt::LeftButton);
         } else {
-            EXPECT_EQ(Headers(first).mid(0, 2), (QStringList{u"DDCCBB04"_s, u"DDCCBB00"_s}));
-            EXPECT_EQ(Headers(first).at(2), u"2ACDDCBA"_s);
+            EXPECT_EQ(Headers(first).mid(0, 5), kCalibrationUpload);
+            EXPECT_TRUE(panel.btnSave->isEnabled());
         }
         EXPECT_EQ(device.pages[0].mid(36, 8), row.factors);
     }
@@ -376,7 +394,7 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
         box->clear();
     const qsizetype first = device.Requests().size();
     EXPECT_EQ(Click(panel.btnStoreCalFactors), QList{question});
-    EXPECT_EQ(Headers(first).mid(0, 2), (QStringList{u"DDCCBB04"_s, u"DDCCBB00"_s}));
+    EXPECT_EQ(Headers(first).mid(0, 5), kCalibrationUpload);
     EXPECT_EQ(device.pages[0].mid(36, 8), rows[1].factors);
 
     // A reading that is no number but an actual temperature typed: refused, nothing changes.
@@ -395,9 +413,22 @@ TEST_F(frmFinch416Test, CalibrationLocksWhatCannotBeCalibratedAndCancelPutsTheFa
     EXPECT_EQ(device.pages[0].mid(36, 8), QByteArray(8, '\0'));
     EXPECT_EQ(Texts(panel.txtCF), (QStringList{u".0"_s, u".0"_s, u".0"_s, u".0"_s}));
     EXPECT_EQ(Texts(panel.txtActualTemp), (QStringList{{}, {}, {}, {}}));
+    EXPECT_TRUE(panel.btnSave->isEnabled());
     EXPECT_EQ(device.ConnectionCount(), 1);
+
+    // Without the limits page read there is nothing to calibrate against.
+    device.SetKnob(DeviceCommand::ReadPage(0), Knob(FakeDevice::Behaviour::WrongEcho));
+    QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
+    const QString refusal = u"Some settings could not be read from the device, so nothing was "
+                            "saved.  Press Refresh and try again."_s;
+    for (QPushButton *button : {panel.btnStoreCalFactors, panel.btnReset}) {
+        const qsizetype sent = device.Requests().size();
+        EXPECT_EQ(Click(button), QList{Box(refusal)});
+        EXPECT_EQ(Headers(sent), QStringList{});
+    }
 }
 
+// The family's texts are the F41x panel's; these are the F416's own.
 TEST_F(frmFinch416Test, ShowsTheTextsOfItsControls)
 {
     frmFinch416 panel;
@@ -409,20 +440,11 @@ TEST_F(frmFinch416Test, ShowsTheTextsOfItsControls)
                         "Internal Humidity Sensor\n"
                         "Door Sensor 1\n"
                         "Door Sensor 2\n"
-                        "%RH\n"
-                        "Alarm Configuration\n"
-                        "Turn on alarm relay when a sensor goes into alarm.\n"
-                        "Turn off alarm relay when a sensor goes into alarm or the main power "
-                        "fails.\n"
-                        "Enable Buzzer\n"
-                        "Disable Buzzer\n"
-                        "Temperature Calibration\n"
-                        "Store Calibration Factors\n"
-                        "Clear Calibration Factors\n"
-                        "CF\n"
-                        "Cal\n"
-                        "Refresh\n"
-                        "Notes\n"
-                        "Save\n"
-                        "Close");
+                        "%RH");
+    // The unit column beside the limits takes no heading of the family's.
+    EXPECT_EQ(Texts(panel.lblFinch), (QStringList{u"Current Reading"_s, u"Lower Limit"_s,
+                                                  u"Upper Limit"_s, u"Time (min)"_s}));
+    EXPECT_FALSE(panel.lblFinch.last()->toolTip().isEmpty());
+    EXPECT_EQ(panel.txtCF.size(), 4);
+    EXPECT_EQ(panel.txtLL.size(), 4);
 }

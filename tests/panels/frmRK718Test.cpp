@@ -66,7 +66,8 @@ TEST_F(frmRK718Test, RevisionsGateTheDownloadAndSavingUneditedGivesEveryPageBack
         EXPECT_EQ(Headers(first), DownloadHeaders(row.correctionPage));
         EXPECT_EQ(Lines(panel), QStringList{});
         EXPECT_TRUE(ConnectionOpen());
-        for (const QRadioButton *option : {panel.optRelayLogic[0], panel.optEnableBuzzer[1]})
+        for (const QRadioButton *option : {panel.optRelayLogic[0], panel.optRelayLogic[1],
+                                           panel.optEnableBuzzer[0], panel.optEnableBuzzer[1]})
             EXPECT_EQ(option->isEnabled(), row.options);
         EXPECT_TRUE(panel.optRelayLogic[1]->isChecked());
         EXPECT_TRUE(panel.optEnableBuzzer[1]->isChecked());
@@ -204,33 +205,19 @@ TEST_F(frmRK718Test, LimitsOutOfRangeAreEmptiedMarkedAndRefused)
     EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=9"_s});
 }
 
+// Nothing half written, nothing wrapped, nothing written over a page this opening lacks.
 TEST_F(frmRK718Test, NothingIsSentWhileABoxHoldsWhatItsFieldCannotHold)
 {
     device.revision = 13;
-    const struct {
-        QString box, text, message;
-    } rows[] = {
-        {u"txtLL(0)"_s, u"-"_s,
-         u"Zone 1 Temperature Sensor, Lower Limit: \"-\" cannot be stored.  Enter a number from "
-         "-32768 to 32767."_s},
-        {u"txtTOL(8)"_s, u"x"_s,
-         u"Water Sensor, Time: \"x\" cannot be stored.  Enter a number from "
-         "-32768 to 32767."_s},
-        {u"txtTOL(3)"_s, u"40000"_s,
-         u"Zone 2 Humidity Sensor, Time: \"40000\" cannot be stored.  Enter a number from "
-         "-32768 to 32767."_s},
-        {u"txtCF(5)"_s, u"1x"_s,
-         u"Zone 3 Humidity Sensor, Correction: \"1x\" cannot be stored.  Enter a number from "
-         "-32768 to 32767."_s},
-    };
-    for (const auto &row : rows) {
-        frmRK718 panel;
-        Open(panel);
-        panel.findChild<QLineEdit *>(row.box)->setText(row.text);
-        const qsizetype first = device.Requests().size();
-        EXPECT_EQ(Click(panel.btnSave), QList{Box(row.message)});
-        EXPECT_EQ(Headers(first), QStringList{});
-    }
+    const QString number = u"cannot be stored.  Enter a number from -32768 to 32767."_s;
+    ExpectRefusals<frmRK718>({
+        {{}, u"txtLL(0)"_s, u"-"_s, u"Zone 1 Temperature Sensor, Lower Limit: \"-\" "_s + number},
+        {{}, u"txtTOL(8)"_s, u"x"_s, u"Water Sensor, Time: \"x\" "_s + number},
+        {{}, u"txtTOL(3)"_s, u"40000"_s, u"Zone 2 Humidity Sensor, Time: \"40000\" "_s + number},
+        {{}, u"txtCF(5)"_s, u"1x"_s, u"Zone 3 Humidity Sensor, Correction: \"1x\" "_s + number},
+        {DeviceCommand::ReadPage(1), {}, {}, UnreadRefusal()},
+        {DeviceCommand::ReadPage(12), {}, {}, UnreadRefusal()},
+    });
     EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
 }
 
@@ -265,6 +252,9 @@ TEST_F(frmRK718Test, EachFailingStepGivesItsLine)
         EXPECT_EQ(Headers().last(), row.lastRequest);
         EXPECT_TRUE(panel.lblStatus->isHidden());
         EXPECT_TRUE(panel.btnSave->isEnabled());
+        // Readings come only from this download's reply.
+        EXPECT_EQ(panel.txtReading.at(0)->text(),
+                  row.header == DeviceCommand::ReadCurrentData() ? QString() : u"0"_s);
     }
     EXPECT_TRUE(prompt.Messages().isEmpty());
 
@@ -323,12 +313,21 @@ TEST_F(frmRK718Test, CalibrationStoresWholeFactorsAndRefreshesOnlyWhatItChanges)
     EXPECT_EQ(panel.lblName.at(0)->text(), name0);
     EXPECT_EQ(panel.lblName.at(5)->text(), u"Not Named"_s);
 
-    const qsizetype refresh = device.Requests().size();
+    // The old readings go once the device is identified; the log is not cleared.
     panel.lstStatus->addItem(u"kept"_s);
+    device.SetKnob(DeviceCommand::ReadCurrentData(), Knob(FakeDevice::Behaviour::WrongEcho));
     QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
+    EXPECT_EQ(panel.txtReading.at(0)->text() + panel.txtBattV->text(), QString());
+    EXPECT_EQ(Lines(panel), (QStringList{u"kept"_s, u"Failed to download sensor readings"_s}));
+
+    const qsizetype refresh = device.Requests().size();
+    bool saveOffered = true;
+    DuringDelayedReply(DeviceCommand::ReadCurrentData(),
+                       [&] { QTest::mouseClick(panel.btnRefresh, Qt::LeftButton); },
+                       {[&] { saveOffered = panel.btnSave->isEnabled(); }});
+    EXPECT_FALSE(saveOffered);
     EXPECT_EQ(Headers(refresh), (QStringList{u"2ACDDCBA"_s, u"AABBCC0C"_s, u"3FCDDC00"_s}));
     EXPECT_EQ(panel.txtName.at(0)->text(), name0);
-    EXPECT_EQ(Lines(panel), QStringList{u"kept"_s});
 
     // One row that cannot be calibrated: no factor changes, nothing is sent.
     panel.txtActualTemp.at(0)->setText(u"72.5"_s);

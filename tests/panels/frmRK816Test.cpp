@@ -162,14 +162,14 @@ TEST_F(frmRK816Test, EachEditChangesExactlyItsBytesAndRelayByPhoneTakesTheRelay)
 TEST_F(frmRK816Test, ALogicLevelTheListCannotShowIsNamedAndKept)
 {
     FillDevice();
-    device.pages[0].replace(RecordByte(2) - 1, 2, Word(5));
+    device.pages[0].replace(RecordByte(2) - 1, 2, Word(2));
     device.pages[0].replace(RecordByte(4) - 1, 2, Word(-2));
     const auto saved = Saved();
     frmRK816 panel;
     panel.DatabaseID = 7;
     Open(panel);
     EXPECT_EQ(Lines(panel),
-              (QStringList{u"Dry Contact Input 3, Logic Level: the device holds 5, which the list "
+              (QStringList{u"Dry Contact Input 3, Logic Level: the device holds 2, which the list "
                            "does not offer; Save leaves it as it is."_s,
                            u"Dry Contact Input 5, Logic Level: the device holds -2, which the list "
                            "does not offer; Save leaves it as it is."_s,
@@ -186,47 +186,28 @@ TEST_F(frmRK816Test, EachFailingStepGivesItsLine)
 {
     using B = FakeDevice::Behaviour;
     const QString done = u" Download complete"_s;
-    const struct {
-        QByteArray header;
-        B behaviour;
-        QStringList lines;
-        QStringList headers;
-    } rows[] = {
-        {DeviceCommand::ReadCredentials(),
-         B::Busy,
-         {kBusyDownload},
-         {u"2ACDDCBA"_s, u"F355AABC"_s}},
-        {DeviceCommand::ReadCredentials(), B::WrongEcho, {done}, {}},
-        {DeviceCommand::Identify(), B::WrongEcho, {done}, {}},
-        {DeviceCommand::ReadPage(3),
-         B::Busy,
-         {kBusyDownload},
-         {u"2ACDDCBA"_s, u"F355AABC"_s, u"AABBCC03"_s}},
-        {DeviceCommand::ReadPage(5), B::WrongEcho, {done}, {}},
-        {DeviceCommand::ReadCurrentData(),
-         B::WrongEcho,
-         {u"Failed to download sensor readings"_s, done},
-         {}},
-        {DeviceCommand::ReadPage(0),
-         B::WrongEcho,
-         {u"Failed to download temperature limits"_s},
-         {}},
-    };
+    const QStringList all = {u"2ACDDCBA"_s, u"F355AABC"_s, u"AABBCC03"_s, u"AABBCC04"_s,
+                             u"AABBCC05"_s, u"AABBCC06"_s, u"3FCDDC00"_s, u"AABBCC00"_s};
     FillDevice();
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.header.toHex().toStdString());
-        device.SetKnob(row.header, Knob(row.behaviour));
-        const qsizetype first = device.Requests().size();
-        frmRK816 panel;
-        Open(panel);
-        EXPECT_EQ(Lines(panel), row.lines);
-        EXPECT_TRUE(panel.lblStatus->isHidden());
-        EXPECT_EQ(Headers(first).size(), row.headers.isEmpty() ? 8 : row.headers.size());
-        if (!row.headers.isEmpty()) {
-            EXPECT_EQ(Headers(first), row.headers);
-            EXPECT_TRUE(panel.txtName.at(0)->text().isEmpty());
-        }
-    }
+    ExpectFailureLines<frmRK816>(
+        {
+            {{DeviceCommand::ReadCredentials()}, B::Busy, {kBusyDownload}, all.mid(0, 2)},
+            {{DeviceCommand::Identify(), DeviceCommand::ReadCredentials(),
+              DeviceCommand::ReadPage(5)},
+             B::WrongEcho,
+             {done},
+             all},
+            {{DeviceCommand::ReadPage(3)}, B::Busy, {kBusyDownload}, all.mid(0, 3)},
+            {{DeviceCommand::ReadCurrentData()},
+             B::WrongEcho,
+             {u"Failed to download sensor readings"_s, done},
+             all},
+            {{DeviceCommand::ReadPage(0)},
+             B::WrongEcho,
+             {u"Failed to download temperature limits"_s},
+             all},
+        },
+        false);
     EXPECT_TRUE(prompt.Messages().isEmpty());
 }
 
@@ -234,63 +215,48 @@ TEST_F(frmRK816Test, EachFailingStoreGivesItsLineAndABusyDeviceEndsTheUpload)
 {
     using B = FakeDevice::Behaviour;
     const QString done = u"Upload complete"_s;
-    const struct {
-        QByteArray header;
-        B behaviour;
-        QStringList lines;
-        int sent;
-    } rows[] = {
-        {DeviceCommand::StoreCredentials(), B::Busy, {kBusyUpload}, 1},
-        {DeviceCommand::StoreCredentials(),
-         B::WrongEcho,
-         {u"Failed to upload user name and password"_s, done},
-         6},
-        {StoreHeader(0), B::Busy, {kBusyUpload}, 2},
-        {StoreHeader(0), B::WrongEcho, {u"Failed to upload the Input parameters"_s, done}, 6},
-        {StoreHeader(4), B::WrongEcho, {u"Failed to upload the Input names"_s, done}, 6},
-    };
+    const QString names = u"Failed to upload the Input names"_s;
+    const QStringList all = {u"F3FF00BC"_s, u"DDCCBB00"_s, u"DDCCBB03"_s,
+                             u"DDCCBB04"_s, u"DDCCBB05"_s, u"DDCCBB06"_s};
     FillDevice();
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.header.toHex().toStdString());
-        frmRK816 panel;
-        panel.DatabaseID = row.sent;
-        Open(panel);
-        panel.lstStatus->clear();
-        device.SetKnob(row.header, Knob(row.behaviour));
-        const qsizetype first = device.Requests().size();
-        QTest::mouseClick(panel.btnSave, Qt::LeftButton);
-        EXPECT_EQ(Lines(panel), row.lines);
-        EXPECT_TRUE(panel.lblStatus->isHidden());
-        EXPECT_EQ(Headers(first).size(), row.sent);
-        EXPECT_TRUE(panel.btnSave->isEnabled());
-    }
+    ExpectFailureLines<frmRK816>(
+        {
+            {{DeviceCommand::StoreCredentials()}, B::Busy, {kBusyUpload}, all.mid(0, 1)},
+            {{DeviceCommand::StoreCredentials()},
+             B::WrongEcho,
+             {u"Failed to upload user name and password"_s, done},
+             all},
+            {{StoreHeader(0)}, B::Busy, {kBusyUpload}, all.mid(0, 2)},
+            {{StoreHeader(0)},
+             B::WrongEcho,
+             {u"Failed to upload the Input parameters"_s, done},
+             all},
+            {{StoreHeader(4), StoreHeader(6)}, B::WrongEcho, {names, names, done}, all},
+        },
+        true);
     // Busy ends before any row is stored, and shows no message box.
     EXPECT_TRUE(prompt.Messages().isEmpty());
-    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors WHERE ServerIDNum IN (1, 2)"_s),
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors WHERE ServerIDNum IN (1, 3)"_s),
               QStringList{u"COUNT(*)=0"_s});
-    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=8"_s});
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=24"_s});
 }
 
-TEST_F(frmRK816Test, APageNeverReadRefusesSaveAndCommand1)
+TEST_F(frmRK816Test, NothingIsSentWhileAPageIsUnreadOrADelayCannotBeStored)
 {
     FillDevice();
-    device.SetKnob(DeviceCommand::ReadPage(4), Knob(FakeDevice::Behaviour::WrongEcho));
-    frmRK816 panel;
-    Open(panel);
-    const QString refusal = u"Some settings could not be read from the device, so nothing was "
-                            "saved.  Press Refresh and try again."_s;
-    const qsizetype first = device.Requests().size();
-    EXPECT_EQ(Click(panel.btnSave), QList{Box(refusal)});
-    EXPECT_EQ(Click(panel.Command1), QList{Box(refusal)});
-    EXPECT_EQ(Headers(first), QStringList{});
-
-    // A delay that is no number is refused before anything is sent.
-    QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
-    panel.txtTOL.at(2)->setText(u"40000"_s);
-    EXPECT_EQ(Click(panel.btnSave),
-              QList{Box(u"Dry Contact Input 3, Time Delay (min): \"40000\" cannot be stored.  "
-                        "Enter a number from -32768 to 32767."_s)});
-    EXPECT_EQ(Headers(first).size(), 8);
+    ExpectRefusals<frmRK816>({
+        {DeviceCommand::ReadPage(4), {}, {}, UnreadRefusal()},
+        {{},
+         u"txtTOL(2)"_s,
+         u"40000"_s,
+         u"Dry Contact Input 3, Time Delay (min): \"40000\" cannot be stored.  Enter a number "
+         "from -32768 to 32767."_s},
+        {{},
+         u"txtTOL(7)"_s,
+         u"7 min"_s,
+         u"Dry Contact Input 8, Time Delay (min): \"7 min\" cannot be stored.  Enter a number "
+         "from -32768 to 32767."_s},
+    });
 }
 
 TEST_F(frmRK816Test, Command1DuringASaveStartsNothing)
@@ -355,6 +321,12 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
                         "Backup Battery Voltage (vdc)\n"
                         "Save\nRefresh\nClose\nNotes\nCommand1");
     EXPECT_EQ(panel.cmboNoNc.size(), 8);
+    // Each list stands in its input's row, between the name and the delay.
+    const QRect name = panel.txtName.at(3)->geometry();
+    const QRect list = panel.cmboNoNc.at(3)->geometry();
+    EXPECT_LE(std::abs(list.center().y() - name.center().y()), 3);
+    EXPECT_GT(list.left(), name.right());
+    EXPECT_LT(list.right(), panel.txtTOL.at(3)->geometry().left());
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
     QTest::keyClicks(panel.cmboNoNc.at(0), u"Normally Closed"_s);
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
