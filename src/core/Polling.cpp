@@ -192,6 +192,9 @@ void LogRoutine()
     const int modelAt = layout.indexOf(QStringLiteral("ServerModel"));
     const int nameAt = layout.indexOf(QStringLiteral("ServerName"));
     const int emailAt = layout.indexOf(QStringLiteral("EmailAddress"));
+    // The servers with a failure row open, read once per cycle at the first answer: only
+    // they have a row to close, and the others then cost no write transaction.
+    std::optional<QSet<qint32>> offline;
     for (const QSqlRecord &server : std::as_const(servers)) {
         if (server.value(enabledAt).toInt() != 1)
             continue;
@@ -212,7 +215,12 @@ void LogRoutine()
             if (IsLoggingModel(model))
                 AppendServerLogRecord(name, id, decoded.ChannelReadings, decoded.BatteryVoltage);
             // Logged, and the readings still go to the files, the grid and the alarms.
-            if (!MarkServerBackOnline(id, error))
+            if (!offline) {
+                if (QSet<qint32> ids; ServersWithOpenFailures(ids))
+                    offline = ids;
+            }
+            // Without the list every answering server closes its row as before.
+            if ((!offline || offline->contains(id)) && !MarkServerBackOnline(id, error))
                 RecordSystemError(QStringLiteral("Log Routine"), error + QLatin1Char(' ') + ip);
             CompareToEmailLimits(id, model, name, email);
         }

@@ -525,6 +525,18 @@ bool MarkServerBackOnline(qint32 serverId, QString &error)
     return true;
 }
 
+bool ServersWithOpenFailures(QSet<qint32> &servers)
+{
+    DatabaseConnection db;
+    QSet<qint32> ids;
+    if (!db.SelectEach(QStringLiteral("SELECT DISTINCT ServerIDNum FROM tblServerFailures"
+                                      " WHERE BackOnLine = 'False'"),
+                       {}, [&ids](const QSqlQuery &query) { ids.insert(query.value(0).toInt()); }))
+        return false;
+    servers = ids;
+    return true;
+}
+
 namespace {
 
 bool DeleteAllRows(const QString &table, const QString &label)

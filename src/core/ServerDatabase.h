@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 
@@ -81,5 +82,7 @@ bool AddLogFileBackupError(const QString &errorText);
 bool RecordOpenBackupFileErrors(Recordset &rs, qint32 &count);
 // Leaves the failure to the caller, who records it under its own label.
 bool MarkServerBackOnline(qint32 serverId, QString &error);
+// The servers with a failure row not yet closed: those MarkServerBackOnline has work for.
+bool ServersWithOpenFailures(QSet<qint32> &servers);
 bool DeleteSystemErrors();
 bool DeleteServerErrors();

@@ -300,13 +300,12 @@ TEST_F(frmFinch416Test, SaveRefusesBeforeAnyStore)
         {{},
          u"txtAlarmReminderTimeDelay"_s,
          u"300"_s,
-         u"Alarm reminder time delay (min): \"300\" cannot be stored.  Enter a number from 0 to 255."_s},
+         u"Alarm reminder time delay: \"300\" cannot be stored.  Enter a number from 0 to 255."_s},
         {{},
          u"txtTwoStageDoorAlarmTimeDelay"_s,
          u"256"_s,
-         u"Two stage door alarm time delay (min): \"256\" cannot be stored.  Enter a number from 0 "
-         u"to "
-         "255."_s},
+         u"Two stage door alarm time delay: \"256\" cannot be stored.  Enter a number from 0 "
+         "to 255."_s},
         {{},
          u"txtLL(2)"_s,
          u"-"_s,

@@ -261,7 +261,8 @@ TEST_F(frmRK718Test, EachFailingStepGivesItsLine)
     // Busy at the names: only the identification, page 12 and the readings before it.
     device.SetKnob(DeviceCommand::ReadPage(3), Knob(B::Busy));
     const qsizetype first = device.Requests().size();
-    QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
+    EXPECT_FALSE(panel.GetLimits());
+    EXPECT_TRUE(panel.lblStatus->isHidden());
     EXPECT_EQ(Headers(first),
               (QStringList{u"2ACDDCBA"_s, u"AABBCC0C"_s, u"3FCDDC00"_s, u"AABBCC03"_s}));
     EXPECT_EQ(panel.txtName.at(0)->text() + panel.txtLL.at(0)->text(), QString());
@@ -328,9 +329,12 @@ TEST_F(frmRK718Test, CalibrationStoresWholeFactorsAndRefreshesOnlyWhatItChanges)
     EXPECT_FALSE(saveOffered);
     EXPECT_EQ(Headers(refresh), (QStringList{u"2ACDDCBA"_s, u"AABBCC0C"_s, u"3FCDDC00"_s}));
     EXPECT_EQ(panel.txtName.at(0)->text(), name0);
+    // A calibration download reaches its end at the readings.
+    EXPECT_TRUE(panel.GetLimits(true));
+    EXPECT_TRUE(panel.lblStatus->isHidden());
 
     // One row that cannot be calibrated: no factor changes, nothing is sent.
-    panel.txtActualTemp.at(0)->setText(u"72.5"_s);
+    panel.txtActualTemp.at(0)->setText(u"72.3"_s);
     panel.txtActualTemp.at(1)->setText(u"40"_s);
     const qsizetype first = device.Requests().size();
     EXPECT_EQ(Click(panel.btnStoreCalFactors).size(), 2);
@@ -345,13 +349,13 @@ TEST_F(frmRK718Test, CalibrationStoresWholeFactorsAndRefreshesOnlyWhatItChanges)
                            [&] { QTest::mouseClick(panel.btnStoreCalFactors, Qt::LeftButton); },
                            {[&] { worked = panel.txtCF.at(0)->text(); }});
     });
-    EXPECT_EQ(worked, u"-0.5"_s); // 72.5 - 70 + -3, as worked out
+    EXPECT_EQ(worked, u"-0.6999969"_s); // 72.3 - 70 + -3 in single precision, as worked out
     EXPECT_EQ(shown, QList{Box(u"Upload calibration factors?"_s, Prompt::Buttons::OkCancel,
                                Prompt::Icon::Question, u"Upload Calibration Factors"_s)});
     EXPECT_EQ(Headers(first),
               (QStringList{u"DDCCBB0C"_s, u"2ACDDCBA"_s, u"AABBCC0C"_s, u"3FCDDC00"_s}));
-    EXPECT_EQ(device.pages[12].mid(8, 4), QByteArray(Word(0) + Word(-2)));
-    EXPECT_EQ(panel.txtCF.at(0)->text(), u"0"_s);
+    EXPECT_EQ(device.pages[12].mid(8, 4), QByteArray(Word(-1) + Word(-2)));
+    EXPECT_EQ(panel.txtCF.at(0)->text(), u"-1"_s);
     EXPECT_EQ(panel.txtReading.at(0)->text(), u"72"_s);
     EXPECT_TRUE(ConnectionOpen());
 
