@@ -82,6 +82,7 @@ TEST_F(frmFinchTest, SavingUneditedGivesEveryPageBackAndPageFourOnlyFromSubModel
         EXPECT_EQ(device.pages, before);
         EXPECT_EQ(Lines(panel), QStringList{});
         EXPECT_FALSE(ConnectionOpen());
+        EXPECT_TRUE(panel.btnSave->isEnabled());
         EXPECT_TRUE(prompt.Messages().isEmpty());
     }
 }
@@ -121,7 +122,7 @@ TEST_F(frmFinchTest, TenthsModeDecidesHowLimitsAndFactorsShow)
         QString shown, factors, typed;
         QByteArray stored;
     } rows[] = {
-        {true, u"21.5|-10.0|30.0|5.0"_s, u"1.5|-2.0"_s, u".5"_s, Word(5)},
+        {true, u"21.5|-10.0|30.0|5.0"_s, u"1.5|-2.0"_s, u"-.5"_s, Word(-5)},
         {false, u"215|-100|300|50"_s, u"|"_s, u"-5"_s, Word(-5)},
     };
     for (const auto &row : rows) {
@@ -308,6 +309,7 @@ TEST_F(frmFinchTest, SavedRowsKeepNotesOfUnnamedSensorsAndDoorsHaveNoLimits)
     device.pages[2].replace(28, 20, QByteArray(20, ' '));
     device.pages[3].replace(8, 20, FixedAnsi(u"Dock \"1\""_s, 20));
     device.pages[3].replace(28, 20, QByteArray(20, ' '));
+    SaveSensorRecord(9, {}, 0, u"Check the seal"_s, {}, {}, {}, {});
     SaveSensorRecord(9, {}, 1, u"Spare probe"_s, {}, {}, {}, {});
     frmFinch panel;
     panel.DatabaseID = 9;
@@ -318,12 +320,16 @@ TEST_F(frmFinchTest, SavedRowsKeepNotesOfUnnamedSensorsAndDoorsHaveNoLimits)
               QString());
     EXPECT_EQ(panel.txtLL.size(), 2);
     const auto pages = device.pages;
-    QTest::mouseClick(panel.btnSave, Qt::LeftButton);
+    bool enabledDuring = true;
+    DuringDelayedReply(StoreHeader(0), [&] { QTest::mouseClick(panel.btnSave, Qt::LeftButton); },
+                       {[&] { enabledDuring = panel.btnCal->isEnabled(); }});
+    EXPECT_FALSE(enabledDuring);
     EXPECT_EQ(device.pages, pages);
     EXPECT_EQ(Rows(u"SELECT PortNum, SensorName, SensorNotes, SensorType, UpperLimit, "
                    "LowerLimit, TOL FROM tblSensors WHERE ServerIDNum = 9 ORDER BY PortNum"_s),
               (QStringList{
-                  u"PortNum=0|SensorName=Cooler 'A'|SensorNotes=|SensorType=Temperature Sensor "
+                  u"PortNum=0|SensorName=Cooler 'A'|SensorNotes=Check the "
+                  u"seal|SensorType=Temperature Sensor "
                   "Port 1|UpperLimit=30|LowerLimit=21.5|TOL=5"_s,
                   u"PortNum=1|SensorName=|SensorNotes=Spare probe|SensorType=Temperature Sensor "
                   "Port 2|UpperLimit=NULL|LowerLimit=NULL|TOL=NULL"_s,

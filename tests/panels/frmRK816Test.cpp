@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -321,12 +322,31 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
                         "Backup Battery Voltage (vdc)\n"
                         "Save\nRefresh\nClose\nNotes\nCommand1");
     EXPECT_EQ(panel.cmboNoNc.size(), 8);
-    // Each list stands in its input's row, between the name and the delay.
-    const QRect name = panel.txtName.at(3)->geometry();
-    const QRect list = panel.cmboNoNc.at(3)->geometry();
-    EXPECT_LE(std::abs(list.center().y() - name.center().y()), 3);
-    EXPECT_GT(list.left(), name.right());
-    EXPECT_LT(list.right(), panel.txtTOL.at(3)->geometry().left());
+    // A row reads across from its caption to its state, each under its heading; the two
+    // buzzer options stand one above the other.
+    const QWidget *row[] = {panel.lblSensorType.at(3), panel.txtName.at(3), panel.cmboNoNc.at(3),
+                            panel.txtTOL.at(3), panel.txtReading.at(3)};
+    for (int c = 1; c < int(std::size(row)); ++c) {
+        const QRect left = row[c - 1]->geometry();
+        const QRect right = row[c]->geometry();
+        EXPECT_LE(std::abs(left.center().y() - right.center().y()), 3) << c;
+        EXPECT_GT(right.left(), left.right()) << c;
+    }
+    const char *headings[] = {"Logic Level", "Time Delay (min)", "Current State"};
+    for (int c = 0; c < 3; ++c) {
+        const QRect column = row[c + 2]->geometry();
+        int found = 0;
+        for (const QLabel *label : panel.findChildren<QLabel *>()) {
+            if (label->text() != QString::fromLatin1(headings[c]))
+                continue;
+            ++found;
+            EXPECT_LE(std::abs(label->geometry().center().x() - column.center().x()), 3) << c;
+            EXPECT_LT(label->geometry().bottom(), panel.txtName.at(0)->geometry().top()) << c;
+        }
+        EXPECT_EQ(found, 1) << c;
+    }
+    EXPECT_GT(panel.optEnableBuzzer[1]->geometry().top(),
+              panel.optEnableBuzzer[0]->geometry().bottom());
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
     QTest::keyClicks(panel.cmboNoNc.at(0), u"Normally Closed"_s);
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
