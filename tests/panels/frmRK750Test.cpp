@@ -248,6 +248,25 @@ TEST_F(frmRK750Test, ShowsItsTextsAndItsBoxesTakeWhatTheyShould)
                         "On|Off\nSensor Notes\nRefresh\nSave\nClose\nNotes");
     EXPECT_EQ(panel.findChild<QPushButton *>(u"btnCal"_s), nullptr);
     EXPECT_EQ(panel.txtLL.size() + panel.txtUL.size(), 8);
+    // The heading stands between the temperatures and the power inputs, whose normal states
+    // fill the lower-limit column.
+    QLabel *heading = nullptr;
+    for (QLabel *label : panel.findChildren<QLabel *>()) {
+        if (label->text().startsWith(u"An alarm"))
+            heading = label;
+    }
+    ASSERT_NE(heading, nullptr);
+    EXPECT_GT(heading->y(), panel.txtLL.at(3)->geometry().bottom());
+    EXPECT_LT(heading->geometry().bottom(), panel.cmboNormalState[0]->y());
+    for (int k = 0; k < 4; ++k) {
+        const QComboBox *list = panel.cmboNormalState[k];
+        EXPECT_EQ(list->geometry().center().x(), panel.txtLL.at(0)->geometry().center().x());
+        for (const QWidget *cell : std::initializer_list<const QWidget *>{
+                 panel.lblSensorType.at(4 + k), panel.txtName.at(4 + k), panel.txtTOL.at(4 + k)})
+            EXPECT_LE(std::abs(cell->geometry().center().y() - list->geometry().center().y()), 2);
+        EXPECT_LT(panel.lblSensorType.at(4 + k)->x(), panel.txtName.at(4 + k)->x());
+        EXPECT_LT(panel.txtName.at(4 + k)->x(), panel.txtReading.at(4 + k)->x());
+    }
     EXPECT_FALSE(panel.txtReading.at(8)->isEnabled());
     EXPECT_EQ(TypeIntoFirstRow(panel, u"A\\/B45678901234567890"_s),
               u"A\\/B4567890123456789|5|-.5"_s);
