@@ -104,10 +104,10 @@ TEST_F(RecordFiles, HeaderShortOrMissingLeavesBlankNames)
     EXPECT_EQ(HeaderServerName() + u'|' + HeaderSensorName() + u'|' + HeaderUnits(),
               u"Lab|Freezer|%RH"_s);
     // The names and units alone are enough.
-    AppendBytes(u"Sensor-6.dat"_s, SensorHeaderRecord{u"Lab"_s, u"Door"_s}.Encode().left(43));
+    AppendBytes(u"Sensor-6.dat"_s, SensorHeaderRecord{u"Lab"_s, u"Door"_s, {}}.Encode().left(43));
     EXPECT_TRUE(ReadSensorHeader(6, Data()));
     EXPECT_EQ(HeaderSensorName(), u"Door"_s);
-    AppendBytes(u"Sensor-8.dat"_s, SensorHeaderRecord{u"Lab"_s, u"Door"_s}.Encode().left(42));
+    AppendBytes(u"Sensor-8.dat"_s, SensorHeaderRecord{u"Lab"_s, u"Door"_s, {}}.Encode().left(42));
     for (const qint32 id : {8, 9}) {
         EXPECT_FALSE(ReadSensorHeader(id, Folder()));
         EXPECT_EQ(HeaderServerName() + HeaderSensorName() + HeaderUnits(), QString());

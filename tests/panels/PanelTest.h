@@ -140,7 +140,8 @@ protected:
     struct Failing {
         QList<QByteArray> headers;
         FakeDevice::Behaviour behaviour;
-        QStringList lines, sent;
+        QStringList lines;
+        QStringList sent = {};
     };
     template <typename Panel> void ExpectFailureLines(const QList<Failing> &rows, bool store)
     {
