@@ -7,6 +7,7 @@
 #include "TempProgramFolder.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -160,6 +161,19 @@ TEST_F(MailSenderTest, AdministratorAndTestEmailsCarryTheirExactTexts)
     EXPECT_TRUE(ErrorRows().isEmpty());
 }
 
+// The component's text counts the milliseconds the refusal took, which a busy machine
+// can make differ from one attempt to the next.
+static QString WithoutTiming(QString text)
+{
+    return text.replace(QRegularExpression(u"after \\d+ ms"_s), u"after ms"_s);
+}
+static QStringList WithoutTiming(QStringList texts)
+{
+    for (QString &text : texts)
+        text = WithoutTiming(text);
+    return texts;
+}
+
 // The connection check fails before anything is sent; each sender records it its way,
 // and the apostrophe in the component's text reaches the error table.
 TEST_F(MailSenderTest, RefusedConnectionIsRecordedAsEachSenderSays)
@@ -173,14 +187,14 @@ TEST_F(MailSenderTest, RefusedConnectionIsRecordedAsEachSenderSays)
     EXPECT_TRUE(textError.contains("Couldn't connect"_L1)) << textError.toStdString();
     QString testError;
     EXPECT_FALSE(SendTestEmail(u"ops@example.org"_s, testError));
-    EXPECT_EQ(testError, textError);
+    EXPECT_EQ(WithoutTiming(testError), WithoutTiming(textError));
     EXPECT_TRUE(Exists(kHtml));
     EXPECT_TRUE(ReadAll(File(kXml)).contains("Couldn't"));
 
-    const QString cause = u"|Cause="_s + textError;
-    EXPECT_EQ(ErrorRows(), (QStringList{u"myFunction=SendSytemOKEmail"_s + cause,
-                                        u"myFunction=SendTextEmail"_s + cause,
-                                        u"myFunction=SendTestEmail"_s + cause}));
+    const QString cause = u"|Cause="_s + WithoutTiming(textError);
+    EXPECT_EQ(WithoutTiming(ErrorRows()), (QStringList{u"myFunction=SendSytemOKEmail"_s + cause,
+                                                       u"myFunction=SendTextEmail"_s + cause,
+                                                       u"myFunction=SendTestEmail"_s + cause}));
     EXPECT_TRUE(m_server.Messages().isEmpty());
 }
 
