@@ -10,7 +10,10 @@
 #include "frmRK816.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <QTimer>
+
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -39,7 +42,33 @@ template <typename Panel> struct PanelWatch {
 
 } // namespace
 
-class ModelPanelsTest : public DeviceManagerFixture {};
+class ModelPanelsTest : public DeviceManagerFixture {
+protected:
+    // Adds `server` on a device of this identity with `name` at `byte` of `page`, opens its
+    // Sensors entry from tree row `treeRow` and expects the model's panel for it, holding
+    // the name in box `row` once its download is done.
+    template <typename Panel>
+    void ExpectPanel(std::array<int, 3> identity, int page, int byte, const QString &name, int row,
+                     const QString &server, const QString &title, int treeRow = 2)
+    {
+        SCOPED_TRACE(title.toStdString());
+        auto device = Device(identity[0], identity[1], identity[2]);
+        device->pages[page].replace(byte, 20, name.leftJustified(20).toLatin1());
+        const qint32 id = Add(server, device->Address());
+        Open();
+        Edit(treeRow);
+        PanelWatch<Panel> watch([row](Panel &panel) -> QString {
+            return QStringList{panel.windowTitle(), panel.IPAddress,
+                               QString::number(panel.DatabaseID), panel.txtName.at(row)->text()}
+                .join(u'|');
+        });
+        screen->mnuEditSensors->trigger();
+        const QString expected =
+            QStringList{title, device->Address(), QString::number(id), name}.join(u'|');
+        EXPECT_EQ(watch.seen, QStringList{expected});
+        EXPECT_TRUE(Messages().isEmpty());
+    }
+};
 
 TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK715PanelAndTheDialerPanel)
 {
@@ -67,101 +96,28 @@ TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK715PanelAndTheDialerPanel)
 
 TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK718Panel)
 {
-    auto device = Device(5, 8, 13);
-    device->pages[3].replace(8, 20, "Rack A              ");
-    const qint32 id = Add(u"Lab"_s, device->Address());
-    Open();
-    Edit(2);
-    PanelWatch<frmRK718> rk718([](frmRK718 &panel) -> QString {
-        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
-               panel.txtName.at(0)->text();
-    });
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(rk718.seen,
-              QStringList{device->Address() + u'|' + QString::number(id) + u"|Rack A"_s});
-    EXPECT_TRUE(Messages().isEmpty());
+    ExpectPanel<frmRK718>({5, 8, 13}, 3, 8, u"Rack A"_s, 0, u"Lab"_s, u"Rackvane Parameters"_s);
 }
 
 TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK816Panel)
 {
-    auto device = Device(6, 6, 1);
-    device->pages[3].replace(28, 20, "Side gate           ");
-    const qint32 id = Add(u"Yard"_s, device->Address());
-    Open();
-    Edit(2);
-
-    PanelWatch<frmRK816> rk816([](frmRK816 &panel) -> QString {
-        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
-               panel.txtName.at(1)->text();
-    });
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(rk816.seen,
-              QStringList{device->Address() + u'|' + QString::number(id) + u"|Side gate"_s});
-    EXPECT_TRUE(Messages().isEmpty());
+    ExpectPanel<frmRK816>({6, 6, 1}, 3, 28, u"Side gate"_s, 1, u"Yard"_s, QString());
 }
 
 TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheF416Panel)
 {
-    auto device = Device(3, 6, 1);
-    device->pages[5].replace(8, 20, "Cabinet air         ");
-    const qint32 id = Add(u"Store"_s, device->Address());
-    Open();
-    Edit(2);
-
-    PanelWatch<frmFinch416> panel([](frmFinch416 &panel) -> QString {
-        return panel.IPAddress + u'|' + QString::number(panel.DatabaseID) + u'|' +
-               panel.txtName.at(2)->text();
-    });
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(panel.seen,
-              QStringList{device->Address() + u'|' + QString::number(id) + u"|Cabinet air"_s});
-    EXPECT_TRUE(Messages().isEmpty());
+    ExpectPanel<frmFinch416>({3, 6, 1}, 5, 8, u"Cabinet air"_s, 2, u"Store"_s,
+                             u"F416 Parameters"_s);
 }
 
 TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheF41xPanel)
 {
-    auto device = Device(3, 4, 1);
-    device->pages[3].replace(8, 20, "Back door           ");
-    const qint32 id = Add(u"Shop"_s, device->Address());
-    Open();
-    Edit(2);
-
-    PanelWatch<frmFinch> panel([](frmFinch &panel) -> QString {
-        return panel.windowTitle() + u'|' + panel.IPAddress + u'|' +
-               QString::number(panel.DatabaseID) + u'|' + panel.txtName.at(2)->text();
-    });
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(panel.seen, QStringList{u"F41x Parameters|"_s + device->Address() + u'|' +
-                                      QString::number(id) + u"|Back door"_s});
-    EXPECT_TRUE(Messages().isEmpty());
+    ExpectPanel<frmFinch>({3, 4, 1}, 3, 8, u"Back door"_s, 2, u"Shop"_s, u"F41x Parameters"_s);
 }
 
 TEST_F(ModelPanelsTest, TheDeviceManagerOpensTheRK730AndRK750Panels)
 {
-    auto rk730Device = Device(5, 20, 3);
-    rk730Device->pages[7].replace(8, 20, "Dock                ");
-    const qint32 rk730Id = Add(u"Plant"_s, rk730Device->Address());
-    Open();
-    Edit(2);
-    PanelWatch<frmRK730> rk730([](frmRK730 &panel) -> QString {
-        return panel.windowTitle() + u'|' + QString::number(panel.DatabaseID) + u'|' +
-               panel.txtName.at(4)->text();
-    });
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(rk730.seen,
-              QStringList{u"RK730 Parameters|"_s + QString::number(rk730Id) + u"|Dock"_s});
-
-    auto rk750Device = Device(5, 40, 3);
-    rk750Device->pages[5].replace(8, 20, "Mains               ");
-    const qint32 rk750Id = Add(u"Pump house"_s, rk750Device->Address());
-    Open();
-    Edit(3);
-    PanelWatch<frmRK750> rk750([](frmRK750 &panel) -> QString {
-        return panel.windowTitle() + u'|' + QString::number(panel.DatabaseID) + u'|' +
-               panel.txtName.at(4)->text();
-    });
-    screen->mnuEditSensors->trigger();
-    EXPECT_EQ(rk750.seen,
-              QStringList{u"Powervane Model RK750|"_s + QString::number(rk750Id) + u"|Mains"_s});
-    EXPECT_TRUE(Messages().isEmpty());
+    ExpectPanel<frmRK730>({5, 20, 3}, 7, 8, u"Dock"_s, 4, u"Plant"_s, u"RK730 Parameters"_s);
+    ExpectPanel<frmRK750>({5, 40, 3}, 5, 8, u"Mains"_s, 4, u"Pump house"_s,
+                          u"Powervane Model RK750"_s, 3);
 }
