@@ -49,7 +49,7 @@ inline NetworkSettings LoopbackNetwork(const QString &broadcast = u"127.255.255.
         qFatal("refused broadcast address %s", qPrintable(broadcast));
     return {address,
             TestModulePort(),
-            QHostAddress(u"127.0.0.1"_s),
+            QHostAddress(u"127.77.0.1"_s),
             {.discoveryWait = milliseconds(300),
              .setupRecordWait = milliseconds(300),
              .restartWait = milliseconds(30),

@@ -33,7 +33,7 @@ TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
                                        u"2|"_s + modules[1]->Address() + u"|00-20-4A-0A-3C-01"_s,
                                        u"3|"_s + modules[2]->Address() + u"|00-20-4A-0A-3C-02"_s}));
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(window->txtIPOctets[k]->text(), QStringList({u"127"_s, u"0"_s, u"0"_s})[k]);
+        EXPECT_EQ(window->txtIPOctets[k]->text(), QStringList({u"127"_s, u"77"_s, u"0"_s})[k]);
     EXPECT_EQ(window->focusWidget(), window->txtIPOctets[3]);
     EXPECT_EQ(modules[0]->datagrams, QList<QByteArray>{discovery::DiscoveryQuery()});
 
@@ -99,14 +99,14 @@ TEST_F(DiscoveryTest, SetIpCancelledOrDeclinedSendsNothing)
         Click(window->btnSetIP),
         QStringList{u"Confirm IP Address: You have selected an IP address which is outside of "
                     "your current network.\rAre you sure you wish to use this IP address?"_s});
-    EXPECT_EQ(window->txtIPOctets[1]->text() + window->txtIPOctets[3]->text(), u"09"_s);
+    EXPECT_EQ(window->txtIPOctets[1]->text() + window->txtIPOctets[3]->text(), u"779"_s);
     EXPECT_TRUE(window->btnFindFinchs->isEnabled() && window->btnSetIP->isEnabled());
 
-    TypeOctets({u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+    TypeOctets({u"127"_s, u"77"_s, u"0"_s, u"9"_s});
     prompt.Queue(Prompt::Answer::No);
     EXPECT_EQ(Click(window->btnSetIP),
               QStringList({u"Set IP Address?: Change the IP address of this Zarvo device from "_s +
-                               modules[0]->Address() + u"\rto 127.0.0.9"_s,
+                               modules[0]->Address() + u"\rto 127.77.0.9"_s,
                            u"Zarvo IP Setup: The IP address was not changed"_s}));
     EXPECT_EQ(modules[0]->connectionCount, 0);
 }
@@ -168,7 +168,7 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
         module.setupRecord.truncate(row.length);
         const QString address = module.Address();
         const QStringList shown = Shown([&] {
-            window->SetDeviceIP(address, {u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+            window->SetDeviceIP(address, {u"127"_s, u"77"_s, u"0"_s, u"9"_s});
         });
         ASSERT_EQ(module.written.size(), 1);
         EXPECT_EQ(module.written[0].size(), row.sent ? row.length : 0) << int(row.mode);
@@ -188,7 +188,7 @@ TEST_F(DiscoveryTest, ResetSendsTheChosenRowsOwnReply)
     Click(window->btnFindFinchs);
     // A failed Set IP refills the store with other bytes; the row keeps its reply.
     ClickCell(1, 1);
-    TypeOctets({u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+    TypeOctets({u"127"_s, u"77"_s, u"0"_s, u"9"_s});
     prompt.Queue(Prompt::Answer::Yes);
     Click(window->btnSetIP);
     ClickCell(0, 2);
@@ -245,7 +245,7 @@ TEST_F(DiscoveryTest, ClosingDuringAWaitEndsTheOperationQuietly)
     FakeModule &module = *modules[0];
     Click(window->btnFindFinchs);
     ClickCell(0, 1);
-    TypeOctets({u"127"_s, u"0"_s, u"0"_s, u"9"_s});
+    TypeOctets({u"127"_s, u"77"_s, u"0"_s, u"9"_s});
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, window.get(), [&] {
         if (!module.written.isEmpty())

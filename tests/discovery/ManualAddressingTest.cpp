@@ -68,12 +68,12 @@ TEST_F(ProgramsTest, ManualAddressingBindsTheMacThenSetsTheAddress)
                              "00-20-4a-xx-xx-xx"_s;
     const QString askAddress = u"Desired Static IP Address: Please enter the IP address you wish "
                                "to set the device to in the following format:  192.168.xxx.xxx"_s;
-    const QStringList setIp{u"Set IP Address?: Set the Zarvo device to a static IP of 127.0.0.9"_s,
+    const QStringList setIp{u"Set IP Address?: Set the Zarvo device to a static IP of 127.77.0.9"_s,
                             u"Zarvo IP Setup: The IP address was not changed"_s};
     const QString failed = u"QRB IP Setup: Couldn't find the ip program (package iproute2)\rPlease "
                            "add the location of this program to your PATH"_s;
     const QString mac = u"00-20-4a-0a-3c-5f"_s;
-    const QString arguments = u"neigh replace 127.0.0.9 lladdr 00:20:4a:0a:3c:5f dev lo nud "
+    const QString arguments = u"neigh replace 127.77.0.9 lladdr 00:20:4a:0a:3c:5f dev lo nud "
                               "permanent"_s;
     const struct {
         QStringList typed;
@@ -81,16 +81,16 @@ TEST_F(ProgramsTest, ManualAddressingBindsTheMacThenSetsTheAddress)
         QString arguments;
         QStringList shown;
     } rows[] = {
-        {{mac, u"127.0.0.9"_s}, u"exit 0"_s, arguments, QStringList{askMac, askAddress} + setIp},
-        {{u"00-20-4a-0a-3c-5"_s, mac, u"127.0.0.9"_s},
+        {{mac, u"127.77.0.9"_s}, u"exit 0"_s, arguments, QStringList{askMac, askAddress} + setIp},
+        {{u"00-20-4a-0a-3c-5"_s, mac, u"127.77.0.9"_s},
          u"exit 2"_s,
          arguments,
          QStringList{askMac, askAgain, askAddress} + setIp},
         {{u"00-20-4a-0a-3c-5"_s, u"x"_s}, u"exit 0"_s, {}, {askMac, askAgain}},
         {{}, u"exit 0"_s, {}, {askMac}},
         {{mac, u"127009"_s}, u"exit 0"_s, {}, {askMac, askAddress, failed}},
-        {{mac, u"127.0.0.9"_s}, {}, {}, {askMac, askAddress, failed}},
-        {{mac, u"127.0.0.9"_s},
+        {{mac, u"127.77.0.9"_s}, {}, {}, {askMac, askAddress, failed}},
+        {{mac, u"127.77.0.9"_s},
          u"exec /bin/sleep 5"_s,
          arguments,
          QStringList{askMac, askAddress} + setIp},
@@ -106,7 +106,7 @@ TEST_F(ProgramsTest, ManualAddressingBindsTheMacThenSetsTheAddress)
         if (row.shown.contains(setIp[0]))
             prompt.Queue(Prompt::Answer::No);
         QTcpServer portOne; // where the module first hears its new address, if allowed
-        const bool heard = portOne.listen(QHostAddress(u"127.0.0.9"_s), 1);
+        const bool heard = portOne.listen(QHostAddress(u"127.77.0.9"_s), 1);
         EXPECT_EQ(Trigger(window->mnuManual), row.shown) << row.typed.join(u' ').toStdString();
         EXPECT_EQ(Arguments(u"ip"_s), row.arguments);
         if (heard) {
@@ -122,19 +122,19 @@ TEST_F(ProgramsTest, WebPageOpensInTheBrowserOrSaysWhereToGo)
                            "device Properties button review all network settings."_s;
     const QString ask =
         u"IP Address: Enter the IP Address of the device you would like to configure"_s;
-    const QString page = u"http://127.0.0.9/ltx_conf.html"_s;
+    const QString page = u"http://127.77.0.9/ltx_conf.html"_s;
     const QString failure = u"An error occured trying to launch a web browser.  Please open your "
                             "web browser and navigate to:  "_s +
                             page;
     UrlReceiver browser;
     QDesktopServices::setUrlHandler(u"http"_s, &browser, "open");
-    prompt.QueueText(u"127.0.0.9"_s);
+    prompt.QueueText(u"127.77.0.9"_s);
     EXPECT_EQ(Trigger(window->mnuAdvancedNetwork), QStringList({ask, notice}));
     EXPECT_EQ(browser.urls, QStringList{page});
     EXPECT_EQ(window->txtDebug->text(), u"Opening web browser."_s);
 
     QDesktopServices::unsetUrlHandler(u"http"_s);
-    prompt.QueueText(u"127.0.0.9"_s);
+    prompt.QueueText(u"127.77.0.9"_s);
     EXPECT_EQ(Trigger(window->mnuAdvancedNetwork),
               QStringList({ask, notice, u"QRB IP Setup: "_s + failure}));
     EXPECT_EQ(window->txtDebug->text(),
