@@ -267,6 +267,12 @@ TEST_F(CycleDatabaseTest, KeptRowsFollowEveryChangeOfTheFile)
         row.change();
         EXPECT_EQ(seen(), row.seen) << row.name;
     }
+    // A file that cannot be read is a failure, never the rows kept from before.
+    ASSERT_TRUE(QFile::rename(path, File(u"aside.mdb"_s)));
+    EXPECT_EQ(seen(), u"failed"_s);
+    ASSERT_TRUE(QFile::rename(File(u"aside.mdb"_s), path));
+    CloseDatabase(); // the kept statements go with the connection, and the file is let go
+    EXPECT_EQ(OpenFiles(), QStringList());
 }
 
 // A '#', '?' or '%' in the folder must neither lose the rows nor create another file.

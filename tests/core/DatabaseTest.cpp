@@ -401,4 +401,6 @@ TEST_F(DatabaseTest, FailedStatementsSayWhatTheyAlwaysSaid)
     }
     EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblErrors"_s), QStringList{u"COUNT(*)=0"_s});
     EXPECT_EQ(DatabaseModule().lockWaits, 0);
+    CloseDatabase(); // nothing a failed statement left keeps the file open
+    EXPECT_EQ(OpenFiles(), QStringList());
 }

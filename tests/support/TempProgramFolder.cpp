@@ -8,7 +8,9 @@
 #include "StatusBoard.h"
 #include "StatusGrid.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlField>
 
 void TempProgramFolder::SetUp()
@@ -74,6 +76,16 @@ qint32 TempProgramFolder::LastId(const QString &table) const
         .value(0)
         .section(u'=', 1)
         .toInt();
+}
+
+QStringList TempProgramFolder::OpenFiles() const
+{
+    QStringList open;
+    for (const QFileInfo &descriptor :
+         QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::Files))
+        if (const QString target = descriptor.symLinkTarget(); target.startsWith(Folder()))
+            open << target;
+    return open;
 }
 
 QByteArray ReadAll(const QString &path)

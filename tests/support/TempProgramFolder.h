@@ -21,6 +21,8 @@ protected:
     QStringList Rows(const QString &sql) const;
     // tblErrors as "myFunction=...|Cause=..." lines, oldest first.
     QStringList ErrorRows() const;
+    // The folder's files this process holds open.
+    QStringList OpenFiles() const;
     // The IDNum given to the row added last.
     qint32 LastId(const QString &table) const;
 
