@@ -435,4 +435,16 @@ TEST_F(SensorRecordFiles, KeptDescriptorsAreBoundedAndOnlyInTheProgramFolder)
         EXPECT_EQ(ReadAll(AverageFileName(logFolder, id)).size(), AverageRecord::kLength);
         EXPECT_EQ(ReadAll(InstantFileName(Folder(), id, kDay)).size(), InstantRecord::kLength);
     }
+    // Another log folder set: the readings go to its files from then on.
+    const QString otherLog = Folder() + u"/log2"_s;
+    ASSERT_TRUE(QDir().mkpath(otherLog));
+    const QByteArray before = ReadAll(AverageFileName(logFolder, 1));
+    ASSERT_TRUE(AppendAverageRecord(otherLog, 1, 1.0f));
+    EXPECT_EQ(ReadAll(AverageFileName(otherLog, 1)).size(), AverageRecord::kLength);
+    EXPECT_EQ(ReadAll(AverageFileName(logFolder, 1)), before);
+
+    RaiseOpenFileLimit();
+    rlimit raised{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &raised), 0);
+    EXPECT_EQ(raised.rlim_cur, saved.rlim_max);
 }
