@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <climits>
 #include <ctime>
@@ -56,9 +57,10 @@ struct KnownFile {
         ino_t inode = 0;
         qint64 size = -1;
         timespec wrote{};
-        QByteArray last; // the record written last; empty when unknown
-        // The average file's last record, decoded, and when its hour began.
-        AverageRecord average;
+        // What this program wrote last: the header, or the average file's last record and
+        // when its hour began.
+        std::optional<SensorHeaderRecord> header;
+        std::optional<AverageRecord> average;
         std::optional<WallClock> started;
     } seen;
 };
@@ -144,12 +146,17 @@ bool Unchanged(const KnownFile &file, const struct stat &info)
             (changed.tv_sec == seen.wrote.tv_sec && changed.tv_nsec <= seen.wrote.tv_nsec));
 }
 
-// Whether the header already holds `record`, as this program left it.
-bool HoldsHeader(const KnownFile &file, const QByteArray &record)
+// Whether the header file already holds `header`, as this program left it. Limits are
+// compared by their bits: 0 and -0 are stored apart.
+bool HoldsHeader(const KnownFile &file, const SensorHeaderRecord &header)
 {
+    const std::optional<SensorHeaderRecord> &held = file.seen.header;
     struct stat info {};
-    return file.seen.last == record && ::stat(file.name.constData(), &info) == 0 &&
-           Unchanged(file, info);
+    return held && held->serverName == header.serverName && held->sensorName == header.sensorName &&
+           held->units == header.units &&
+           std::bit_cast<quint32>(held->upperLimit) == std::bit_cast<quint32>(header.upperLimit) &&
+           std::bit_cast<quint32>(held->lowerLimit) == std::bit_cast<quint32>(header.lowerLimit) &&
+           ::stat(file.name.constData(), &info) == 0 && Unchanged(file, info);
 }
 
 // Opens the record file now at the path for reading and writing: the kept descriptor
@@ -204,7 +211,6 @@ Failure Write(KnownFile &file, qint64 number, const QByteArray &record)
         at += wrote;
     }
     file.seen.size = std::max(file.seen.size, at);
-    file.seen.last = record;
     return std::nullopt;
 }
 
@@ -290,14 +296,18 @@ bool SaveSensorDatToFile(const QString &folder, qint32 sensorId, const QString &
                          const QString &serverName, const QString &unitText, float upperLimit,
                          float lowerLimit)
 {
-    const QByteArray record =
-        SensorHeaderRecord{serverName, sensorName, unitText, upperLimit, lowerLimit}.Encode();
+    const SensorHeaderRecord header{serverName, sensorName, unitText, upperLimit, lowerLimit};
     KnownFile &file = SensorFile(Kind::Header, folder, sensorId);
-    if (HoldsHeader(file, record))
+    if (HoldsHeader(file, header))
         return true;
     // Rewritten seldom, so its descriptor is not kept.
     return Update(file, QLatin1String("Function: SaveSensorDatToFile() "), false,
-                  [&record](KnownFile &f) { return Write(f, 1, record); });
+                  [&header](KnownFile &f) {
+                      const Failure failure = Write(f, 1, header.Encode());
+                      if (!failure)
+                          f.seen.header = header;
+                      return failure;
+                  });
 }
 
 bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
@@ -316,7 +326,7 @@ bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
 
         std::optional<AverageRecord> last;
         std::optional<WallClock> started;
-        if (!f.seen.last.isEmpty()) {
+        if (f.seen.average) {
             last = f.seen.average;
             started = f.seen.started;
         } else {

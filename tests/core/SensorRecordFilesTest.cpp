@@ -381,8 +381,10 @@ TEST_F(SensorRecordFiles, FileChangedBetweenReadingsGetsTheNextRecordAtItsPath)
 TEST_F(SensorRecordFiles, HeaderIsRewrittenWhenAnyFieldChanges)
 {
     SensorHeaderRecord header{u"Plant room"_s, u"Boiler"_s, u"\u00B0F"_s, 85.5f, -10.0f};
+    // A limit of 0 stored as -0 (equal as numbers, not as bytes) is a change too.
     const std::function<void()> changes[] = {
-        [&] { header.upperLimit = 90; },        [&] { header.lowerLimit = -20; },
+        [&] { header.upperLimit = 0; },         [&] { header.upperLimit = -0.0f; },
+        [&] { header.lowerLimit = 0; },         [&] { header.lowerLimit = -0.0f; },
         [&] { header.sensorName = u"Flow"_s; }, [&] { header.serverName = u"Lab"_s; },
         [&] { header.units = u"%RH"_s; },
     };
