@@ -444,6 +444,8 @@ TEST_F(SensorRecordFiles, KeptDescriptorsAreBoundedAndOnlyInTheProgramFolder)
     ASSERT_TRUE(AppendAverageRecord(otherLog, 1, 1.0f));
     EXPECT_EQ(ReadAll(AverageFileName(otherLog, 1)).size(), AverageRecord::kLength);
     EXPECT_EQ(ReadAll(AverageFileName(logFolder, 1)), before);
+    CloseRecordFiles();
+    EXPECT_EQ(DescriptorsInto(Folder()), 0);
 
     RaiseOpenFileLimit();
     rlimit raised{};
