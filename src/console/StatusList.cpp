@@ -13,7 +13,8 @@
 
 // Paints a line as the style does, but lays its text out once until the line changes: the
 // style lays the text out again for every size asked and several times per paint. The
-// board's lines are text alone, without icon or check box.
+// board's lines are text alone, left to right from the left, without icon or check box:
+// laid out in any width, their text sits where the style would place it.
 class StatusLinePainter final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -22,7 +23,7 @@ public:
     {
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
-        return LaidOut(index.row(), item, kAnyWidth).size;
+        return LaidOut(index.row(), item).size;
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -34,7 +35,7 @@ public:
         const QStyle *style = widget ? widget->style() : QApplication::style();
         const int margin = TextMargin(item);
         const QRect textRect = item.rect.adjusted(margin, 0, -margin, 0);
-        const Line &line = LaidOut(index.row(), item, textRect.width());
+        const Line &line = LaidOut(index.row(), item);
         // Without its text the style places the selection and the focus frame as with it,
         // and lays nothing out.
         QStyleOptionViewItem blank = item;
@@ -71,14 +72,10 @@ public:
     }
 
 private:
-    // Wide enough for any line: where a size is asked, or for text placed from the left.
-    static constexpr int kAnyWidth = std::numeric_limits<int>::max();
-
     struct Line {
         QString text;
         QFont font;
         std::unique_ptr<QTextLayout> layout;
-        int width = 0; // laid out in
         QSize size;
         qreal height = 0;
     };
@@ -89,35 +86,26 @@ private:
         return style->pixelMetric(QStyle::PM_FocusFrameHMargin, &item, item.widget) + 1;
     }
 
-    // The row's line laid out for painting in `width`; emptied first when the row shows
-    // another text or font since.
-    const Line &LaidOut(int row, const QStyleOptionViewItem &item, int width) const
+    // The row's line, laid out again when the row shows another text or font since.
+    const Line &LaidOut(int row, const QStyleOptionViewItem &item) const
     {
         if (row >= int(m_lines.size()))
             m_lines.resize(row + 1);
         Line &line = m_lines[row];
-        if (line.text != item.text || line.font != item.font)
-            line = {item.text, item.font, {}, 0, {}, 0};
-        const Qt::Alignment alignment =
-            QStyle::visualAlignment(item.direction, item.displayAlignment);
-        if (alignment & Qt::AlignLeft)
-            width = kAnyWidth;
-        if (line.layout && (line.width == width || width == kAnyWidth))
+        if (line.layout && line.text == item.text && line.font == item.font)
             return line;
 
+        line = {item.text, item.font, std::make_unique<QTextLayout>(item.text, item.font), {}, 0};
+        // The list's direction, not one guessed from the first letters.
         QTextOption option;
         option.setTextDirection(item.direction);
-        option.setAlignment(alignment);
-        line.layout = std::make_unique<QTextLayout>(item.text, item.font);
         line.layout->setTextOption(option);
         line.layout->setCacheEnabled(true);
-        line.width = width;
-        line.height = 0;
         qreal widest = 0;
         line.layout->beginLayout();
         for (QTextLine text = line.layout->createLine(); text.isValid();
              text = line.layout->createLine()) {
-            text.setLineWidth(width);
+            text.setLineWidth(std::numeric_limits<int>::max());
             text.setPosition(QPointF(0, line.height));
             line.height += text.height();
             widest = std::max(widest, text.naturalTextWidth());

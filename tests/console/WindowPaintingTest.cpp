@@ -23,14 +23,14 @@ TEST(StatusList, LooksLikeAPlainListView)
     StatusBoard board;
     for (const char *line : {"Connection opened with IP Address 127.77.0.1",
                              "Last download data at: 5/3/2026 10:15:07 AM", "Two\nlines", "",
-                             "Communication Time: 1 seconds"})
+                             "\u05E9\u05DC\u05D5\u05DD: OK", "Communication Time: 1 seconds"})
         board.Append(QString::fromUtf8(line));
     QWidget window;
     auto *row = new QHBoxLayout(&window);
     const std::array<QListView *, 2> lists = {new StatusList, new QListView};
     for (QListView *list : lists) {
         list->setModel(&board);
-        list->setFixedSize(260, 120);
+        list->setFixedSize(260, 200);
         row->addWidget(list);
     }
     window.show();
@@ -111,7 +111,7 @@ TEST(StatusList, AChangedLineIsPaintedAgainAlone)
 }
 
 // The progress bar's quicker frame is the classic style's frame, pixel for pixel, also
-// where the window colour is the frame's shade or light.
+// where the window colour is the frame's shade or light; the bar covers all its pixels.
 TEST(ClassicProgressStyle, LooksLikeTheClassicStyle)
 {
     std::unique_ptr<QStyle> classic(QStyleFactory::create(QStringLiteral("Windows")));
@@ -139,5 +139,11 @@ TEST(ClassicProgressStyle, LooksLikeTheClassicStyle)
             images[i++] = image;
         }
         EXPECT_EQ(images[0], images[1]) << name;
+        // It paints every pixel of its own: nothing under it is painted first.
+        bool covered = true;
+        for (int y = 0; y < images[0].height(); ++y)
+            for (int x = 0; x < images[0].width(); ++x)
+                covered = covered && qAlpha(images[0].pixel(x, y)) == 255;
+        EXPECT_TRUE(covered) << name;
     }
 }
