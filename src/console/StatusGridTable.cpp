@@ -179,6 +179,9 @@ QTableWidgetItem *StatusGridTable::ItemAt(int row, int column)
 void StatusGridTable::WriteCell(int row, int column, const QString &text)
 {
     QTableWidgetItem *cell = ItemAt(row, column);
+    // A cycle writes every cell again, mostly with the text it holds.
+    if (row > 0 && cell->text() == text)
+        return;
     cell->setText(text);
     if (row > 0)
         cell->setTextAlignment(CellAlignment(column, text));
@@ -208,6 +211,13 @@ void StatusGridTable::CopyRow(const StatusGridTable &from, int row, int target)
 }
 
 void StatusGridTable::FillInGrids()
+{
+    // Hidden, they are refilled as the split screen opens.
+    if (m_normalGrid && !m_normalGrid->isHidden())
+        RefillSplitGrids();
+}
+
+void StatusGridTable::RefillSplitGrids()
 {
     if (!m_normalGrid || !m_othersGrid)
         return;

@@ -20,8 +20,9 @@ public:
     int GridBackColour() const;
     int GridTextColour() const;
 
-    // The split-screen grids FillInGrids refills from this one.
+    // The split-screen grids refilled from this one: normal rows and the others.
     void SetSplitGrids(StatusGridTable *normal, StatusGridTable *others);
+    void RefillSplitGrids();
 
     int RowCount() const override;
     QString Cell(int row, int column) const override;

@@ -2,9 +2,11 @@
 
 #include <QListView>
 
-// The main window's status list, lstStatus, over the status board. A line whose text
-// changes costs its own size and paint: the plain list view lays out and paints every
-// line again, and the board changes several times per polled device.
+class StatusLinePainter;
+
+// The main window's status list, lstStatus, over the status board. The board changes
+// several times per polled device: a changed line costs one layout of its own text, where
+// the plain list view lays out every line again and each painted line several times.
 class StatusList final : public QListView {
     Q_OBJECT
 
@@ -16,5 +18,5 @@ protected:
                      const QList<int> &roles) override;
 
 private:
-    bool Fits(const QModelIndex &line) const;
+    StatusLinePainter *m_painter;
 };

@@ -2,6 +2,7 @@
 
 #include "AlarmEvaluation.h"
 #include "AlertPopup.h"
+#include "ClassicProgressStyle.h"
 #include "ConfigRecord.h"
 #include "Database.h"
 #include "DeviceTransport.h"
@@ -34,7 +35,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QSystemTrayIcon>
 #include <QTabBar>
 #include <QTimer>
@@ -162,10 +162,11 @@ void frmMain::BuildViews()
     ProgressBar->setTextVisible(false);
     // The bar moves ten times a second through every device wait. Fusion paints it with
     // antialiased gradients, twenty times the cost of the classic look the bar had.
-    if (QStyle *classic = QStyleFactory::create(QStringLiteral("Windows"))) {
-        classic->setParent(ProgressBar);
-        ProgressBar->setStyle(classic);
-    }
+    auto *classic = new ClassicProgressStyle;
+    classic->setParent(ProgressBar);
+    ProgressBar->setStyle(classic);
+    // It covers itself: what lies under it need not be painted first at every move.
+    ProgressBar->setAttribute(Qt::WA_OpaquePaintEvent);
     shpGo = Named(new QLabel(frmStatus), "shpGo");
     shpGo->setFixedSize(kLampSize, kLampSize);
     shpGo->setFrameShape(QFrame::Box);
@@ -461,7 +462,7 @@ void frmMain::btnMax_Click()
 {
     const bool splitOn = btnMax->text() != kSplitScreen;
     if (!splitOn)
-        gridServerStatus->FillInGrids();
+        gridServerStatus->RefillSplitGrids();
     for (StatusGridTable *split : {Grid2, Grid3}) {
         split->setVisible(!splitOn);
         split->raise();

@@ -6,6 +6,7 @@
 #include "DesktopAlert.h"
 #include "GeneralDate.h"
 #include "NotificationEmails.h"
+#include "NumberText.h"
 #include "Polling.h"
 #include "ProgramFolder.h"
 #include "ReplyDecoding.h"
@@ -409,9 +410,11 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
         f.minutes = qint32(decoded.ChannelReadings[3 * port + 1]);
         s.stateCode = int(decoded.ChannelReadings[3 * port + 2]);
 
-        // A door, contact or water reading other than 0 or 1 keeps this text: the number.
-        f.readingText = QString::number(double(s.reading), 'g', 7);
-        if (FormatSensorReading(s.reading, f.sensorType, f.readingText)) {
+        const bool logged = FormatSensorReading(s.reading, f.sensorType, f.readingText);
+        // A door, contact or water reading other than 0 or 1 is left untold: the number.
+        if (f.readingText.isEmpty())
+            f.readingText = ReadingNumberText(double(s.reading));
+        if (logged) {
             WriteRecordFiles(ProgramFolder(), s, now);
             if (!logFolder.isEmpty()) {
                 WriteRecordFiles(logFolder, s, now);

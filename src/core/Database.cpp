@@ -8,18 +8,20 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
+#include <QSqlField>
 #include <QUrl>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 const QString kConnectionName = QStringLiteral("vantrel-db");
-constexpr int kSqliteBusy = 5;
 
 struct FileIdentity {
     dev_t device = 0;
@@ -35,16 +37,22 @@ std::optional<FileIdentity> IdentityOf(const QString &path)
     return FileIdentity{info.st_dev, info.st_ino};
 }
 
-// The one connection and what hangs on it; all of it goes when the file changes.
+// The one connection and what hangs on it; all of it goes when the file changes. The
+// statements run on the engine's own handle of Qt's connection: Qt's result layer costs
+// more per row and per statement than the whole of a polling cycle's reads.
 struct SharedConnection {
+    sqlite3 *engine = nullptr; // Qt's connection is open
+    quint64 open = 0;
+    quint64 schemaEdits = 0;
     FileIdentity identity;
     int busyTimeoutMs = 0;
-    QHash<QString, QSqlQuery> statements;
+    QHash<QString, sqlite3_stmt *> statements;
     QHash<QString, QStringList> schemaNames;
 };
 
 DatabaseState g_state;
 SharedConnection g_connection;
+quint64 g_opens = 0; // for the whole run: a version never matches one of another opening
 
 QSqlDatabase Database()
 {
@@ -64,13 +72,21 @@ QString DatabaseUri(const QString &path)
 
 namespace {
 
-void NoteFailure(const QSqlError &error)
+// The engine's message, then the step that failed: the texts the error log has always held.
+QString EngineError(const char *step)
 {
-    if (error.nativeErrorCode().toInt() % 256 != kSqliteBusy)
+    return QString(static_cast<const QChar *>(sqlite3_errmsg16(g_connection.engine))) +
+           QLatin1Char(' ') + QLatin1String(step);
+}
+
+void NoteFailure(int code, const QString &error)
+{
+    // The connection reports extended codes; the low byte is the primary one.
+    if ((code & 0xff) != SQLITE_BUSY)
         return;
     ++g_state.lockWaits;
     if (g_state.inCycle)
-        g_state.cycleLock = error.text();
+        g_state.cycleLock = error;
 }
 
 } // namespace
@@ -93,6 +109,8 @@ DatabaseState &DatabaseModule()
 void CloseDatabase()
 {
     // Prepared statements keep the file open; they go first.
+    for (sqlite3_stmt *statement : std::as_const(g_connection.statements))
+        sqlite3_finalize(statement);
     g_connection = SharedConnection{};
     if (QSqlDatabase::contains(kConnectionName))
         Database().close();
@@ -137,14 +155,14 @@ bool DatabaseConnection::Ready()
         m_error = g_state.cycleLock;
         return false;
     }
-    QSqlDatabase db = Database();
     const QString path = DatabasePath();
     const std::optional<FileIdentity> identity = IdentityOf(path);
-    if (db.isOpen() && identity && *identity == g_connection.identity &&
+    if (g_connection.engine && identity && *identity == g_connection.identity &&
         g_state.busyTimeoutMs == g_connection.busyTimeoutMs)
         return true;
 
     CloseDatabase();
+    QSqlDatabase db = Database();
     // The kept statements must go while Qt's SQL layer still stands.
     static const bool closedAtExit = (qAddPostRoutine(CloseDatabase), true);
     Q_UNUSED(closedAtExit);
@@ -162,6 +180,8 @@ bool DatabaseConnection::Ready()
         CloseDatabase();
         return false;
     }
+    g_connection.engine = *static_cast<sqlite3 *const *>(db.driver()->handle().constData());
+    g_connection.open = ++g_opens;
     g_connection.identity = *opened;
     g_connection.busyTimeoutMs = g_state.busyTimeoutMs;
     return true;
@@ -183,40 +203,180 @@ QSqlDatabase DatabaseConnection::Handle()
     return Database();
 }
 
+int DatabaseRow::Count() const
+{
+    return sqlite3_column_count(m_statement);
+}
+
+QString DatabaseRow::Name(int column) const
+{
+    // Quotes never reached the names Qt's layer gave.
+    return QString(static_cast<const QChar *>(sqlite3_column_name16(m_statement, column)))
+        .remove(QLatin1Char('"'));
+}
+
+int DatabaseRow::IndexOf(const QString &name) const
+{
+    for (int column = 0; column < Count(); ++column)
+        if (Name(column).compare(name, Qt::CaseInsensitive) == 0)
+            return column;
+    return -1;
+}
+
+QVariant DatabaseRow::Value(int column) const
+{
+    if (column < 0)
+        return {};
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(m_statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(m_statement, column);
+    case SQLITE_NULL:
+        return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, column)),
+                          sqlite3_column_bytes(m_statement, column));
+    default: {
+        // Plain ASCII, nearly every text here, needs no conversion by the engine; any other
+        // text is converted exactly as it always was.
+        const auto *bytes = sqlite3_column_text(m_statement, column);
+        const int size = sqlite3_column_bytes(m_statement, column);
+        if (std::all_of(bytes, bytes + size, [](unsigned char c) { return c < 0x80; }))
+            return QString::fromLatin1(reinterpret_cast<const char *>(bytes), size);
+        return QString(static_cast<const QChar *>(sqlite3_column_text16(m_statement, column)),
+                       sqlite3_column_bytes16(m_statement, column) / qsizetype(sizeof(QChar)));
+    }
+    }
+}
+
 namespace {
 
-QSqlQuery *Prepared(const QString &sql, QString &error)
+sqlite3_stmt *Prepared(const QString &sql, QString &error)
 {
-    auto it = g_connection.statements.find(sql);
-    if (it == g_connection.statements.end()) {
-        QSqlQuery query(Database());
-        query.setForwardOnly(true);
-        if (!query.prepare(sql)) {
-            error = query.lastError().text();
-            NoteFailure(query.lastError());
-            return nullptr;
-        }
-        it = g_connection.statements.insert(sql, query);
+    if (sqlite3_stmt *kept = g_connection.statements.value(sql))
+        return kept;
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    const char *rest = nullptr;
+    const int code = sqlite3_prepare_v3(g_connection.engine, text.constData(), int(text.size()),
+                                        SQLITE_PREPARE_PERSISTENT, &statement, &rest);
+    if (code != SQLITE_OK) {
+        error = EngineError("Unable to execute statement");
+        NoteFailure(code, error);
+        return nullptr;
     }
-    return &it.value();
+    if (!statement) { // nothing but blanks or comments
+        error = QStringLiteral("No query Unable to fetch row");
+        return nullptr;
+    }
+    if (!QString::fromUtf8(rest, text.constEnd() - rest).trimmed().isEmpty()) {
+        sqlite3_finalize(statement);
+        error = EngineError("Unable to execute multiple statements at a time");
+        return nullptr;
+    }
+    g_connection.statements.insert(sql, statement);
+    return statement;
 }
 
-// Runs the statement; rows are read by the caller before finish().
-QSqlQuery *Run(const QString &sql, const Bindings &bindings, QString &error)
+// A null text has always been stored as NULL, as has a value read from a NULL.
+bool IsNull(const QVariant &value)
 {
-    QSqlQuery *query = Prepared(sql, error);
-    if (!query)
-        return nullptr;
-    for (qsizetype i = 0; i < bindings.size(); ++i)
-        query->bindValue(int(i), bindings[i]);
-    if (!query->exec()) {
-        error = query->lastError().text();
-        NoteFailure(query->lastError());
-        query->finish();
-        return nullptr;
-    }
-    return query;
+    return value.isNull() || (value.typeId() == QMetaType::QString &&
+                              static_cast<const QString *>(value.constData())->isNull());
 }
+
+bool Bind(sqlite3_stmt *statement, const Bindings &bindings, QString &error)
+{
+    if (sqlite3_bind_parameter_count(statement) != bindings.size()) {
+        error = QStringLiteral("Parameter count mismatch");
+        return false;
+    }
+    for (int i = 0; i < int(bindings.size()); ++i) {
+        const QVariant &value = bindings[i];
+        const int at = i + 1;
+        int code = SQLITE_OK;
+        // The values live until the statement is reset, so the engine need not copy them.
+        if (IsNull(value)) {
+            code = sqlite3_bind_null(statement, at);
+        } else {
+            switch (value.typeId()) {
+            case QMetaType::Int:
+            case QMetaType::Bool:
+                code = sqlite3_bind_int(statement, at, value.toInt());
+                break;
+            case QMetaType::Double:
+                code = sqlite3_bind_double(statement, at, value.toDouble());
+                break;
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+                code = sqlite3_bind_int64(statement, at, value.toLongLong());
+                break;
+            case QMetaType::QString: {
+                const QString *text = static_cast<const QString *>(value.constData());
+                code = sqlite3_bind_text16(statement, at, text->constData(),
+                                           int(text->size() * sizeof(QChar)), SQLITE_STATIC);
+                break;
+            }
+            default: {
+                const QString text = value.toString();
+                code = sqlite3_bind_text16(statement, at, text.constData(),
+                                           int(text.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+                break;
+            }
+            }
+        }
+        if (code != SQLITE_OK) {
+            error = EngineError("Unable to bind parameters");
+            return false;
+        }
+    }
+    return true;
+}
+
+// A kept statement with its values bound, for one operation: reset when it goes, so no
+// read transaction or unread SELECT outlives the operation.
+class Statement {
+public:
+    Statement(const QString &sql, const Bindings &bindings, QString &error)
+        : m_statement(Prepared(sql, error)), m_error(error)
+    {
+        if (m_statement && !Bind(m_statement, bindings, error)) {
+            Reset();
+            m_statement = nullptr;
+        }
+    }
+    ~Statement()
+    {
+        if (m_statement)
+            Reset();
+    }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    explicit operator bool() const { return m_statement != nullptr; }
+    sqlite3_stmt *Handle() const { return m_statement; }
+    // SQLITE_ROW, SQLITE_DONE, or a failure with its text in the error.
+    int Step()
+    {
+        const int code = sqlite3_step(m_statement);
+        if (code != SQLITE_ROW && code != SQLITE_DONE) {
+            m_error = EngineError("Unable to fetch row");
+            NoteFailure(code, m_error);
+        }
+        return code;
+    }
+
+private:
+    void Reset()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+
+    sqlite3_stmt *m_statement;
+    QString &m_error;
+};
 
 } // namespace
 
@@ -224,15 +384,21 @@ bool DatabaseConnection::Exec(const QString &sql, const Bindings &bindings)
 {
     if (!ReadyForStatement())
         return false;
-    QSqlQuery *query = Run(sql, bindings, m_error);
-    if (!query)
-        return false;
-    query->finish();
+    {
+        Statement statement(sql, bindings, m_error);
+        if (!statement)
+            return false;
+        const int code = statement.Step();
+        if (code != SQLITE_ROW && code != SQLITE_DONE)
+            return false;
+    }
     // Our own schema change must not leave a stale name behind.
     static const QRegularExpression ddl(QStringLiteral("^\\s*(ALTER|CREATE|DROP)\\b"),
                                         QRegularExpression::CaseInsensitiveOption);
-    if (ddl.match(sql).hasMatch())
+    if (ddl.match(sql).hasMatch()) {
         g_connection.schemaNames.clear();
+        ++g_connection.schemaEdits;
+    }
     if (g_state.errorShown) {
         g_state.errorShown = false;
         SetStatusMessage(kDatabaseErrorKey, QStringLiteral("delete"));
@@ -243,31 +409,47 @@ bool DatabaseConnection::Exec(const QString &sql, const Bindings &bindings)
 std::optional<Recordset> DatabaseConnection::Select(const QString &sql, const Bindings &bindings)
 {
     Recordset rows;
-    if (!SelectEach(sql, bindings,
-                    [&rows](const QSqlQuery &query) { rows.append(query.record()); }))
+    QSqlRecord layout; // the names, taken at the first row
+    if (!SelectEach(sql, bindings, [&](const DatabaseRow &row) {
+            const int count = row.Count();
+            if (rows.isEmpty())
+                for (int column = 0; column < count; ++column)
+                    layout.append(QSqlField(row.Name(column)));
+            QSqlRecord record = layout;
+            for (int column = 0; column < count; ++column)
+                record.setValue(column, row.Value(column));
+            rows.append(record);
+        }))
         return std::nullopt;
     return rows;
 }
 
 bool DatabaseConnection::SelectEach(const QString &sql, const Bindings &bindings,
-                                    const std::function<void(const QSqlQuery &)> &row)
+                                    const std::function<void(const DatabaseRow &)> &row)
 {
     if (!ReadyForStatement())
         return false;
-    QSqlQuery *query = Run(sql, bindings, m_error);
-    if (!query)
+    Statement statement(sql, bindings, m_error);
+    if (!statement)
         return false;
-    while (query->next())
-        row(*query);
-    const QSqlError error = query->lastError();
-    // An unfinished SELECT would keep the file locked against other programs.
-    query->finish();
-    if (error.isValid()) {
-        m_error = error.text();
-        NoteFailure(error);
-        return false;
+    const DatabaseRow current(statement.Handle());
+    for (;;) {
+        const int code = statement.Step();
+        if (code != SQLITE_ROW)
+            return code == SQLITE_DONE;
+        row(current);
     }
-    return true;
+}
+
+std::optional<DatabaseVersion> DatabaseConnection::Version()
+{
+    // Read before the rows it stands for: a commit in between only costs a second read.
+    qint64 theirs = 0;
+    if (!SelectEach(QStringLiteral("PRAGMA data_version"), {},
+                    [&theirs](const DatabaseRow &row) { theirs = row.Value(0).toLongLong(); }))
+        return std::nullopt;
+    return DatabaseVersion{g_connection.open, theirs, sqlite3_total_changes64(g_connection.engine),
+                           g_connection.schemaEdits};
 }
 
 std::optional<QStringList> DatabaseConnection::SchemaNames(const QString &table,

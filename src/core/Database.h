@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
@@ -10,6 +9,8 @@
 
 #include <functional>
 #include <optional>
+
+struct sqlite3_stmt;
 
 // Rows read into memory: SQLite blocks writers while a SELECT is unfinished, so no
 // statement outlives the operation that ran it.
@@ -21,6 +22,33 @@ QString DatabasePath();
 // The engine's name for an existing database file: opening it never creates one.
 QString DatabaseUri(const QString &path);
 bool DatabaseFileExists();
+
+// One row of a SELECT while it is read, straight from the engine, valid only inside the
+// call it is handed to. Values come as the rest of the program has always seen them:
+// whole numbers as qint64, reals as double, texts, blobs as bytes, NULL as a null text.
+class DatabaseRow {
+public:
+    explicit DatabaseRow(sqlite3_stmt *statement) : m_statement(statement) {}
+    int Count() const;
+    QString Name(int column) const;
+    // The column of that name, letter case aside; -1 when the result has none.
+    int IndexOf(const QString &name) const;
+    // Nothing, as for a name the row lacks, for a column below 0.
+    QVariant Value(int column) const;
+
+private:
+    sqlite3_stmt *m_statement;
+};
+
+// Where the file stands: any change to its rows or tables, by another program or through
+// this connection, or another file in its place, gives a different version.
+struct DatabaseVersion {
+    quint64 open = 0;        // which opening of the file
+    qint64 theirs = 0;       // the engine's mark for other connections' commits
+    qint64 rowsChanged = 0;  // by this connection
+    quint64 schemaEdits = 0; // ALTER, CREATE or DROP run by this connection
+    bool operator==(const DatabaseVersion &) const = default;
+};
 
 // The status-board key of a database failure that the error log could not take.
 inline const QString kDatabaseErrorKey = QStringLiteral("Database error: ");
@@ -58,9 +86,12 @@ public:
     [[nodiscard]] std::optional<Recordset> Select(const QString &sql,
                                                   const Bindings &bindings = {});
     // The same, each row handed to `row` as it is read, for values taken by column index:
-    // no record is built and no name looked up per value. False when the SELECT failed.
+    // no record is built and no name looked up per value. `row` runs no statement of its
+    // own. False when the SELECT failed.
     [[nodiscard]] bool SelectEach(const QString &sql, const Bindings &bindings,
-                                  const std::function<void(const QSqlQuery &)> &row);
+                                  const std::function<void(const DatabaseRow &)> &row);
+    // The file's version now, for reads kept while it stays the same.
+    std::optional<DatabaseVersion> Version();
     // Table and column names cannot be bound. A name handed in is accepted only when the
     // file's own schema holds it (letter case aside), and comes back as the schema spells
     // it: the table, then the columns. Looked up once per connection.

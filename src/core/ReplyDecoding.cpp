@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "DeviceCommands.h"
+#include "NumberText.h"
 #include "ServerDatabase.h"
 
 #include <cmath>
@@ -128,8 +129,9 @@ bool FormatSensorReading(float reading, const QString &sensorType, QString &text
             return false;
         }
     }
-    const QString type = sensorType.toUpper();
-    const auto has = [&type](const char *word) { return type.contains(QLatin1String(word)); };
+    const auto has = [&sensorType](const char *word) {
+        return sensorType.contains(QLatin1String(word), Qt::CaseInsensitive);
+    };
     if (has("DRY CONTACT ALARM INPUT") || has("DRY CONTACT INPUT") || has("DOOR")) {
         if (reading == 0)
             text = QStringLiteral("Open");
@@ -146,7 +148,7 @@ bool FormatSensorReading(float reading, const QString &sensorType, QString &text
         // Halves go to the even neighbour: 54.5 reads 54, 55.5 reads 56.
         text = QString::number(qint64(std::nearbyint(reading)));
     } else {
-        text = QString::number(double(reading), 'g', 7);
+        text = ReadingNumberText(double(reading));
     }
     return true;
 }

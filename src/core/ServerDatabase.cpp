@@ -76,6 +76,29 @@ bool HandOutRows(DatabaseConnection &db, const QString &label, const QString &sq
     return true;
 }
 
+// Rows kept with the file's version they were read at: a polling cycle asks each time for
+// rows that change only when somebody edits them.
+template <typename Rows> struct KeptRead {
+    std::optional<DatabaseVersion> version;
+    Rows rows;
+};
+
+// The kept rows, read again only when the file changed since.
+template <typename Rows, typename Read>
+bool ReadUnlessUnchanged(DatabaseConnection &db, KeptRead<Rows> &kept, Read read)
+{
+    const std::optional<DatabaseVersion> version = db.Version();
+    if (!version)
+        return false;
+    if (kept.version == version)
+        return true;
+    std::optional<Rows> rows = read();
+    if (!rows)
+        return false;
+    kept = {version, std::move(*rows)};
+    return true;
+}
+
 QString FixedName(const QString &name)
 {
     return name.leftJustified(20, QLatin1Char(' '), true);
@@ -131,11 +154,16 @@ bool RecordSystemError(const QString &label, const QString &cause)
 
 bool RecordServers(Recordset &rs, qint32 &count)
 {
+    static KeptRead<Recordset> kept;
     DatabaseConnection db;
-    return HandOutRows(
-        db, QStringLiteral("RecordServers()"),
-        QStringLiteral("SELECT * FROM tblServers ORDER BY ServerName COLLATE NOCASE ASC, IDNum"),
-        {}, rs, count);
+    if (!ReadUnlessUnchanged(db, kept, [&db] {
+            return db.Select(QStringLiteral(
+                "SELECT * FROM tblServers ORDER BY ServerName COLLATE NOCASE ASC, IDNum"));
+        }))
+        return RecordedFailure(QStringLiteral("RecordServers()"), db.LastError(), count);
+    rs = kept.rows;
+    count = qint32(rs.size());
+    return true;
 }
 
 bool OpenServerRecord(qint32 id, Recordset &rs)
@@ -372,15 +400,9 @@ bool CountNamedSensors(qint16 &count)
 
 namespace {
 
-// A value by column index; nothing (as for a name the row lacks) for a column not there.
-QVariant ValueAt(const QSqlQuery &query, int column)
+std::optional<float> LimitAt(const DatabaseRow &row, int column)
 {
-    return column < 0 ? QVariant() : query.value(column);
-}
-
-std::optional<float> LimitAt(const QSqlQuery &query, int column)
-{
-    const QVariant value = ValueAt(query, column);
+    const QVariant value = row.Value(column);
     bool ok = false;
     const float number = value.toFloat(&ok);
     if (value.isNull() || !ok)
@@ -406,30 +428,32 @@ bool OpenAllServerSensors(QHash<qint32, QList<ServerSensor>> &sensors, QString &
                                        QStringLiteral("PortNum"),     QStringLiteral("SensorName"),
                                        QStringLiteral("SensorNotes"), QStringLiteral("SensorType"),
                                        QStringLiteral("UpperLimit"),  QStringLiteral("LowerLimit")};
+    static KeptRead<QHash<qint32, QList<ServerSensor>>> kept;
     DatabaseConnection db;
-    QHash<qint32, QList<ServerSensor>> rows;
-    QList<int> at; // each column's position, found at the first row: the file may be older
-    const bool read = db.SelectEach(
-        QStringLiteral("SELECT * FROM tblSensors WHERE length(SensorName) <> 0"
-                       " ORDER BY ServerIDNum, PortNum, IDNum"),
-        {}, [&](const QSqlQuery &query) {
-            if (at.isEmpty()) {
-                const QSqlRecord record = query.record();
-                for (const QString &name : kNames)
-                    at << record.indexOf(name);
-            }
-            rows[ValueAt(query, at[ServerIDNum]).toInt()].append(
-                {ValueAt(query, at[IDNum]).toInt(), ValueAt(query, at[PortNum]).toInt(),
-                 ValueAt(query, at[SensorName]).toString(),
-                 ValueAt(query, at[SensorNotes]).toString(),
-                 ValueAt(query, at[SensorType]).toString(), LimitAt(query, at[UpperLimit]),
-                 LimitAt(query, at[LowerLimit])});
-        });
-    if (!read) {
+    const auto read = [&db]() -> std::optional<QHash<qint32, QList<ServerSensor>>> {
+        QHash<qint32, QList<ServerSensor>> rows;
+        QList<int> at; // each column's position, found at the first row: the file may be older
+        if (!db.SelectEach(QStringLiteral("SELECT * FROM tblSensors WHERE length(SensorName) <> 0"
+                                          " ORDER BY ServerIDNum, PortNum, IDNum"),
+                           {}, [&](const DatabaseRow &row) {
+                               if (at.isEmpty())
+                                   for (const QString &name : kNames)
+                                       at << row.IndexOf(name);
+                               rows[row.Value(at[ServerIDNum]).toInt()].append(
+                                   {row.Value(at[IDNum]).toInt(), row.Value(at[PortNum]).toInt(),
+                                    row.Value(at[SensorName]).toString(),
+                                    row.Value(at[SensorNotes]).toString(),
+                                    row.Value(at[SensorType]).toString(),
+                                    LimitAt(row, at[UpperLimit]), LimitAt(row, at[LowerLimit])});
+                           }))
+            return std::nullopt;
+        return rows;
+    };
+    if (!ReadUnlessUnchanged(db, kept, read)) {
         error = db.LastError();
         return false;
     }
-    sensors = rows;
+    sensors = kept.rows;
     return true;
 }
 
@@ -529,9 +553,9 @@ bool ServersWithOpenFailures(QSet<qint32> &servers)
 {
     DatabaseConnection db;
     QSet<qint32> ids;
-    if (!db.SelectEach(QStringLiteral("SELECT DISTINCT ServerIDNum FROM tblServerFailures"
+    if (!db.SelectEach(QStringLiteral("SELECT ServerIDNum FROM tblServerFailures"
                                       " WHERE BackOnLine = 'False'"),
-                       {}, [&ids](const QSqlQuery &query) { ids.insert(query.value(0).toInt()); }))
+                       {}, [&ids](const DatabaseRow &row) { ids.insert(row.Value(0).toInt()); }))
         return false;
     servers = ids;
     return true;

@@ -31,6 +31,7 @@ struct ServerTreeEntry {
     QString text;
     int picture = 1; // 1: root or in communication, 2: otherwise
 };
+// Every server by name; read from the file again only when it changed since.
 bool RecordServers(Recordset &rs, qint32 &count);
 bool OpenServerRecord(qint32 id, Recordset &rs);
 bool GetServerField(qint32 id, const QString &table, const QString &field, QVariant &value);
@@ -64,7 +65,8 @@ struct ServerSensor {
     std::optional<float> lowerLimit;
 };
 // The named sensors of every server, each server's in port order, in one query: a polling
-// cycle reads them once. False after a failure, with the reason in `error`.
+// cycle reads them once, and only when the file changed since. False after a failure, with
+// the reason in `error`.
 bool OpenAllServerSensors(QHash<qint32, QList<ServerSensor>> &sensors, QString &error);
 
 // Alarms, failures, errors and log-folder backups.

@@ -36,14 +36,12 @@ QByteArray ToAnsi(const QString &text)
 
 QString FromAnsi(const QByteArray &bytes)
 {
-    QString out;
-    out.reserve(bytes.size());
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *ch = out.data();
     for (const char b : bytes) {
         const auto u = static_cast<unsigned char>(b);
-        if (u >= 0x80 && u < 0xA0 && kHighControls[u - 0x80] != 0)
-            out.append(QChar(kHighControls[u - 0x80]));
-        else
-            out.append(QChar(char16_t(u)));
+        const bool mapped = u >= 0x80 && u < 0xA0 && kHighControls[u - 0x80] != 0;
+        *ch++ = QChar(mapped ? kHighControls[u - 0x80] : char16_t(u));
     }
     return out;
 }

@@ -311,6 +311,11 @@ TEST_F(frmMainViews, SplitScreenSortsNormalRowsLeftAndTheRestRight)
     EXPECT_LE(total, window->Grid3->viewport()->width()) << "fits its half";
     EXPECT_GT(window->Grid3->columnWidth(StatusColumn::Status),
               window->Grid3->fontMetrics().horizontalAdvance(QStringLiteral("ALARM: High")));
+    // Shown, they are refilled after each cycle.
+    grid.SetCellBackColour(4, StatusColumn::Status, kColourRed);
+    grid.FillInGrids();
+    EXPECT_EQ(GridRows(*window->Grid3, StatusColumn::Sensor),
+              Strings({"Sensor 2", "Sensor 3", "Sensor 4", ""}));
 
     // A double click or the Status menu leaves the split screen.
     for (const std::function<void()> &leave :

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 TEST(AlarmText, PointZeroPattern)
@@ -12,6 +14,17 @@ TEST(AlarmText, PointZeroPattern)
         {0, ".0"},   {-1.25, "-1.3"}, {123.449, "123.4"}, {float(85.3f) - 80.0f, "5.3"}};
     for (const auto &[value, text] : cases)
         EXPECT_EQ(FormatPointZero(value), QLatin1String(text)) << value;
+}
+
+// The shortcut for whole readings must give the general formatter's text to the letter.
+TEST(AlarmText, ReadingNumberTextIsTheSevenDigitText)
+{
+    std::vector<double> values = {-0.0,   9999999, 1e7,     -1e7,   12345678, 1e-5,
+                                  2.5e-3, 85.3f,   qQNaN(), qInf(), -qInf(),  0.1f};
+    for (int i = -40000; i <= 40000; ++i)
+        values.insert(values.end(), {double(float(i)), double(float(i) / 10.0f)});
+    for (const double value : values)
+        ASSERT_EQ(ReadingNumberText(value), QString::number(value, 'g', 7)) << value;
 }
 
 TEST(AlarmText, MessageByReadingLimitsAndSensorKind)

@@ -178,6 +178,97 @@ TEST_F(CycleDatabaseTest, LockedDatabaseCostsOneWaitPerCycleAndLosesNoReading)
     EXPECT_EQ(MailsTo("ops").size(), 1);
 }
 
+// A lock met by a statement kept from before, or by one the engine must first prepare,
+// waits once and says so as it always did.
+TEST_F(CycleDatabaseTest, LockMetByAKeptOrANewStatementIsCountedAndToldAlike)
+{
+    DatabaseModule().busyTimeoutMs = 100;
+    const QString read = u"SELECT COUNT(*) FROM tblSensors"_s;
+    const QString write = u"UPDATE tblSensors SET TOL = TOL"_s;
+    {
+        DatabaseConnection db;
+        ASSERT_TRUE(db.Select(read) && db.Exec(write));
+    }
+    const struct {
+        const char *name;
+        bool reopened;
+        bool select;
+        const char *error;
+    } rows[] = {
+        {"kept read", false, true, "database is locked Unable to fetch row"},
+        {"kept write", false, false, "database is locked Unable to fetch row"},
+        {"read on a new connection", true, true, "database is locked Unable to execute statement"},
+    };
+    ExclusiveLock lock(File(u"zarvo.mdb"_s), File(u"held"_s));
+    ASSERT_TRUE(QFile::exists(File(u"held"_s)));
+    for (const auto &row : rows) {
+        if (row.reopened)
+            CloseDatabase();
+        const int waits = DatabaseModule().lockWaits;
+        DatabaseConnection db;
+        EXPECT_FALSE(row.select ? db.Select(read).has_value() : db.Exec(write)) << row.name;
+        EXPECT_EQ(db.LastError(), QLatin1String(row.error)) << row.name;
+        EXPECT_EQ(DatabaseModule().lockWaits, waits + 1) << row.name;
+    }
+}
+
+// The server and sensor rows are kept between cycles while the file is unchanged; every
+// way it can change shows in the next read.
+TEST_F(CycleDatabaseTest, KeptRowsFollowEveryChangeOfTheFile)
+{
+    const QString path = File(u"zarvo.mdb"_s);
+    const QString restore = File(u"restore.mdb"_s);
+    ASSERT_TRUE(QFile::copy(path, restore));
+    ASSERT_EQ(Sqlite3(restore, u"UPDATE tblServers SET ServerName = 'Restored'"_s), QString());
+    const auto seen = [] {
+        Recordset servers;
+        qint32 count = 0;
+        QHash<qint32, QList<ServerSensor>> sensors;
+        QString error;
+        if (!RecordServers(servers, count) || !OpenAllServerSensors(sensors, error))
+            return u"failed"_s;
+        QStringList names;
+        for (const QSqlRecord &server : std::as_const(servers)) {
+            names << server.value(u"ServerName"_s).toString() + u"/%1 fields"_s.arg(server.count());
+            for (const ServerSensor &sensor : sensors.value(server.value(u"IDNum"_s).toInt()))
+                names << sensor.name;
+        }
+        return names.join(u", "_s);
+    };
+    const auto own = [](const QString &sql) {
+        DatabaseConnection db;
+        ASSERT_TRUE(db.Exec(sql)) << db.LastError().toStdString();
+    };
+    const struct {
+        const char *name;
+        std::function<void()> change;
+        QString seen;
+    } rows[] = {
+        {"another program's write",
+         [&] { Sqlite3(path, u"UPDATE tblSensors SET SensorName = 'Deep' WHERE PortNum = 0"_s); },
+         u"Lab/9 fields, Deep, Chiller"_s},
+        {"a write of ours", [&] { own(u"UPDATE tblServers SET ServerName = 'Lab 2'"_s); },
+         u"Lab 2/9 fields, Deep, Chiller"_s},
+        {"a column of ours", [&] { own(u"ALTER TABLE tblServers ADD COLUMN Extra TEXT"_s); },
+         u"Lab 2/10 fields, Deep, Chiller"_s},
+        {"another file renamed over it",
+         [&] {
+             ASSERT_EQ(::rename(QFile::encodeName(restore).constData(),
+                                QFile::encodeName(path).constData()),
+                       0);
+         },
+         u"Restored/9 fields, Freezer, Chiller"_s},
+    };
+    for (const auto &row : rows) {
+        // Read on a connection of its own, so no count of the last one's can tell it apart.
+        CloseDatabase();
+        const QString before = seen();
+        EXPECT_EQ(seen(), before) << row.name;
+        row.change();
+        EXPECT_EQ(seen(), row.seen) << row.name;
+    }
+}
+
 // A '#', '?' or '%' in the folder must neither lose the rows nor create another file.
 TEST_F(CycleDatabaseTest, FolderNameWithUriCharactersHoldsTheRows)
 {

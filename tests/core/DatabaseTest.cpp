@@ -328,3 +328,77 @@ TEST_F(DatabaseTest, FailuresAreRecordedUnderEachOperationsLabel)
                            u"myFunction=Error adding alarm record to tblLogFileBackup"_s,
                            u"myFunction=Error RecordOpenBackupFileErrors()"_s}));
 }
+
+// Values reach the callers as they always have, and every value is bound as it always was.
+TEST_F(DatabaseTest, ValuesKeepTheirKindBothWays)
+{
+    const QVariant null(QMetaType::fromType<QString>());
+    const struct {
+        const char *name;
+        QString expression;
+        Bindings bound;
+        QVariant expected;
+    } rows[] = {
+        {"whole number", u"42"_s, {}, qint64(42)},
+        {"real", u"2.5"_s, {}, 2.5},
+        {"NULL", u"NULL"_s, {}, null},
+        {"plain text", u"'O''Brien'"_s, {}, u"O'Brien"_s},
+        {"other text", u"'K\u00fchlraum 4 \u00b0C'"_s, {}, u"K\u00fchlraum 4 \u00b0C"_s},
+        {"bytes", u"X'00FF'"_s, {}, QByteArray("\0\xff", 2)},
+        {"bound null text", u"?"_s, {QString()}, null},
+        {"bound empty text", u"?"_s, {u""_s}, u""_s},
+        {"bound nothing", u"?"_s, {QVariant()}, null},
+        {"bound int", u"?"_s, {7}, qint64(7)},
+        {"bound truth", u"?"_s, {true}, qint64(1)},
+        {"bound unsigned", u"?"_s, {4000000000u}, qint64(4000000000)},
+        {"bound long", u"?"_s, {qint64(1) << 40}, qint64(1) << 40},
+        {"bound real", u"?"_s, {0.25}, 0.25},
+        {"bound other kind as its text", u"?"_s, {QVariant::fromValue(qint16(7))}, u"7"_s},
+    };
+    DatabaseConnection db;
+    for (const auto &row : rows) {
+        const auto read = db.Select(u"SELECT "_s + row.expression + u" AS Value"_s, row.bound);
+        ASSERT_TRUE(read) << row.name << ": " << db.LastError().toStdString();
+        const QVariant value = read->value(0).value(u"value"_s);
+        EXPECT_EQ(value.metaType(), row.expected.metaType()) << row.name;
+        EXPECT_EQ(value.isNull(), row.expected.isNull()) << row.name;
+        EXPECT_EQ(value, row.expected) << row.name;
+    }
+
+    // Columns by name, letter case aside, as a file of another age may spell them.
+    QList<int> at;
+    ASSERT_TRUE(db.SelectEach(
+        u"SELECT 1 AS UpperLimit, 2 AS \"lower\"\"Limit\""_s, {}, [&](const DatabaseRow &row) {
+            for (const QString &name : {u"upperlimit"_s, u"LOWERLIMIT"_s, u"TOL"_s})
+                at << row.IndexOf(name);
+            at << (row.Value(-1).isValid() ? 1 : -1);
+        }));
+    EXPECT_EQ(at, (QList<int>{0, 1, -1, -1}));
+}
+
+TEST_F(DatabaseTest, FailedStatementsSayWhatTheyAlwaysSaid)
+{
+    const struct {
+        const char *sql;
+        Bindings bound;
+        const char *error;
+    } rows[] = {
+        {"SELECT * FROM tblNope", {}, "no such table: tblNope Unable to execute statement"},
+        {"SELECT 1; SELECT 2", {}, "not an error Unable to execute multiple statements at a time"},
+        {" -- nothing", {}, "No query Unable to fetch row"},
+        {"SELECT ?", {}, "Parameter count mismatch"},
+        {"INSERT INTO tblErrors (ErrorID) VALUES (?), (?)",
+         {1, 1},
+         "UNIQUE constraint failed: tblErrors.ErrorID Unable to fetch row"},
+    };
+    DatabaseConnection db;
+    for (const auto &row : rows) {
+        EXPECT_FALSE(db.Exec(QLatin1String(row.sql), row.bound)) << row.sql;
+        EXPECT_EQ(db.LastError(), QLatin1String(row.error));
+        // The same statement again, kept or not, fails alike and leaves nothing behind.
+        EXPECT_FALSE(db.Select(QLatin1String(row.sql), row.bound)) << row.sql;
+        EXPECT_EQ(db.LastError(), QLatin1String(row.error));
+    }
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblErrors"_s), QStringList{u"COUNT(*)=0"_s});
+    EXPECT_EQ(DatabaseModule().lockWaits, 0);
+}
