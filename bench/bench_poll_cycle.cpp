@@ -12,6 +12,7 @@
 #include "Polling.h"
 #include "ProcessCpu.h"
 #include "ProgramFolder.h"
+#include "SensorRecordFiles.h"
 #include "ServerDatabase.h"
 #include "StatusBoard.h"
 #include "StatusGrid.h"
@@ -99,7 +100,11 @@ public:
         SetupCrypt();
         SaveConfiguration();
     }
-    ~ProgramFolderForBench() { SetProgramFolder({}); }
+    ~ProgramFolderForBench()
+    {
+        CloseRecordFiles();
+        SetProgramFolder({});
+    }
 
     // One enabled server per address, each with eight named sensors.
     static void AddServers(const QStringList &addresses)
@@ -285,6 +290,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    RaiseOpenFileLimit(); // as the station does at start-up
     QApplication app(argc, argv);
     FakeFleet fleet;
     const QString silent = fleet.Add(1, FakeDevice::Behaviour::Silent).value(0);

@@ -1,4 +1,5 @@
 #include "MessageBoxPrompt.h"
+#include "SensorRecordFiles.h"
 #include "frmMain.h"
 #include "frmTreeConfiguration.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    RaiseOpenFileLimit();
     QApplication app(argc, argv);
     // The window hides into the tray, and a close is only final once the guard accepts it.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -4,12 +4,17 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
+#include <QtMath>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <vector>
 
-// Paints a line as the style does, but keeps its text laid out until the line changes:
-// the style lays the text out again for every size asked and several times per paint.
+// Paints a line as the style does, but lays its text out once until the line changes: the
+// style lays the text out again for every size asked and several times per paint. The
+// board's lines are text alone, left to right from the left, without icon or check box:
+// laid out in any width, their text sits where the style would place it.
 class StatusLinePainter final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -18,10 +23,7 @@ public:
     {
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
-        Line &line = LineFor(index.row(), item);
-        if (!line.size.isValid())
-            line.size = QStyledItemDelegate::sizeHint(option, index);
-        return line.size;
+        return LaidOut(index.row(), item).size;
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -31,9 +33,9 @@ public:
         initStyleOption(&item, index);
         const QWidget *widget = item.widget;
         const QStyle *style = widget ? widget->style() : QApplication::style();
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const int margin = TextMargin(item);
         const QRect textRect = item.rect.adjusted(margin, 0, -margin, 0);
-        const Line &line = LaidOut(index.row(), item, textRect.width());
+        const Line &line = LaidOut(index.row(), item);
         // Without its text the style places the selection and the focus frame as with it,
         // and lays nothing out.
         QStyleOptionViewItem blank = item;
@@ -46,7 +48,6 @@ public:
         const bool selected = item.state & QStyle::State_Selected;
 
         painter->save();
-        painter->setClipRect(item.rect);
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &blank, painter, widget);
         painter->setPen(
             item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
@@ -67,53 +68,50 @@ public:
     // The width the row's line had when last measured; -1 when not measured.
     int MeasuredWidth(int row) const
     {
-        return row < int(m_lines.size()) && m_lines[row].size.isValid() ? m_lines[row].size.width()
-                                                                        : -1;
+        return row < int(m_lines.size()) && m_lines[row].layout ? m_lines[row].size.width() : -1;
     }
 
 private:
     struct Line {
         QString text;
         QFont font;
-        QSize size;
         std::unique_ptr<QTextLayout> layout;
-        int width = 0;
+        QSize size;
         qreal height = 0;
     };
 
-    // The row's entry, emptied when the row shows another text or font since.
-    Line &LineFor(int row, const QStyleOptionViewItem &item) const
+    static int TextMargin(const QStyleOptionViewItem &item)
+    {
+        const QStyle *style = item.widget ? item.widget->style() : QApplication::style();
+        return style->pixelMetric(QStyle::PM_FocusFrameHMargin, &item, item.widget) + 1;
+    }
+
+    // The row's line, laid out again when the row shows another text or font since.
+    const Line &LaidOut(int row, const QStyleOptionViewItem &item) const
     {
         if (row >= int(m_lines.size()))
             m_lines.resize(row + 1);
         Line &line = m_lines[row];
-        if (line.text != item.text || line.font != item.font)
-            line = {item.text, item.font, {}, {}, 0, 0};
-        return line;
-    }
-
-    const Line &LaidOut(int row, const QStyleOptionViewItem &item, int width) const
-    {
-        Line &line = LineFor(row, item);
-        if (line.layout && line.width == width)
+        if (line.layout && line.text == item.text && line.font == item.font)
             return line;
+
+        line = {item.text, item.font, std::make_unique<QTextLayout>(item.text, item.font), {}, 0};
+        // The list's direction, not one guessed from the first letters.
         QTextOption option;
-        option.setWrapMode(QTextOption::ManualWrap);
         option.setTextDirection(item.direction);
-        option.setAlignment(QStyle::visualAlignment(item.direction, item.displayAlignment));
-        line.layout = std::make_unique<QTextLayout>(item.text, item.font);
         line.layout->setTextOption(option);
         line.layout->setCacheEnabled(true);
-        line.width = width;
-        line.height = 0;
+        qreal widest = 0;
         line.layout->beginLayout();
         for (QTextLine text = line.layout->createLine(); text.isValid();
              text = line.layout->createLine()) {
-            text.setLineWidth(width);
+            text.setLineWidth(std::numeric_limits<int>::max());
             text.setPosition(QPointF(0, line.height));
             line.height += text.height();
+            widest = std::max(widest, text.naturalTextWidth());
         }
         line.layout->endLayout();
+        line.size = QSize(qCeil(widest) + 2 * TextMargin(item), qCeil(line.height));
         return line;
     }
 

@@ -165,6 +165,8 @@ void frmMain::BuildViews()
     auto *classic = new ClassicProgressStyle;
     classic->setParent(ProgressBar);
     ProgressBar->setStyle(classic);
+    // It covers itself: what lies under it need not be painted first at every move.
+    ProgressBar->setAttribute(Qt::WA_OpaquePaintEvent);
     shpGo = Named(new QLabel(frmStatus), "shpGo");
     shpGo->setFixedSize(kLampSize, kLampSize);
     shpGo->setFrameShape(QFrame::Box);

@@ -49,6 +49,9 @@ bool SameEndpoint(const SocketControl &socket, const QString &host, int port)
 {
     if (socket.RemotePort() != port)
         return false;
+    // The usual case, the same text again, needs no address parsed.
+    if (socket.RemoteHost() == host)
+        return true;
     const QHostAddress open(socket.RemoteHost());
     const QHostAddress wanted(host);
     if (!open.isNull() && !wanted.isNull())

@@ -6,12 +6,12 @@
 
 #include <span>
 
-// Writers of the sensor record files (layouts in RecordLayouts.h). Each opens its file,
-// touches one record and closes it again; a failure goes to the error log and gives
-// false, and the next poll simply tries again. `now` stamps the record: one moment for
-// all the readings of one reply.
+// Writers of the sensor record files (layouts in RecordLayouts.h). Each touches one record
+// of the file now at its path, which other programs may change between readings; a
+// failure goes to the error log and gives false, and the next poll simply tries again.
+// `now` stamps the record: one moment for all the readings of one reply.
 
-// The header, always record 1, rewritten at every reading.
+// The header, always record 1, written at every reading unless the file already holds it.
 bool SaveSensorDatToFile(const QString &folder, qint32 sensorId, const QString &sensorName,
                          const QString &serverName, const QString &unitText, float upperLimit,
                          float lowerLimit);
@@ -25,3 +25,9 @@ bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading,
 bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
                            std::span<const float, 61> channelReadings, qint16 batteryVoltage,
                            const QDateTime &now = Clock::Now());
+
+// At start-up: the soft limit of open files raised to the hard one, since the files of the
+// program folder stay open between readings.
+void RaiseOpenFileLimit();
+// Closes every record file kept open and forgets what was known of them.
+void CloseRecordFiles();

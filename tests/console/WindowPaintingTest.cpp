@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QPaintEvent>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QStyleFactory>
@@ -21,15 +22,15 @@ TEST(StatusList, LooksLikeAPlainListView)
 {
     StatusBoard board;
     for (const char *line : {"Connection opened with IP Address 127.77.0.1",
-                             "Last download data at: 5/3/2026 10:15:07 AM", "Two\nlines",
-                             "Communication Time: 1 seconds"})
+                             "Last download data at: 5/3/2026 10:15:07 AM", "Two\nlines", "",
+                             "\u05E9\u05DC\u05D5\u05DD: OK", "Communication Time: 1 seconds"})
         board.Append(QString::fromUtf8(line));
     QWidget window;
     auto *row = new QHBoxLayout(&window);
     const std::array<QListView *, 2> lists = {new StatusList, new QListView};
     for (QListView *list : lists) {
         list->setModel(&board);
-        list->setFixedSize(260, 120);
+        list->setFixedSize(260, 200);
         row->addWidget(list);
     }
     window.show();
@@ -65,8 +66,52 @@ TEST(StatusList, LooksLikeAPlainListView)
     }
 }
 
+// A changed line is painted again alone, unless it changes the width all lines are laid
+// out in.
+TEST(StatusList, AChangedLineIsPaintedAgainAlone)
+{
+    struct PaintedRegion : QObject {
+        QRegion region;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                region += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } painted;
+    StatusBoard board;
+    for (const char *line : {"Connection opened with IP Address 127.77.0.1", "closed", "OK"})
+        board.Append(QString::fromUtf8(line));
+    StatusList list;
+    list.setModel(&board);
+    list.resize(300, 120);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.viewport()->installEventFilter(&painted);
+
+    const struct {
+        const char *name;
+        int row;
+        QString text;
+        bool all;
+    } changes[] = {
+        {"narrower", 1, QStringLiteral("opened"), false},
+        {"wider, within the widest", 1, QStringLiteral("could not be established"), false},
+        {"wider than the widest", 2, QString(60, u'w'), true}};
+    for (const auto &change : changes) {
+        QApplication::processEvents();
+        painted.region = {};
+        board.Replace(change.row, change.text);
+        const QRect line = list.visualRect(board.index(change.row));
+        const QRect other = list.visualRect(board.index(change.row == 0 ? 1 : 0));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return painted.region.contains(line); })) << change.name;
+        QApplication::processEvents();
+        EXPECT_EQ(painted.region.intersects(other), change.all) << change.name;
+    }
+}
+
 // The progress bar's quicker frame is the classic style's frame, pixel for pixel, also
-// where the window colour is the frame's shade or light.
+// where the window colour is the frame's shade or light; the bar covers all its pixels.
 TEST(ClassicProgressStyle, LooksLikeTheClassicStyle)
 {
     std::unique_ptr<QStyle> classic(QStyleFactory::create(QStringLiteral("Windows")));
@@ -87,8 +132,18 @@ TEST(ClassicProgressStyle, LooksLikeTheClassicStyle)
             bar.setRange(0, 20);
             bar.setValue(7);
             bar.resize(300, 20);
-            images[i++] = bar.grab().toImage();
+            // On nothing, so that a pixel left unpainted shows.
+            QImage image(bar.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            bar.render(&image, {}, {}, QWidget::DrawChildren);
+            images[i++] = image;
         }
         EXPECT_EQ(images[0], images[1]) << name;
+        // It paints every pixel of its own: nothing under it is painted first.
+        bool covered = true;
+        for (int y = 0; y < images[0].height(); ++y)
+            for (int x = 0; x < images[0].width(); ++x)
+                covered = covered && qAlpha(images[0].pixel(x, y)) == 255;
+        EXPECT_TRUE(covered) << name;
     }
 }

@@ -215,7 +215,8 @@ TEST_F(DeviceTransportTest, OpenConnectionServesOnlyTheDeviceItLeadsTo)
     const QByteArray readings = PadWithNulls(DeviceCommand::ReadCurrentData());
     QByteArray reply;
     EXPECT_TRUE(Exchange(kIdentify, reply, false, first.Address()));
-    EXPECT_TRUE(Exchange(kIdentify, reply, false, first.Address()));
+    // The same address typed with spaces round it is still the same device.
+    EXPECT_TRUE(Exchange(kIdentify, reply, false, u" "_s + first.Address() + u" "_s));
     EXPECT_EQ(first.ConnectionCount(), 1);
     EXPECT_TRUE(Exchange(readings, reply, true, second.Address()));
     EXPECT_TRUE(reply.startsWith(DeviceCommand::ReadCurrentData()));

@@ -5,6 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -38,6 +42,16 @@ std::optional<AverageRecord> AverageAt(const QString &path, int number)
 {
     return AverageRecord::Decode(
         ReadAll(path).mid((number - 1) * AverageRecord::kLength, AverageRecord::kLength));
+}
+
+// How many descriptors of this process are open on files whose path starts with `prefix`.
+int DescriptorsInto(const QString &prefix)
+{
+    int count = 0;
+    for (const QFileInfo &fd :
+         QDir(u"/proc/self/fd"_s).entryInfoList(QDir::AllEntries | QDir::System))
+        count += fd.symLinkTarget().startsWith(prefix);
+    return count;
 }
 
 } // namespace
@@ -276,4 +290,165 @@ TEST_F(SensorRecordFiles, FullDiskIsReportedWithTheCause)
                       u"|Cause=No space left on device"_s;
     }
     EXPECT_EQ(ErrorRows(), errors);
+}
+
+// Between two readings another program deletes, renames or replaces a record file: the next
+// record lands at the path exactly as a writer that never saw the file would land it (a
+// second sensor, given the same file, is that writer), and nothing reaches the old file.
+TEST_F(SensorRecordFiles, FileChangedBetweenReadingsGetsTheNextRecordAtItsPath)
+{
+    const std::array<float, 61> readings{};
+    const struct {
+        const char *name;
+        std::function<QString(qint32)> path;
+        std::function<bool(qint32, float)> write;
+        QByteArray other; // a file of the same size from elsewhere, as a restore brings it
+    } kinds[] = {
+        {"header", [&](qint32 id) { return SensorHeaderFileName(Folder(), id); },
+         [&](qint32 id, float) {
+             return SaveSensorDatToFile(Folder(), id, u"Boiler"_s, u"Plant"_s, u"%RH"_s, 9, 1);
+         },
+         SensorHeaderRecord{u"Other"_s, u"Other"_s, u"%RH"_s, 9, 1}.Encode()},
+        {"average", [&](qint32 id) { return AverageFileName(Folder(), id); },
+         [&](qint32 id, float reading) { return AppendAverageRecord(Folder(), id, reading); },
+         AverageRecord{u"2026-01-31 10:00:00"_s, 10, 2, 8, 5}.Encode()},
+        {"single reading", [&](qint32 id) { return InstantFileName(Folder(), id, kDay); },
+         [&](qint32 id, float reading) { return AppendInstantRecord(Folder(), id, reading); },
+         InstantRecord{u"2026-01-31 10:00:00"_s, 7}.Encode()},
+        {"server log", [&](qint32 id) { return ServerLogFileName(Folder(), u"Lab"_s, id); },
+         [&](qint32 id, float) { return AppendServerLogRecord(u"Lab"_s, id, readings, 12); },
+         ServerLogRecord{u"2026-01-31 10:00:00"_s, {}, 0}.Encode()},
+    };
+    const auto putFile = [](const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(bytes) == bytes.size();
+    };
+    const auto hardLink = [](const QString &path, const QString &old) {
+        return ::link(QFile::encodeName(path), QFile::encodeName(old)) == 0;
+    };
+    const struct {
+        const char *name;
+        // Changes the file at `path`; the file read before is then reachable at `old`.
+        std::function<bool(const QString &path, const QString &old, const QByteArray &other)> apply;
+    } changes[] = {
+        {"deleted", [&](const QString &path, const QString &old,
+                        const QByteArray &) { return hardLink(path, old) && QFile::remove(path); }},
+        {"renamed away", [](const QString &path, const QString &old,
+                            const QByteArray &) { return QFile::rename(path, old); }},
+        {"replaced",
+         [&](const QString &path, const QString &old, const QByteArray &other) {
+             return hardLink(path, old) && putFile(path + u".new"_s, other) &&
+                    ::rename(QFile::encodeName(path + u".new"_s), QFile::encodeName(path)) == 0;
+         }},
+        // Same file and size: only its change time tells, so let the clock move on first.
+        {"rewritten in place",
+         [&](const QString &path, const QString &, const QByteArray &other) {
+             QThread::msleep(25);
+             return putFile(path, other);
+         }},
+    };
+    qint32 id = 0;
+    for (const auto &kind : kinds) {
+        for (const auto &change : changes) {
+            SCOPED_TRACE(std::string(kind.name) + ", " + change.name);
+            const qint32 own = ++id;
+            const qint32 fresh = ++id;
+            const QString path = kind.path(own);
+            const QString old = path + u".old"_s;
+            SetClock(kDay, 10, 5);
+            ASSERT_TRUE(kind.write(own, 1.0f));
+            const QByteArray first = ReadAll(path);
+            ASSERT_TRUE(change.apply(path, old, kind.other));
+            const QByteArray before = ReadAll(path);
+            if (QFile::exists(path)) {
+                ASSERT_TRUE(putFile(kind.path(fresh), before));
+            }
+
+            SetClock(kDay, 10, 20);
+            ASSERT_TRUE(kind.write(fresh, 3.0f));
+            ASSERT_TRUE(kind.write(own, 3.0f));
+            EXPECT_NE(ReadAll(path), before);
+            EXPECT_EQ(ReadAll(path), ReadAll(kind.path(fresh)));
+            if (QFile::exists(old)) {
+                EXPECT_EQ(ReadAll(old), first);
+            }
+        }
+    }
+    EXPECT_EQ(ErrorRows(), QStringList());
+}
+
+TEST_F(SensorRecordFiles, HeaderIsRewrittenWhenAnyFieldChanges)
+{
+    SensorHeaderRecord header{u"Plant room"_s, u"Boiler"_s, u"\u00B0F"_s, 85.5f, -10.0f};
+    // A limit of 0 stored as -0 (equal as numbers, not as bytes) is a change too.
+    const std::function<void()> changes[] = {
+        [&] { header.upperLimit = 0; },         [&] { header.upperLimit = -0.0f; },
+        [&] { header.lowerLimit = 0; },         [&] { header.lowerLimit = -0.0f; },
+        [&] { header.sensorName = u"Flow"_s; }, [&] { header.serverName = u"Lab"_s; },
+        [&] { header.units = u"%RH"_s; },
+    };
+    for (const auto &change : changes) {
+        change();
+        ASSERT_TRUE(SaveSensorDatToFile(Folder(), 3, header.sensorName, header.serverName,
+                                        header.units, header.upperLimit, header.lowerLimit));
+        EXPECT_EQ(ReadAll(File(u"Sensor-3.dat"_s)), header.Encode());
+    }
+}
+
+// Record files stay open between readings, but in the program folder only (a log folder may
+// be a removable drive), never more than half the soft limit of open files, and a monthly
+// file's descriptor is closed when the next month's file takes over.
+TEST_F(SensorRecordFiles, KeptDescriptorsAreBoundedAndOnlyInTheProgramFolder)
+{
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const struct Restore {
+        rlimit limit;
+        ~Restore() { ::setrlimit(RLIMIT_NOFILE, &limit); }
+    } restore{saved};
+    rlimit low = saved;
+    low.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    CloseRecordFiles(); // the limit is read again
+
+    const QString logFolder = Folder() + u"/log"_s;
+    ASSERT_TRUE(QDir().mkpath(logFolder));
+    SetClock(kDay, 10, 5);
+    const int sensors = 30;
+    for (qint32 id = 1; id <= sensors; ++id) {
+        for (const QString &folder : {Folder(), logFolder}) {
+            ASSERT_TRUE(SaveSensorDatToFile(folder, id, u"s"_s, u"r"_s, {}, 1, 0));
+            ASSERT_TRUE(AppendAverageRecord(folder, id, 1.0f));
+            ASSERT_TRUE(AppendInstantRecord(folder, id, 1.0f));
+        }
+    }
+    EXPECT_EQ(DescriptorsInto(Folder() + u"/Sensor-"_s), 32);
+    EXPECT_EQ(DescriptorsInto(logFolder), 0);
+    EXPECT_EQ(DescriptorsInto(SensorHeaderFileName(Folder(), 1)), 0);
+    const QString january = InstantFileName(Folder(), 1, kDay);
+    EXPECT_EQ(DescriptorsInto(january), 1);
+
+    SetClock(QDate(2026, 2, 1), 0, 0);
+    ASSERT_TRUE(AppendInstantRecord(Folder(), 1, 2.0f));
+    EXPECT_EQ(DescriptorsInto(january), 0);
+    EXPECT_EQ(DescriptorsInto(InstantFileName(Folder(), 1, QDate(2026, 2, 1))), 1);
+    for (qint32 id = 1; id <= sensors; ++id) {
+        EXPECT_EQ(ReadAll(AverageFileName(logFolder, id)).size(), AverageRecord::kLength);
+        EXPECT_EQ(ReadAll(InstantFileName(Folder(), id, kDay)).size(), InstantRecord::kLength);
+    }
+    // Another log folder set: the readings go to its files from then on.
+    const QString otherLog = Folder() + u"/log2"_s;
+    ASSERT_TRUE(QDir().mkpath(otherLog));
+    const QByteArray before = ReadAll(AverageFileName(logFolder, 1));
+    ASSERT_TRUE(AppendAverageRecord(otherLog, 1, 1.0f));
+    EXPECT_EQ(ReadAll(AverageFileName(otherLog, 1)).size(), AverageRecord::kLength);
+    EXPECT_EQ(ReadAll(AverageFileName(logFolder, 1)), before);
+    CloseRecordFiles();
+    EXPECT_EQ(DescriptorsInto(Folder()), 0);
+
+    RaiseOpenFileLimit();
+    rlimit raised{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &raised), 0);
+    EXPECT_EQ(raised.rlim_cur, saved.rlim_max);
 }

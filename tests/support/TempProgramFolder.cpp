@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "Database.h"
 #include "ProgramFolder.h"
+#include "SensorRecordFiles.h"
 #include "ServerDatabase.h"
 #include "StatusBoard.h"
 #include "StatusGrid.h"
@@ -25,11 +26,13 @@ void TempProgramFolder::SetUp()
     CloseDatabase();
     DatabaseModule() = {};
     ResetAlarmEvaluationState();
+    CloseRecordFiles();
 }
 
 void TempProgramFolder::TearDown()
 {
     CloseDatabase();
+    CloseRecordFiles();
     SetProgramFolder({});
     Clock::SetFixed(std::nullopt);
     InstallStatusBoard(nullptr);

@@ -16,8 +16,9 @@ void PutText(QByteArray &out, const QString &text, int width)
 void PutLong(QByteArray &out, qint32 value)
 {
     const auto bits = static_cast<quint32>(value);
-    for (int i = 0; i < 4; ++i)
-        out.append(static_cast<char>((bits >> (8 * i)) & 0xFF));
+    const char bytes[4] = {char(bits & 0xFF), char((bits >> 8) & 0xFF), char((bits >> 16) & 0xFF),
+                           char(bits >> 24)};
+    out.append(bytes, 4);
 }
 
 void PutSingle(QByteArray &out, float value)
