@@ -168,15 +168,28 @@ double BareExchangeCpu(const QStringList &addresses)
 struct CycleFigures {
     double cpuPerDevice = 0;
     double kernelShare = 0; // of that CPU, the part spent in system calls
+    double wakesPerDevice = 0;
     double wall = 0;
 };
+
+rusage ThreadUsage()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage;
+}
 
 // The calling thread's CPU time in the kernel so far, in seconds.
 double ThreadKernelSeconds()
 {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
+    const rusage usage = ThreadUsage();
     return double(usage.ru_stime.tv_sec) + double(usage.ru_stime.tv_usec) / 1e6;
+}
+
+// How often the thread went to sleep so far: each sleep and wake-up costs the kernel.
+long ThreadSleeps()
+{
+    return ThreadUsage().ru_nvcsw;
 }
 
 // A first cycle makes the record files and status lines; the ones after it are measured.
@@ -185,6 +198,7 @@ CycleFigures MeasureCycles(int servers, int cycles)
     LogRoutine();
     CycleFigures figures;
     const double kernelBefore = ThreadKernelSeconds();
+    const long sleepsBefore = ThreadSleeps();
     const double cpuBefore = ThreadCpuSeconds();
     for (int i = 0; i < cycles; ++i) {
         QElapsedTimer wall;
@@ -195,6 +209,7 @@ CycleFigures MeasureCycles(int servers, int cycles)
     const double cpu = ThreadCpuSeconds() - cpuBefore;
     figures.cpuPerDevice = cpu / cycles / servers;
     figures.kernelShare = (ThreadKernelSeconds() - kernelBefore) / cpu;
+    figures.wakesPerDevice = double(ThreadSleeps() - sleepsBefore) / cycles / servers;
     figures.wall /= cycles;
     return figures;
 }
@@ -203,10 +218,10 @@ void PrintCycle(const char *where, int servers, int cycles, const CycleFigures &
 {
     const double allowed = servers * kClosePauseSeconds;
     std::printf(
-        "%-8s %7d %6d %9.3f ms %5.0f %% %9.3f ms %6.1fx %9.4f s %8.3f s %+6.2f %% %6.1f MB\n",
-        where, servers, cycles, cycle.cpuPerDevice * 1e3, cycle.kernelShare * 100, floor * 1e3,
-        cycle.cpuPerDevice / floor, cycle.wall, allowed, (cycle.wall / allowed - 1) * 100,
-        ResidentMegabytes());
+        "%-8s %7d %6d %9.3f ms %5.0f %% %5.1f %9.3f ms %6.1fx %9.4f s %8.3f s %+6.2f %% %6.1f MB\n",
+        where, servers, cycles, cycle.cpuPerDevice * 1e3, cycle.kernelShare * 100,
+        cycle.wakesPerDevice, floor * 1e3, cycle.cpuPerDevice / floor, cycle.wall, allowed,
+        (cycle.wall / allowed - 1) * 100, ResidentMegabytes());
     std::fflush(stdout);
 }
 
@@ -297,9 +312,9 @@ int main(int argc, char **argv)
 
     std::printf("Polling cycle, %d sensors per server; CPU of the station's thread\n",
                 kSensorsPerServer);
-    std::printf("%-8s %7s %6s %12s %7s %12s %7s %11s %10s %8s %9s\n", "", "servers", "cycles",
-                "cpu/device", "kernel", "bare exch.", "ratio", "cycle wall", "N x 100ms", "over",
-                "RSS");
+    std::printf("%-8s %7s %6s %12s %7s %5s %12s %7s %11s %10s %8s %9s\n", "", "servers", "cycles",
+                "cpu/device", "kernel", "wakes", "bare exch.", "ratio", "cycle wall", "N x 100ms",
+                "over", "RSS");
     if (argc > 1) {
         const bool window = argc > 2 && qstrcmp(argv[2], "window") == 0;
         return RunRow(fleet, silent, std::max(1, atoi(argv[1])), 3, window) < 0 ? 1 : 0;

@@ -21,8 +21,10 @@ DeviceLink::DeviceLink()
 {
     Q_ASSERT(!g_link);
     g_link = this;
-    // Coarse timers may fire up to 5 % early; a device's time-out is a promise.
+    // Coarse timers may fire up to 5 % early; a device's time-out is a promise. The
+    // progress clock starts with it: precise too, both fall due in one wake-up.
     m_watchDog.setTimerType(Qt::PreciseTimer);
+    m_tenth.setTimerType(Qt::PreciseTimer);
     connect(&m_watchDog, &QTimer::timeout, this, &DeviceLink::tmrWatchDog_Timer);
     connect(&m_tenth, &QTimer::timeout, this, &DeviceLink::tmrTenth_Timer);
     connect(&m_winsock, &SocketControl::DataArrival, this, &DeviceLink::Winsock_DataArrival);
