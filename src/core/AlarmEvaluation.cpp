@@ -278,7 +278,7 @@ void CheckLogFolder(const QString &folder, ServerPass &pass)
         mailed.clear();
 }
 
-void WriteRecordFiles(const QString &folder, const SensorPass &s, const QDateTime &now)
+void WriteRecordFiles(const QString &folder, const SensorPass &s, const RecordMoment &now)
 {
     const AlarmFacts &f = s.facts;
     // A limit the sensor row does not hold is written as 0, never borrowed.
@@ -373,8 +373,9 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
         pass.failed = true;
     const ReplyDecodingState &decoded = Decoded();
     const QString logFolder = Polling().LogDirectory.trimmed();
-    // The readings of one reply share one moment (and one look at the time zone).
-    const QDateTime now = Clock::Now();
+    // The readings of one reply share one moment (and one look at the time zone and one
+    // date text).
+    const RecordMoment now;
 
     for (const ServerSensor &sensor : *sensors) {
         SensorPass s;

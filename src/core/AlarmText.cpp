@@ -11,7 +11,6 @@
 namespace {
 
 const QChar kCR(u'\r');
-const QString kDegree(kDegreeSign);
 
 enum class Unit { Degree, Humidity, None };
 
@@ -69,7 +68,7 @@ QString SensorUnitText(const QString &serverModel, int port, const QString &unit
             continue;
         switch (row.unitOfPort(port)) {
         case Unit::Degree:
-            return kDegree + unitLetter;
+            return kDegreeSign + unitLetter; // built in one piece, not a copy appended to
         case Unit::Humidity:
             return QStringLiteral("%RH");
         case Unit::None:

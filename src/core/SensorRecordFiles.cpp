@@ -311,11 +311,11 @@ bool SaveSensorDatToFile(const QString &folder, qint32 sensorId, const QString &
 }
 
 bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
-                         const QDateTime &now)
+                         const RecordMoment &now)
 {
     KnownFile &file = SensorFile(Kind::Average, folder, sensorId);
     return Update(file, kSavingLabel, file.inProgramFolder, [&](KnownFile &f) -> Failure {
-        const AverageRecord fresh{GeneralDateText(now), reading, reading, reading, 1};
+        const AverageRecord fresh{now.text, reading, reading, reading, 1};
         const auto startFresh = [&](qint64 number) {
             return WriteAverage(f, number, fresh, ParseWallClock(fresh.date));
         };
@@ -349,7 +349,7 @@ bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
                                   .arg(n + 1));
             return startFresh(n + 1);
         }
-        if (HourBoundariesBetween(*started, WallClock{now.date(), now.time()}) >= 1)
+        if (HourBoundariesBetween(*started, WallClock{now.at.date(), now.at.time()}) >= 1)
             return startFresh(n + 1);
 
         last->sum += reading;
@@ -368,19 +368,18 @@ bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
 }
 
 bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading,
-                         const QDateTime &now)
+                         const RecordMoment &now)
 {
-    KnownFile &file = SensorFile(Kind::Instant, folder, sensorId, now.date());
-    return Append(file, file.inProgramFolder,
-                  InstantRecord{GeneralDateText(now), reading}.Encode());
+    KnownFile &file = SensorFile(Kind::Instant, folder, sensorId, now.at.date());
+    return Append(file, file.inProgramFolder, InstantRecord{now.text, reading}.Encode());
 }
 
 bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
                            std::span<const float, 61> channelReadings, qint16 batteryVoltage,
-                           const QDateTime &now)
+                           const RecordMoment &now)
 {
     ServerLogRecord record;
-    record.date = GeneralDateText(now);
+    record.date = now.text;
     for (int channel = 0; channel < 8; ++channel)
         record.channels[channel] = channelReadings[3 * channel];
     record.batteryVoltage = batteryVoltage;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Clock.h"
+#include "GeneralDate.h"
 
 #include <QString>
 
@@ -11,20 +12,30 @@
 // failure goes to the error log and gives false, and the next poll simply tries again.
 // `now` stamps the record: one moment for all the readings of one reply.
 
+// A moment with its date text, made once for all the records it stamps.
+struct RecordMoment {
+    explicit RecordMoment(const QDateTime &moment = Clock::Now())
+        : at(moment), text(GeneralDateText(moment))
+    {
+    }
+    QDateTime at;
+    QString text;
+};
+
 // The header, always record 1, written at every reading unless the file already holds it.
 bool SaveSensorDatToFile(const QString &folder, qint32 sensorId, const QString &sensorName,
                          const QString &serverName, const QString &unitText, float upperLimit,
                          float lowerLimit);
 // Adds the reading to the current clock hour's record, or starts the next one.
 bool AppendAverageRecord(const QString &folder, qint32 sensorId, float reading,
-                         const QDateTime &now = Clock::Now());
+                         const RecordMoment &now = RecordMoment());
 bool AppendInstantRecord(const QString &folder, qint32 sensorId, float reading,
-                         const QDateTime &now = Clock::Now());
+                         const RecordMoment &now = RecordMoment());
 // `channelReadings` is the decoded reply (reading, count, state per channel); channels
 // 1 to 8 are written as they stand, sentinels included. Written to the program folder.
 bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
                            std::span<const float, 61> channelReadings, qint16 batteryVoltage,
-                           const QDateTime &now = Clock::Now());
+                           const RecordMoment &now = RecordMoment());
 
 // At start-up: the soft limit of open files raised to the hard one, since the files of the
 // program folder stay open between readings.

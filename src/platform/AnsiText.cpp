@@ -1,5 +1,6 @@
 #include "AnsiText.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -48,9 +49,18 @@ QString FromAnsi(const QByteArray &bytes)
 
 QByteArray FixedAnsi(const QString &text, int width)
 {
-    QByteArray bytes(width, ' ');
-    char *byte = bytes.data();
-    for (const QChar ch : QStringView(text).left(width))
-        *byte++ = ToAnsiByte(ch.unicode());
+    QByteArray bytes(width, Qt::Uninitialized);
+    PutFixedAnsi(bytes.data(), text, width);
     return bytes;
+}
+
+char *PutFixedAnsi(char *out, QStringView text, int width)
+{
+    char *const end = out + width;
+    for (const QChar ch : text.left(width)) {
+        const char16_t c = ch.unicode();
+        *out++ = c < 0x80 ? char(c) : ToAnsiByte(c); // dates and most names: ASCII
+    }
+    std::fill(out, end, ' ');
+    return end;
 }

@@ -10,3 +10,5 @@ QString FromAnsi(const QByteArray &bytes);
 
 // Text cut or blank-filled to exactly `width` bytes.
 QByteArray FixedAnsi(const QString &text, int width);
+// The same written at `out`, for records built in place; gives the end of the field.
+char *PutFixedAnsi(char *out, QStringView text, int width);

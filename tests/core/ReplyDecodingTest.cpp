@@ -204,3 +204,43 @@ TEST(FormatSensorReadingTest, TextByTypeAndSentinel)
         EXPECT_EQ(text, QLatin1String(row.text)) << row.reading << " " << row.type;
     }
 }
+
+// Type words match in any case, with Unicode case folding: a character outside ASCII may
+// fold onto a word's letter, and a line that is not ASCII still matches its ASCII words.
+TEST(FormatSensorReadingTest, TypeWordsMatchInAnyCase)
+{
+    const struct {
+        const char16_t *type;
+        float reading;
+        const char *text;
+    } rows[] = {
+        {u"dOoR", 0, "Open"},
+        {u"Front doorway", 0, "Open"},
+        {u"DRY CONTACT ALARM INPUT", 0, "Open"},
+        {u"Dry Contact Input 2", 0, "Open"},
+        {u"dry-contact input", 0.5f, "0.5"},
+        {u"DOO", 0.5f, "0.5"},
+        {u"DOO R", 0.5f, "0.5"},
+        {u"water sensor", 0, "Water Not Detected"},
+        {u"WATER SENSOR DOOR", 0, "Open"},
+        {u"WATERSENSOR", 0.5f, "0.5"},
+        {u"power sensor", 0, "Power Off"},
+        {u"humidity", 0.5f, "0"},
+        {u"Humidit", 0.5f, "0.5"},
+        {u"", 0.5f, "0.5"},
+        {u"T\u00FCr DOOR", 0, "Open"},
+        {u"\u00C9tage humidity", 0.5f, "0"},
+        {u"WATER \u017FENSOR", 0, "Water Not Detected"},
+        {u"POWER \u017FEN\u017FOR", 0, "Power Off"},
+        {u"HUM\u0130DITY", 0.5f, "0.5"},
+        {u"hum\u0131dity", 0.5f, "0.5"},
+        {u"\uFF24oor", 0.5f, "0.5"},
+        {u"Do\u00F6r", 0.5f, "0.5"},
+    };
+    for (const auto &row : rows) {
+        const QString type = QString::fromUtf16(row.type);
+        QString text;
+        EXPECT_TRUE(FormatSensorReading(row.reading, type, text)) << type.toStdString();
+        EXPECT_EQ(text, QLatin1String(row.text)) << type.toStdString();
+    }
+}

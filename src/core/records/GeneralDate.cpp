@@ -22,16 +22,21 @@ QString GeneralDateText(const QDateTime &moment)
 {
     const QDate date = moment.date();
     const QTime time = moment.time();
-    if (!date.isValid() || date.year() < 1000 || date.year() > 9999)
+    // Each of year(), month() and day() works out the whole calendar date again.
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    date.getDate(&year, &month, &day);
+    if (!date.isValid() || year < 1000 || year > 9999)
         return time == QTime(0, 0) ? date.toString(kDateFormat) : moment.toString(kDateTimeFormat);
     const bool dateOnly = time == QTime(0, 0);
     QString text(dateOnly ? 10 : 19, Qt::Uninitialized);
     QChar *out = text.data();
-    PutDigits(out, date.year(), 4);
+    PutDigits(out, year, 4);
     *out++ = u'-';
-    PutDigits(out, date.month(), 2);
+    PutDigits(out, month, 2);
     *out++ = u'-';
-    PutDigits(out, date.day(), 2);
+    PutDigits(out, day, 2);
     if (!dateOnly) {
         *out++ = u' ';
         PutDigits(out, time.hour(), 2);

@@ -8,20 +8,21 @@
 
 namespace {
 
-void PutText(QByteArray &out, const QString &text, int width)
+// Fields are written in place into a record made at its full length: one allocation per
+// record, since one is encoded for every reading.
+void PutText(char *&out, const QString &text, int width)
 {
-    out.append(FixedAnsi(text, width));
+    out = PutFixedAnsi(out, text, width);
 }
 
-void PutLong(QByteArray &out, qint32 value)
+void PutLong(char *&out, qint32 value)
 {
     const auto bits = static_cast<quint32>(value);
-    const char bytes[4] = {char(bits & 0xFF), char((bits >> 8) & 0xFF), char((bits >> 16) & 0xFF),
-                           char(bits >> 24)};
-    out.append(bytes, 4);
+    for (int i = 0; i < 4; ++i)
+        *out++ = char((bits >> (8 * i)) & 0xFF);
 }
 
-void PutSingle(QByteArray &out, float value)
+void PutSingle(char *&out, float value)
 {
     PutLong(out, std::bit_cast<qint32>(value));
 }
@@ -65,14 +66,14 @@ const QString kDat = QStringLiteral(".dat");
 
 QByteArray SensorHeaderRecord::Encode() const
 {
-    QByteArray out;
-    out.reserve(kLength);
+    QByteArray bytes(kLength, Qt::Uninitialized);
+    char *out = bytes.data();
     PutText(out, serverName, 20);
     PutText(out, sensorName, 20);
     PutText(out, units, 3);
     PutSingle(out, upperLimit);
     PutSingle(out, lowerLimit);
-    return out;
+    return bytes;
 }
 
 std::optional<SensorHeaderRecord> SensorHeaderRecord::Decode(const QByteArray &bytes)
@@ -91,14 +92,14 @@ std::optional<SensorHeaderRecord> SensorHeaderRecord::Decode(const QByteArray &b
 
 QByteArray AverageRecord::Encode() const
 {
-    QByteArray out;
-    out.reserve(kLength);
+    QByteArray bytes(kLength, Qt::Uninitialized);
+    char *out = bytes.data();
     PutText(out, date, kRecordDateWidth);
     PutSingle(out, sum);
     PutSingle(out, minimum);
     PutSingle(out, maximum);
     PutLong(out, count);
-    return out;
+    return bytes;
 }
 
 std::optional<AverageRecord> AverageRecord::Decode(const QByteArray &bytes)
@@ -117,11 +118,11 @@ std::optional<AverageRecord> AverageRecord::Decode(const QByteArray &bytes)
 
 QByteArray InstantRecord::Encode() const
 {
-    QByteArray out;
-    out.reserve(kLength);
+    QByteArray bytes(kLength, Qt::Uninitialized);
+    char *out = bytes.data();
     PutText(out, date, kRecordDateWidth);
     PutSingle(out, reading);
-    return out;
+    return bytes;
 }
 
 std::optional<InstantRecord> InstantRecord::Decode(const QByteArray &bytes)
@@ -137,13 +138,13 @@ std::optional<InstantRecord> InstantRecord::Decode(const QByteArray &bytes)
 
 QByteArray ServerLogRecord::Encode() const
 {
-    QByteArray out;
-    out.reserve(kLength);
+    QByteArray bytes(kLength, Qt::Uninitialized);
+    char *out = bytes.data();
     PutText(out, date, kRecordDateWidth);
     for (const float channel : channels)
         PutSingle(out, channel);
     PutSingle(out, batteryVoltage);
-    return out;
+    return bytes;
 }
 
 std::optional<ServerLogRecord> ServerLogRecord::Decode(const QByteArray &bytes)
