@@ -30,6 +30,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 
 #include <cstdio>
 #include <memory>
@@ -225,6 +226,15 @@ void PrintCycle(const char *where, int servers, int cycles, const CycleFigures &
     std::fflush(stdout);
 }
 
+// The median of three runs of `measure`: one 2 s run is a few milliseconds of CPU, which a
+// stray wake-up of the machine can double.
+template <typename Measure> double MedianOfThree(Measure measure)
+{
+    std::array<double, 3> runs{measure(), measure(), measure()};
+    std::sort(runs.begin(), runs.end());
+    return runs[1];
+}
+
 // CPU share of a wait on a device that never answers (TCPTimeOut 2: a 2 s wait), the
 // connection already open.
 double SilentWaitShare(const QString &address)
@@ -288,7 +298,7 @@ double RunRow(FakeFleet &fleet, const QString &silent, int servers, int cycles, 
     LinkState().Running = true;
     const CycleFigures cycle = MeasureCycles(servers, cycles);
     PrintCycle(window ? "window" : "headless", servers, cycles, cycle, BareExchangeCpu(addresses));
-    const double wait = SilentWaitShare(silent);
+    const double wait = MedianOfThree([&] { return SilentWaitShare(silent); });
     LinkState().Running = false;
     if (!window) {
         InstallStatusBoard(nullptr);
@@ -317,7 +327,12 @@ int main(int argc, char **argv)
                 "over", "RSS");
     if (argc > 1) {
         const bool window = argc > 2 && qstrcmp(argv[2], "window") == 0;
-        return RunRow(fleet, silent, std::max(1, atoi(argv[1])), 3, window) < 0 ? 1 : 0;
+        const double wait = RunRow(fleet, silent, std::max(1, atoi(argv[1])), 3, window);
+        if (wait < 0)
+            return 1;
+        std::printf("silent 2 s wait: %.3f %% of wall; floor: %.3f %%\n", wait * 100,
+                    MedianOfThree(IdleTickShare) * 100);
+        return 0;
     }
     double headlessWait = 0;
     for (const auto &[servers, cycles] : {std::pair{1, 10}, {10, 3}, {100, 1}})
@@ -329,7 +344,7 @@ int main(int argc, char **argv)
     }
     std::printf("silent 2 s wait: %.3f %% of wall headless, %.3f %% with the main window; "
                 "floor (a loop woken every 100 ms, nothing else): %.3f %%\n",
-                headlessWait * 100, windowWait * 100, IdleTickShare() * 100);
+                headlessWait * 100, windowWait * 100, MedianOfThree(IdleTickShare) * 100);
     std::printf("targets: cpu/device <= 1 ms and <= 10x the bare exchange at 10 and 100 servers; "
                 "over <= +2 %%; silent wait <= 0.2 %%\n");
     return 0;
