@@ -31,6 +31,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -160,6 +161,8 @@ void frmMain::BuildViews()
     ProgressBar = Named(new QProgressBar(frmStatus), "ProgressBar");
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+    // Its text, never shown, is still made at every paint: without asking the system locale.
+    ProgressBar->setLocale(QLocale::c());
     // The bar moves ten times a second through every device wait. Fusion paints it with
     // antialiased gradients, twenty times the cost of the classic look the bar had.
     auto *classic = new ClassicProgressStyle;

@@ -110,8 +110,9 @@ TEST(StatusList, AChangedLineIsPaintedAgainAlone)
     }
 }
 
-// The progress bar's quicker frame is the classic style's frame, pixel for pixel, also
-// where the window colour is the frame's shade or light; the bar covers all its pixels.
+// The progress bar's quicker frame and chunks are the classic style's, pixel for pixel, also
+// where the window colour is the frame's shade or light, at any fill and width, and on a bar
+// too low for the chunks' free rows; the bar covers all its pixels.
 TEST(ClassicProgressStyle, LooksLikeTheClassicStyle)
 {
     std::unique_ptr<QStyle> classic(QStyleFactory::create(QStringLiteral("Windows")));
@@ -119,31 +120,52 @@ TEST(ClassicProgressStyle, LooksLikeTheClassicStyle)
     const QPalette plain = QApplication::palette();
     const std::pair<const char *, QPalette::ColorRole> windows[] = {
         {"plain", QPalette::Window}, {"dark", QPalette::Dark}, {"light", QPalette::Light}};
-    for (const auto &[name, role] : windows) {
-        QPalette colours = plain;
-        colours.setColor(QPalette::Window, plain.color(role));
-        QImage images[2];
-        int i = 0;
-        for (QStyle *style : {static_cast<QStyle *>(&quick), classic.get()}) {
-            QProgressBar bar;
-            bar.setStyle(style);
-            bar.setPalette(colours);
-            bar.setTextVisible(false);
-            bar.setRange(0, 20);
-            bar.setValue(7);
-            bar.resize(300, 20);
-            // On nothing, so that a pixel left unpainted shows.
-            QImage image(bar.size(), QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            bar.render(&image, {}, {}, QWidget::DrawChildren);
-            images[i++] = image;
+    // Turned and mirrored bars come after plain ones: they are the classic style's own.
+    const struct {
+        int value, maximum, width, height;
+        bool inverted = false;
+        Qt::Orientation orientation = Qt::Horizontal;
+    } bars[] = {{7, 20, 300, 20},       {0, 20, 300, 20},
+                {20, 20, 300, 20},      {19, 20, 301, 20},
+                {1, 25, 43, 20},        {3, 3, 40, 20},
+                {9, 20, 300, 9},        {9, 20, 300, 12},
+                {7, 20, 300, 20, true}, {7, 20, 20, 300, false, Qt::Vertical}};
+    for (const auto &[window, role] : windows) {
+        for (const auto &shown : bars) {
+            const QString name = QStringLiteral("%1 %2/%3 at %4x%5 px, inverted %6")
+                                     .arg(QLatin1String(window))
+                                     .arg(shown.value)
+                                     .arg(shown.maximum)
+                                     .arg(shown.width)
+                                     .arg(shown.height)
+                                     .arg(shown.inverted);
+            QPalette colours = plain;
+            colours.setColor(QPalette::Window, plain.color(role));
+            QImage images[2];
+            int i = 0;
+            for (QStyle *style : {static_cast<QStyle *>(&quick), classic.get()}) {
+                QProgressBar bar;
+                bar.setStyle(style);
+                bar.setPalette(colours);
+                bar.setTextVisible(false);
+                bar.setRange(0, shown.maximum);
+                bar.setValue(shown.value);
+                bar.setInvertedAppearance(shown.inverted);
+                bar.setOrientation(shown.orientation);
+                bar.resize(shown.width, shown.height);
+                // On nothing, so that a pixel left unpainted shows.
+                QImage image(bar.size(), QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
+                bar.render(&image, {}, {}, QWidget::DrawChildren);
+                images[i++] = image;
+            }
+            EXPECT_EQ(images[0], images[1]) << name.toStdString();
+            // It paints every pixel of its own: nothing under it is painted first.
+            bool covered = true;
+            for (int y = 0; y < images[0].height(); ++y)
+                for (int x = 0; x < images[0].width(); ++x)
+                    covered = covered && qAlpha(images[0].pixel(x, y)) == 255;
+            EXPECT_TRUE(covered) << name.toStdString();
         }
-        EXPECT_EQ(images[0], images[1]) << name;
-        // It paints every pixel of its own: nothing under it is painted first.
-        bool covered = true;
-        for (int y = 0; y < images[0].height(); ++y)
-            for (int x = 0; x < images[0].width(); ++x)
-                covered = covered && qAlpha(images[0].pixel(x, y)) == 255;
-        EXPECT_TRUE(covered) << name;
     }
 }
