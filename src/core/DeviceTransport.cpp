@@ -9,7 +9,9 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -59,9 +61,15 @@ bool SameEndpoint(const SocketControl &socket, const QString &host, int port)
     return socket.RemoteHost().trimmed().compare(host.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
+// Every reply is searched: without a lower-case copy of it.
 bool ContainsErrorText(const QByteArray &bytes)
 {
-    return bytes.toLower().contains("error");
+    static constexpr std::string_view kError = "error";
+    const auto sameLetter = [](char byte, char lower) {
+        return (byte >= 'A' && byte <= 'Z' ? char(byte - 'A' + 'a') : byte) == lower;
+    };
+    return std::search(bytes.cbegin(), bytes.cend(), kError.cbegin(), kError.cend(),
+                       sameLetter) != bytes.cend();
 }
 
 QString DownloadProgressText(DeviceLink &link, qint64 waiting, int expectedLength)
