@@ -137,16 +137,19 @@ template <typename Done> bool WaitFor(Done done)
     return true;
 }
 
-// Connect, one identify request and its reply, close; no transport around it.
-bool BareExchange(QTcpSocket &socket, const QString &address)
+// Connect, a request and its reply for each command, close; no transport around it.
+bool BareExchange(QTcpSocket &socket, const QString &address,
+                  std::initializer_list<QByteArray> commands)
 {
     socket.connectToHost(address, kDevicePort);
     if (!WaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }))
         return false;
-    socket.write(PadWithNulls(DeviceCommand::Identify()));
-    if (!WaitFor([&] { return socket.bytesAvailable() >= kFrameLength; }))
-        return false;
-    socket.readAll();
+    for (const QByteArray &command : commands) {
+        socket.write(PadWithNulls(command));
+        if (!WaitFor([&] { return socket.bytesAvailable() >= kFrameLength; }))
+            return false;
+        socket.readAll();
+    }
     socket.disconnectFromHost();
     return WaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; });
 }
@@ -162,7 +165,8 @@ double BareExchangeCpu(const QStringList &addresses)
     for (int batch = 0; batch < kBatches; ++batch) {
         const double before = ThreadCpuSeconds();
         for (int i = 0; i < kPerBatch; ++i)
-            if (!BareExchange(socket, addresses.at(i % addresses.size())))
+            if (!BareExchange(socket, addresses.at(i % addresses.size()),
+                              {DeviceCommand::Identify()}))
                 return -1;
         batches.push_back((ThreadCpuSeconds() - before) / kPerBatch);
     }
@@ -170,8 +174,8 @@ double BareExchangeCpu(const QStringList &addresses)
     return batches[kBatches / 2];
 }
 
-// The same floor as a client that keeps the devices' pause meets it: each bare exchange
-// after 100 ms asleep, the wake-up included.
+// The least a client doing the station's work per device can spend: identify, read the
+// readings, close, each time after the devices' 100 ms pause, its wake-up included.
 double PausedExchangeCpu(const QStringList &addresses)
 {
     constexpr int kExchanges = 20;
@@ -183,7 +187,8 @@ double PausedExchangeCpu(const QStringList &addresses)
     for (int i = 0; i < kExchanges; ++i) {
         pause.start(int(kClosePauseSeconds * 1000));
         if (!WaitFor([&] { return !pause.isActive(); }) ||
-            !BareExchange(socket, addresses.at(i % addresses.size())))
+            !BareExchange(socket, addresses.at(i % addresses.size()),
+                          {DeviceCommand::Identify(), DeviceCommand::ReadCurrentData()}))
             return -1;
     }
     return (ThreadCpuSeconds() - before) / kExchanges;
@@ -354,7 +359,7 @@ int main(int argc, char **argv)
     std::printf("Polling cycle, %d sensors per server; CPU of the station's thread\n",
                 kSensorsPerServer);
     std::printf("%-8s %7s %6s %12s %7s %5s %12s %7s %12s %7s %11s %10s %8s %9s\n", "", "servers",
-                "cycles", "cpu/device", "kernel", "wakes", "bare exch.", "ratio", "after pause",
+                "cycles", "cpu/device", "kernel", "wakes", "bare exch.", "ratio", "paused poll",
                 "ratio", "cycle wall", "N x 100ms", "over", "RSS");
     if (argc > 1) {
         const bool window = argc > 2 && qstrcmp(argv[2], "window") == 0;
