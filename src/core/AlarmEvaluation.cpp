@@ -398,10 +398,11 @@ bool CompareToEmailLimits(qint32 serverId, const QString &serverModel, const QSt
         f.serverName = serverName;
 
         StatusGridView *grid = InstalledStatusGrid();
-        const int gridRow = grid ? grid->RowOfSensor(s.sensorId) : -1;
+        const QString idText = QString::number(s.sensorId);
+        const int gridRow = grid ? grid->RowOfSensor(idText) : -1;
         SetGridCell(gridRow, StatusColumn::Device, f.serverName);
         SetGridCell(gridRow, StatusColumn::Sensor, f.sensorName);
-        SetGridCell(gridRow, StatusColumn::SensorID, QString::number(s.sensorId));
+        SetGridCell(gridRow, StatusColumn::SensorID, idText);
 
         f.unitText = SensorUnitText(serverModel, port, decoded.UnitLetter);
         SetGridCell(gridRow, StatusColumn::Units, f.unitText);

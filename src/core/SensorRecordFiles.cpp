@@ -125,11 +125,14 @@ KnownFile &SensorFile(Kind kind, const QString &folder, qint32 sensorId, const Q
 {
     const bool inProgramFolder = folder == ProgramFolder();
     KnownFile &file = Entry(kind, sensorId, inProgramFolder);
-    const int month = kind == Kind::Instant ? written.year() * 12 + written.month() : 0;
-    if (file.path.isEmpty() || file.folder != folder || file.month != month) {
+    int year = 0;
+    int month = 0;
+    if (kind == Kind::Instant)
+        written.getDate(&year, &month, nullptr); // year() and month() would each work it out
+    if (file.path.isEmpty() || file.folder != folder || file.month != year * 12 + month) {
         file.folder = folder;
         file.inProgramFolder = inProgramFolder;
-        file.month = month;
+        file.month = year * 12 + month;
         MoveTo(file, kind == Kind::Header    ? SensorHeaderFileName(folder, sensorId)
                      : kind == Kind::Average ? AverageFileName(folder, sensorId)
                                              : InstantFileName(folder, sensorId, written));

@@ -34,11 +34,11 @@ void StatusGridView::IndexSensorRows()
     m_indexed = true;
 }
 
-int StatusGridView::RowOfSensor(qint32 sensorId)
+int StatusGridView::RowOfSensor(const QString &sensorId)
 {
     if (!m_indexed)
         IndexSensorRows();
-    const auto known = m_rowOfId.constFind(QString::number(sensorId));
+    const auto known = m_rowOfId.constFind(sensorId);
     if (known != m_rowOfId.cend())
         return *known;
     // Free rows are only ever taken until the column is indexed again: the first one

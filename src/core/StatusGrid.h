@@ -37,10 +37,11 @@ public:
     // Refills the split-screen grids from this grid after each cycle.
     virtual void FillInGrids() {}
 
-    // Every named sensor keeps one row: the row that already shows its ID, else the first
-    // row no sensor has taken yet; -1 when the grid has no row left for it. Found through
-    // an index of the ID column, since a cycle asks once per sensor.
-    int RowOfSensor(qint32 sensorId);
+    // Every named sensor keeps one row: the row that already shows its ID (`sensorId` as the
+    // column shows it), else the first row no sensor has taken yet; -1 when the grid has no
+    // row left for it. Found through an index of the ID column, since a cycle asks once per
+    // sensor.
+    int RowOfSensor(const QString &sensorId);
 
 protected:
     virtual void WriteCell(int row, int column, const QString &text) = 0;

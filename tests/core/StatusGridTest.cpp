@@ -33,7 +33,7 @@ TEST(StatusGrid, RowOfSensorMatchesAPlainSearchOfTheIdColumn)
                              action == 1 ? QString() : QString::number(id));
         } else {
             // As a cycle does: ask, then claim the row given.
-            const int row = grid.RowOfSensor(id);
+            const int row = grid.RowOfSensor(QString::number(id));
             ASSERT_EQ(row, plainSearch(id)) << "step " << step << " sensor " << id;
             if (row > 0)
                 grid.SetCell(row, StatusColumn::SensorID, QString::number(id));
