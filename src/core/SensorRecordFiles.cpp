@@ -9,8 +9,10 @@
 #include <QHash>
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -51,6 +53,7 @@ struct KnownFile {
     // Kept open between readings in the program folder only: a descriptor held in the log
     // folder would keep a removable drive from being unmounted.
     int fd = -1;
+    bool mayStayOpen = false; // its file system reports a failure at the write, not the close
     // What was left in it.
     struct Seen {
         dev_t device = 0;
@@ -177,6 +180,8 @@ Failure Open(KnownFile &file)
         return SystemFailure();
     file.fd = fd;
     ++g_state.open;
+    struct statfs system {};
+    file.mayStayOpen = ::fstatfs(fd, &system) == 0 && RecordFilesMayStayOpen(system.f_type);
     if (::fstat(fd, &info) != 0)
         return SystemFailure();
     KnownFile::Seen &seen = file.seen;
@@ -229,7 +234,7 @@ Failure Truncate(KnownFile &file, qint64 length)
 Failure Finish(KnownFile &file, bool keep)
 {
     ::clock_gettime(CLOCK_REALTIME, &file.seen.wrote);
-    if (keep && g_state.open <= OpenLimit())
+    if (keep && file.mayStayOpen && g_state.open <= OpenLimit())
         return std::nullopt;
     const int fd = file.fd;
     file.fd = -1;
@@ -275,6 +280,26 @@ Failure WriteAverage(KnownFile &file, qint64 number, const AverageRecord &record
 }
 
 } // namespace
+
+bool RecordFilesMayStayOpen(long fileSystemType)
+{
+    // Local disks, memory and container layers: a close reports nothing the write did not.
+    // Network and user-space file systems may hold a failure back until the close, and
+    // vfat or exFAT are mostly removable drives; anything unknown is closed to be safe.
+    constexpr long kZfs = 0x2FC12FC1;
+    switch (fileSystemType) {
+    case EXT4_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+    case kZfs:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Nothing in this program hands a descriptor to select(), the one use the soft limit of
 // 1024 protects, and no child inherits the record files' (close-on-exec); a hundred

@@ -37,6 +37,9 @@ bool AppendServerLogRecord(const QString &serverName, qint32 serverId,
                            std::span<const float, 61> channelReadings, qint16 batteryVoltage,
                            const RecordMoment &now = RecordMoment());
 
+// Whether record files on a file system of this type (statfs's f_type) may stay open between
+// readings: only where a failed write shows at the write, not first at the close.
+bool RecordFilesMayStayOpen(long fileSystemType);
 // At start-up: the soft limit of open files raised to the hard one, since the files of the
 // program folder stay open between readings.
 void RaiseOpenFileLimit();
