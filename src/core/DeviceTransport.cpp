@@ -1,5 +1,6 @@
 #include "DeviceTransport.h"
 
+#include "AnsiText.h"
 #include "ConfigRecord.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
@@ -9,9 +10,7 @@
 
 #include <QHostAddress>
 
-#include <algorithm>
 #include <stdexcept>
-#include <string_view>
 
 namespace {
 
@@ -64,12 +63,7 @@ bool SameEndpoint(const SocketControl &socket, const QString &host, int port)
 // Every reply is searched: without a lower-case copy of it.
 bool ContainsErrorText(const QByteArray &bytes)
 {
-    static constexpr std::string_view kError = "error";
-    const auto sameLetter = [](char byte, char lower) {
-        return (byte >= 'A' && byte <= 'Z' ? char(byte - 'A' + 'a') : byte) == lower;
-    };
-    return std::search(bytes.cbegin(), bytes.cend(), kError.cbegin(), kError.cend(),
-                       sameLetter) != bytes.cend();
+    return ContainsAsciiWord(bytes, "error");
 }
 
 QString DownloadProgressText(DeviceLink &link, qint64 waiting, int expectedLength)

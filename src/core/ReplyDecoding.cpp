@@ -136,16 +136,8 @@ bool FormatSensorReading(float reading, const QString &sensorType, QString &text
     const bool ascii = std::all_of(sensorType.cbegin(), sensorType.cend(),
                                    [](QChar c) { return c.unicode() < 0x80; });
     const auto has = [&sensorType, ascii](std::string_view word) {
-        if (!ascii)
-            return sensorType.contains(QLatin1String(word), Qt::CaseInsensitive);
-        const auto sameLetter = [](char upper, QChar c) {
-            const char16_t u = c.unicode();
-            return (u >= u'a' && u <= u'z' ? u - 32 : u) == char16_t(upper);
-        };
-        for (auto at = sensorType.cbegin(); sensorType.cend() - at >= qsizetype(word.size()); ++at)
-            if (std::equal(word.cbegin(), word.cend(), at, sameLetter))
-                return true;
-        return false;
+        return ascii ? ContainsAsciiWord(QStringView(sensorType), word)
+                     : sensorType.contains(QLatin1String(word), Qt::CaseInsensitive);
     };
     if (has("DRY CONTACT ALARM INPUT") || has("DRY CONTACT INPUT") || has("DOOR")) {
         if (reading == 0)
