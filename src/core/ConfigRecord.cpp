@@ -134,7 +134,7 @@ QByteArray EncodeRecord(const ConfigRecord &record)
     for (const FieldLayout &field : kLayout) {
         char *at = bytes.data() + field.offset;
         if (const auto *text = std::get_if<QString ConfigRecord::*>(&field.member))
-            std::ranges::copy(FixedAnsi(record.**text, field.width), at);
+            PutFixedAnsi(at, record.**text, field.width);
         else
             qToLittleEndian(record.*std::get<qint16 ConfigRecord::*>(field.member), at);
     }
