@@ -1,5 +1,6 @@
 #include "FormControls.h"
 
+#include "FormLayout.h"
 #include "WindowsColour.h"
 
 #include <QApplication>
@@ -20,9 +21,10 @@ void CentreOnScreen(QWidget *window)
     const QScreen *screen = window->screen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
+    const QRect area = screen->availableGeometry();
     window->move(area.left() + (area.width() - window->width()) / 2,
                  area.top() + (area.height() - window->height()) / 2);
+    FitToScreen(window);
 }
 
 // Qt numbers its states unchecked 0, partly 1, checked 2; the stored values are 0, 1, 2 for
