@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test bench format clean
+.PHONY: deps configure build run test bench screenshots format clean
 
 deps:
 	scripts/install-deps
@@ -24,6 +24,10 @@ bench:
 	cmake -S . -B $(BUILD_DIR)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON -DVANTREL_BUILD_TESTS=ON
 	cmake --build $(BUILD_DIR)-bench -j $(JOBS)
 	for b in $(BUILD_DIR)-bench/bin/bench_*; do $$b; done
+
+# The README's pictures of the forms, taken offscreen against fake devices.
+screenshots: build
+	$(BUILD_DIR)/bin/screenshots docs
 
 format:
 	find src apps tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
