@@ -2,7 +2,8 @@
 // polled device next to a bare connect/exchange/close with the same fake device (the
 // floor), the cycle's wall time next to the 100 ms pause each close takes, and the CPU of
 // a wait on a silent device. The fakes answer from a thread of their own; CPU is the
-// station thread's alone.
+// station thread's, and beside it every thread's of the process but the fakes' (what the
+// program a user runs spends, painting included).
 #include "ConfigRecord.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
@@ -27,6 +28,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <pthread.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -44,7 +46,11 @@ constexpr double kClosePauseSeconds = 0.100;
 // Fake devices living on their own thread, so their work is not the station's.
 class FakeFleet {
 public:
-    FakeFleet() { m_thread.start(); }
+    FakeFleet()
+    {
+        m_thread.start();
+        OnThread([this] { pthread_getcpuclockid(pthread_self(), &m_clock); });
+    }
     ~FakeFleet()
     {
         OnThread([this] { m_devices.clear(); });
@@ -71,6 +77,9 @@ public:
         return addresses;
     }
 
+    // CPU time the fakes' thread has used so far, in seconds.
+    double CpuSeconds() const { return ::CpuSeconds(m_clock); }
+
 private:
     void OnThread(const std::function<void()> &work)
     {
@@ -80,6 +89,7 @@ private:
     }
 
     QThread m_thread;
+    clockid_t m_clock = CLOCK_THREAD_CPUTIME_ID;
     std::vector<std::unique_ptr<FakeDevice>> m_devices;
 };
 
@@ -196,7 +206,8 @@ double PausedExchangeCpu(const QStringList &addresses)
 
 struct CycleFigures {
     double cpuPerDevice = 0;
-    double kernelShare = 0; // of that CPU, the part spent in system calls
+    double processCpuPerDevice = 0; // every thread's but the fakes'
+    double kernelShare = 0;         // of the thread's CPU, the part spent in system calls
     double wakesPerDevice = 0;
     double wall = 0;
 };
@@ -222,10 +233,11 @@ long ThreadSleeps()
 }
 
 // A first cycle makes the record files and status lines; the ones after it are measured.
-CycleFigures MeasureCycles(int servers, int cycles)
+CycleFigures MeasureCycles(const FakeFleet &fleet, int servers, int cycles)
 {
     LogRoutine();
     CycleFigures figures;
+    const double processBefore = ProcessCpuSeconds() - fleet.CpuSeconds();
     const double kernelBefore = ThreadKernelSeconds();
     const long sleepsBefore = ThreadSleeps();
     const double cpuBefore = ThreadCpuSeconds();
@@ -237,6 +249,8 @@ CycleFigures MeasureCycles(int servers, int cycles)
     }
     const double cpu = ThreadCpuSeconds() - cpuBefore;
     figures.cpuPerDevice = cpu / cycles / servers;
+    figures.processCpuPerDevice =
+        (ProcessCpuSeconds() - fleet.CpuSeconds() - processBefore) / cycles / servers;
     figures.kernelShare = (ThreadKernelSeconds() - kernelBefore) / cpu;
     figures.wakesPerDevice = double(ThreadSleeps() - sleepsBefore) / cycles / servers;
     figures.wall /= cycles;
@@ -252,11 +266,12 @@ void PrintCycle(const char *where, int servers, int cycles, const CycleFigures &
                 const Floors &floor)
 {
     const double allowed = servers * kClosePauseSeconds;
-    std::printf("%-8s %7d %6d %9.3f ms %5.0f %% %5.1f %9.3f ms %6.1fx %9.3f ms %6.1fx %9.4f s "
-                "%8.3f s %+6.2f %% %6.1f MB\n",
-                where, servers, cycles, cycle.cpuPerDevice * 1e3, cycle.kernelShare * 100,
-                cycle.wakesPerDevice, floor.bare * 1e3, cycle.cpuPerDevice / floor.bare,
-                floor.paused * 1e3, cycle.cpuPerDevice / floor.paused, cycle.wall, allowed,
+    std::printf("%-8s %7d %6d %9.3f ms %9.3f ms %5.0f %% %5.1f %9.3f ms %6.1fx %9.3f ms %6.1fx "
+                "%9.4f s %8.3f s %+6.2f %% %6.1f MB\n",
+                where, servers, cycles, cycle.processCpuPerDevice * 1e3, cycle.cpuPerDevice * 1e3,
+                cycle.kernelShare * 100, cycle.wakesPerDevice, floor.bare * 1e3,
+                cycle.cpuPerDevice / floor.bare, floor.paused * 1e3,
+                cycle.cpuPerDevice / floor.paused, cycle.wall, allowed,
                 (cycle.wall / allowed - 1) * 100, ResidentMegabytes());
     std::fflush(stdout);
 }
@@ -331,7 +346,7 @@ double RunRow(FakeFleet &fleet, const QString &silent, int servers, int cycles, 
         InstallStatusGrid(&grid.emplace(servers * kSensorsPerServer + 1));
     }
     LinkState().Running = true;
-    const CycleFigures cycle = MeasureCycles(servers, cycles);
+    const CycleFigures cycle = MeasureCycles(fleet, servers, cycles);
     PrintCycle(window ? "window" : "headless", servers, cycles, cycle,
                {BareExchangeCpu(addresses), PausedExchangeCpu(addresses)});
     const double wait = MedianOfThree([&] { return SilentWaitShare(silent); });
@@ -356,11 +371,12 @@ int main(int argc, char **argv)
     FakeFleet fleet;
     const QString silent = fleet.Add(1, FakeDevice::Behaviour::Silent).value(0);
 
-    std::printf("Polling cycle, %d sensors per server; CPU of the station's thread\n",
+    std::printf("Polling cycle, %d sensors per server; CPU per device of the whole process (the "
+                "fakes' thread left out) and of the station's thread\n",
                 kSensorsPerServer);
-    std::printf("%-8s %7s %6s %12s %7s %5s %12s %7s %12s %7s %11s %10s %8s %9s\n", "", "servers",
-                "cycles", "cpu/device", "kernel", "wakes", "bare exch.", "ratio", "paused poll",
-                "ratio", "cycle wall", "N x 100ms", "over", "RSS");
+    std::printf("%-8s %7s %6s %12s %12s %7s %5s %12s %7s %12s %7s %11s %10s %8s %9s\n", "",
+                "servers", "cycles", "process", "cpu/device", "kernel", "wakes", "bare exch.",
+                "ratio", "paused poll", "ratio", "cycle wall", "N x 100ms", "over", "RSS");
     if (argc > 1) {
         const bool window = argc > 2 && qstrcmp(argv[2], "window") == 0;
         const double wait = RunRow(fleet, silent, std::max(1, atoi(argv[1])), 3, window);
