@@ -118,7 +118,6 @@ ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_bytes(path)
                       m_file->Run(QStringLiteral("BEGIN EXCLUSIVE")) &&
                       m_file->Run(QStringLiteral("COMMIT"));
     if (!held) {
-        Failed(m_file->Error());
         if (m_file->ErrorCode().toInt() % 256 == 5) // SQLITE_BUSY and its extended codes
             m_state = State::InUse;
         return;
@@ -126,10 +125,8 @@ ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_bytes(path)
     const auto mode = m_file->Run(QStringLiteral("PRAGMA journal_mode"));
     m_wal = mode && mode->value(0).toString() == QLatin1String("wal");
     // What the log holds goes into the file, so that the file's bytes are the database.
-    if (!mode || (m_wal && !m_file->Run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")))) {
-        Failed(m_file->Error());
+    if (!mode || (m_wal && !m_file->Run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"))))
         return;
-    }
     if (!m_bytes.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         Failed(m_bytes.errorString());
         return;
@@ -143,12 +140,14 @@ bool ExclusiveDatabase::Failed(const QString &error)
     return false;
 }
 
+QString ExclusiveDatabase::Error() const
+{
+    return m_error.isEmpty() ? m_file->Error() : m_error;
+}
+
 std::optional<TableCounts> ExclusiveDatabase::Counts()
 {
-    auto counts = CountRows(*m_file);
-    if (!counts)
-        Failed(m_file->Error());
-    return counts;
+    return CountRows(*m_file);
 }
 
 bool ExclusiveDatabase::CopyBytes(const QString &target)
@@ -175,7 +174,7 @@ bool ExclusiveDatabase::CopyBytes(const QString &target)
 bool ExclusiveDatabase::WriteCopy(const QString &target)
 {
     if (!m_file->Run(QStringLiteral("VACUUM INTO ?"), {target}))
-        return Failed(m_file->Error());
+        return false;
     // The engine writes its copy with a rollback journal, whatever the file's mode.
     if (m_wal) {
         SqliteConnection copy(target);
@@ -188,7 +187,6 @@ bool ExclusiveDatabase::WriteCopy(const QString &target)
 void ExclusiveDatabase::Release()
 {
     m_file.reset();
-    m_bytes.close();
 }
 
 QString CheckCopy(const QString &path, const TableCounts &original)

@@ -54,8 +54,8 @@ public:
     explicit ExclusiveDatabase(const QString &path);
 
     State Status() const { return m_state; }
-    // The description of the last failure.
-    QString Error() const { return m_error; }
+    // The description of the last failure; not after Release().
+    QString Error() const;
 
     std::optional<TableCounts> Counts();
     // The file's bytes as they stand: whole, since nobody else can write to it.
@@ -74,7 +74,7 @@ private:
     std::optional<SqliteConnection> m_file;
     State m_state = State::Failed;
     bool m_wal = false;
-    QString m_error;
+    QString m_error; // of a file operation; the engine's own are kept by m_file
 };
 
 // Why a copy is not fit to stand in for the original: it fails the engine's integrity

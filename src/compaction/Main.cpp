@@ -154,7 +154,7 @@ std::optional<QString> Main::Run()
     const QString path = ProgramFile(kDatabase);
     if (const auto missing = MissingFile(path))
         return missing;
-    // Held from here until the run ends, so nobody writes to the file about to be replaced.
+    // Held from here until the copy takes its place, so nobody writes to the file meanwhile.
     ExclusiveDatabase database(path);
     if (const auto refusal = Refusal(database))
         return refusal;
@@ -188,7 +188,7 @@ std::optional<QString> Main::Run()
     Add(QStringLiteral("Compacting database."));
     // A copy left by an earlier run is never deleted: the engine refuses to write over it.
     const QString compacted = ProgramFile(kCompacted);
-    const bool leftover = QFileInfo(compacted).size() > 0;
+    const bool leftover = QFileInfo::exists(compacted);
     if (!database.WriteCopy(compacted))
         return leftover ? LeftoverText(compacted, database.Error()) : database.Error();
     const qint64 compactedLength = QFileInfo(compacted).size();
