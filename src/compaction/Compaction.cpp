@@ -3,7 +3,6 @@
 #include "Database.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -12,12 +11,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace {
 
 QString NextConnectionName()
 {
     static std::atomic<int> counter{0};
     return QStringLiteral("packwell-%1").arg(++counter);
+}
+
+QString SystemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 QString Quoted(QString identifier)
@@ -102,32 +108,85 @@ std::optional<QVariantList> SqliteConnection::Run(const QString &sql, const QVar
     return rows;
 }
 
-ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_file(path)
+ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_bytes(path)
 {
-    // Readers of a database in WAL mode take no lock that would stop us.
-    if (QFileInfo::exists(path + QStringLiteral("-wal"))) {
-        m_state = State::InUse;
+    m_file.emplace(path);
+    // In exclusive locking mode the lock taken by BEGIN EXCLUSIVE outlives the COMMIT and
+    // is held until the connection closes. In WAL mode too it is a lock on the file
+    // itself, which any other connection to it refuses.
+    const bool held = m_file->Run(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")) &&
+                      m_file->Run(QStringLiteral("BEGIN EXCLUSIVE")) &&
+                      m_file->Run(QStringLiteral("COMMIT"));
+    if (!held) {
+        if (m_file->ErrorCode().toInt() % 256 == 5) // SQLITE_BUSY and its extended codes
+            m_state = State::InUse;
         return;
     }
-    // In exclusive locking mode the lock taken by BEGIN EXCLUSIVE outlives the COMMIT
-    // and is held until the connection closes.
-    const bool held = m_file.Run(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")) &&
-                      m_file.Run(QStringLiteral("BEGIN EXCLUSIVE")) &&
-                      m_file.Run(QStringLiteral("COMMIT"));
-    if (held)
-        m_state = State::Held;
-    else if (m_file.ErrorCode().toInt() % 256 == 5) // SQLITE_BUSY and its extended codes
-        m_state = State::InUse;
+    const auto mode = m_file->Run(QStringLiteral("PRAGMA journal_mode"));
+    m_wal = mode && mode->value(0).toString() == QLatin1String("wal");
+    // What the log holds goes into the file, so that the file's bytes are the database.
+    if (!mode || (m_wal && !m_file->Run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"))))
+        return;
+    if (!m_bytes.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        Failed(m_bytes.errorString());
+        return;
+    }
+    m_state = State::Held;
+}
+
+bool ExclusiveDatabase::Failed(const QString &error)
+{
+    m_error = error;
+    return false;
+}
+
+QString ExclusiveDatabase::Error() const
+{
+    return m_error.isEmpty() ? m_file->Error() : m_error;
 }
 
 std::optional<TableCounts> ExclusiveDatabase::Counts()
 {
-    return CountRows(m_file);
+    return CountRows(*m_file);
+}
+
+bool ExclusiveDatabase::CopyBytes(const QString &target)
+{
+    QFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return Failed(copy.errorString());
+    m_bytes.seek(0);
+    for (;;) {
+        const QByteArray block = m_bytes.read(1 << 20);
+        if (block.isEmpty())
+            break;
+        if (copy.write(block) != block.size())
+            return Failed(copy.errorString());
+    }
+    if (m_bytes.error() != QFileDevice::NoError)
+        return Failed(m_bytes.errorString());
+    // On the disk before the original can be replaced.
+    if (::fsync(copy.handle()) != 0)
+        return Failed(SystemError());
+    return true;
 }
 
 bool ExclusiveDatabase::WriteCopy(const QString &target)
 {
-    return m_file.Run(QStringLiteral("VACUUM INTO ?"), {target}).has_value();
+    if (!m_file->Run(QStringLiteral("VACUUM INTO ?"), {target}))
+        return false;
+    // The engine writes its copy with a rollback journal, whatever the file's mode.
+    if (m_wal) {
+        SqliteConnection copy(target);
+        if (!copy.Run(QStringLiteral("PRAGMA journal_mode = WAL")))
+            return Failed(copy.Error());
+    }
+    return true;
+}
+
+void ExclusiveDatabase::Release()
+{
+    m_file.reset();
 }
 
 QString CheckCopy(const QString &path, const TableCounts &original)
@@ -163,6 +222,6 @@ bool ReplaceFile(const QString &from, const QString &to, QString &error)
     // QFile::rename refuses an existing target; rename(2) swaps it in atomically.
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
-    error = QString::fromLocal8Bit(std::strerror(errno));
+    error = SystemError();
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QMap>
 #include <QSqlDatabase>
 #include <QString>
@@ -43,8 +44,8 @@ private:
 // A database file opened for this program alone. No other process may read or write it
 // while this object lives, because the file is replaced at the end of a run and their
 // changes would be lost with the old one. Everything that reads the file goes through
-// this one connection: a second handle on it, once closed, would drop this process's
-// locks with it (POSIX record locks belong to the process).
+// this object: a second handle on it, once closed, would drop this process's locks with
+// it (POSIX record locks belong to the process).
 class ExclusiveDatabase {
 public:
     enum class State { Held, InUse, Failed };
@@ -53,16 +54,27 @@ public:
     explicit ExclusiveDatabase(const QString &path);
 
     State Status() const { return m_state; }
-    // The engine's description of the last failure.
-    QString Error() const { return m_file.Error(); }
+    // The description of the last failure; not after Release().
+    QString Error() const;
 
     std::optional<TableCounts> Counts();
-    // A compacted copy written by the engine; it refuses a target that is not empty.
+    // The file's bytes as they stand: whole, since nobody else can write to it.
+    bool CopyBytes(const QString &target);
+    // A compacted copy written by the engine, in the file's journal mode; the engine
+    // refuses a target that is not empty.
     bool WriteCopy(const QString &target);
+    // Lets the file go. Due before anything is renamed over it: a connection closed after
+    // that would leave its write-ahead log behind for the new file.
+    void Release();
 
 private:
-    SqliteConnection m_file;
+    bool Failed(const QString &error);
+
+    QFile m_bytes; // closed only after the engine's connection
+    std::optional<SqliteConnection> m_file;
     State m_state = State::Failed;
+    bool m_wal = false;
+    QString m_error; // of a file operation; the engine's own are kept by m_file
 };
 
 // Why a copy is not fit to stand in for the original: it fails the engine's integrity

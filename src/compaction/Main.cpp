@@ -42,6 +42,14 @@ std::optional<QString> MissingFile(const QString &path)
     return QStringLiteral("The database file ") + path + QStringLiteral(" was not found.");
 }
 
+// The engine's complaint about a compacted copy that an earlier run left unfinished
+// ("file is not a database") would otherwise read as if finch.mdb were damaged.
+QString LeftoverText(const QString &path, const QString &error)
+{
+    return path + QStringLiteral(" was left by an earlier run and cannot be written over (") +
+           error + QStringLiteral(").  Please remove it and compact the database again.");
+}
+
 // Why the program may not work on the file; nothing while it holds it.
 std::optional<QString> Refusal(const ExclusiveDatabase &database)
 {
@@ -146,7 +154,7 @@ std::optional<QString> Main::Run()
     const QString path = ProgramFile(kDatabase);
     if (const auto missing = MissingFile(path))
         return missing;
-    // Held from here until the run ends, so nobody writes to the file about to be replaced.
+    // Held from here until the copy takes its place, so nobody writes to the file meanwhile.
     ExclusiveDatabase database(path);
     if (const auto refusal = Refusal(database))
         return refusal;
@@ -164,18 +172,13 @@ std::optional<QString> Main::Run()
                      QStringLiteral("Overwrite?")) == Prompt::Answer::Yes;
     if (backUp) {
         Add(QStringLiteral("Creating backup of database."));
-        // The old backup stays until a new one has passed its check; a new one that
-        // did not is removed, and so is one left when an earlier run was killed.
+        // The old backup stays until a new one is whole; a new one that is not is
+        // removed, and so is one left when an earlier run was killed.
         const QString newBackup = ProgramFile(kNewBackup);
         QFile::remove(newBackup);
         const auto removeNewBackup = qScopeGuard([&] { QFile::remove(newBackup); });
-        if (!database.WriteCopy(newBackup))
+        if (!database.CopyBytes(newBackup))
             return database.Error();
-        if (const QString reason = CheckCopy(newBackup, *counts); !reason.isEmpty()) {
-            Add(QStringLiteral("Backup of database failed its check: ") + reason);
-            Add(QStringLiteral("Backup of database could not be created."));
-            return std::nullopt;
-        }
         QString error;
         if (!ReplaceFile(newBackup, ProgramFile(kBackup), error))
             return error;
@@ -185,8 +188,9 @@ std::optional<QString> Main::Run()
     Add(QStringLiteral("Compacting database."));
     // A copy left by an earlier run is never deleted: the engine refuses to write over it.
     const QString compacted = ProgramFile(kCompacted);
+    const bool leftover = QFileInfo::exists(compacted);
     if (!database.WriteCopy(compacted))
-        return database.Error();
+        return leftover ? LeftoverText(compacted, database.Error()) : database.Error();
     const qint64 compactedLength = QFileInfo(compacted).size();
     Add(QStringLiteral("Compacted database size ") + KBytesText(compactedLength) +
         QStringLiteral(" kbytes."));
@@ -200,6 +204,7 @@ std::optional<QString> Main::Run()
     // The copy takes the original's place in one step: there is never a moment without
     // finch.mdb, and the original stays whole until then.
     Add(QStringLiteral("Deleting original database"));
+    database.Release();
     QString error;
     if (!ReplaceFile(compacted, path, error)) {
         Add(QStringLiteral("Failed to delete original database"));

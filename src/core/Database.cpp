@@ -46,6 +46,9 @@ struct SharedConnection {
     quint64 schemaEdits = 0;
     FileIdentity identity;
     int busyTimeoutMs = 0;
+    // The engine found the file write-protected and opened it read-only; it stays so, also
+    // once the file is writable again, until it is opened anew: at the next operation.
+    bool readOnly = false;
     QHash<QString, sqlite3_stmt *> statements;
     QHash<QString, QStringList> schemaNames;
 };
@@ -157,8 +160,8 @@ bool DatabaseConnection::Ready()
     }
     const QString path = DatabasePath();
     const std::optional<FileIdentity> identity = IdentityOf(path);
-    if (g_connection.engine && identity && *identity == g_connection.identity &&
-        g_state.busyTimeoutMs == g_connection.busyTimeoutMs)
+    if (g_connection.engine && !g_connection.readOnly && identity &&
+        *identity == g_connection.identity && g_state.busyTimeoutMs == g_connection.busyTimeoutMs)
         return true;
 
     CloseDatabase();
@@ -184,6 +187,7 @@ bool DatabaseConnection::Ready()
     g_connection.open = ++g_opens;
     g_connection.identity = *opened;
     g_connection.busyTimeoutMs = g_state.busyTimeoutMs;
+    g_connection.readOnly = sqlite3_db_readonly(g_connection.engine, "main") == 1;
     return true;
 }
 

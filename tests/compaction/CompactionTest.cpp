@@ -90,4 +90,23 @@ TEST_F(CopyCheck, RefusesDamagedOrShortCopies)
     EXPECT_FALSE(original.WriteCopy(File(QStringLiteral("rows deleted"))));
     EXPECT_TRUE(original.Error().contains(QStringLiteral("output file already exists")))
         << original.Error().toStdString();
+
+    // In WAL mode, rows a killed program left in the log only are in the bytes copied.
+    const QString logged = File(QStringLiteral("logged.mdb"));
+    ASSERT_EQ(MakeDatabase(logged), QString());
+    QProcess writer;
+    writer.start(QStringLiteral(SQLITE3_PROGRAM), {logged});
+    writer.write("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;\n"
+                 "INSERT INTO tblReadings (note) VALUES ('only in the log'); SELECT 'written';\n");
+    QByteArray said;
+    while (!said.contains("written")) {
+        ASSERT_TRUE(writer.waitForReadyRead(5000));
+        said += writer.readAllStandardOutput();
+    }
+    writer.kill();
+    writer.waitForFinished();
+    ExclusiveDatabase held(logged);
+    ASSERT_EQ(held.Status(), ExclusiveDatabase::State::Held);
+    ASSERT_TRUE(held.CopyBytes(File(QStringLiteral("logged.bak"))));
+    EXPECT_TRUE(Dump(File(QStringLiteral("logged.bak"))).contains(QStringLiteral("only in the log")));
 }

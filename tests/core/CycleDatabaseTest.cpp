@@ -20,6 +20,15 @@ QString Sqlite3(const QString &file, const QString &sql)
     return QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
 }
 
+// Makes a file read-only, for root too (the immutable attribute), or writable again.
+void WriteProtect(const QString &file, bool on)
+{
+    QFile::setPermissions(file, on ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(QProcess::execute(u"chattr"_s, {on ? u"+i"_s : u"-i"_s, file}), 0);
+    }
+}
+
 } // namespace
 
 class CycleDatabaseTest : public PollingTest {
@@ -44,11 +53,14 @@ protected:
 };
 
 // A restore renames another file over zarvo.mdb; a clean-up deletes it. Either way the
-// file the station had open must never receive another byte.
+// file the station had open must never receive another byte. A read-only file in its
+// place takes rows again as soon as it is made writable.
 TEST_F(CycleDatabaseTest, ReplacedOrDeletedFileIsNeverWrittenThroughTheOldHandle)
 {
-    for (const bool replace : {true, false}) {
-        SCOPED_TRACE(replace ? "replaced" : "deleted");
+    for (const QString &how : {u"replaced"_s, u"deleted"_s, u"read-only copy"_s}) {
+        SCOPED_TRACE(how.toStdString());
+        const bool replace = how != u"deleted"_s;
+        const bool readOnly = how == u"read-only copy"_s;
         const QString path = File(u"zarvo.mdb"_s);
         const QString restore = File(u"restore.mdb"_s);
         const QString old = File(u"old.mdb"_s);
@@ -67,12 +79,27 @@ TEST_F(CycleDatabaseTest, ReplacedOrDeletedFileIsNeverWrittenThroughTheOldHandle
                       0);
         else
             ASSERT_TRUE(QFile::remove(path));
+        const auto writable = qScopeGuard([&] {
+            if (readOnly)
+                WriteProtect(path, false);
+        });
+        if (readOnly)
+            WriteProtect(path, true);
         AdvanceClock(1);
         m_smtp.Clear();
         LogRoutine();
 
         EXPECT_EQ(ReadAll(old), before);
-        if (replace) {
+        if (readOnly) {
+            EXPECT_EQ(Alarms(path), QString());
+            EXPECT_EQ(board.Lines().filter(kDatabaseErrorKey).size(), 1);
+            WriteProtect(path, false);
+            AdvanceClock(1);
+            LogRoutine();
+            EXPECT_EQ(Alarms(path), u"2026-03-01 09:02:00"_s);
+            EXPECT_EQ(MailsTo("ops").size(), 1); // the one that went out while it was read-only
+            EXPECT_EQ(board.Lines().filter(kDatabaseErrorKey).size(), 0);
+        } else if (replace) {
             EXPECT_EQ(Alarms(path), u"2026-03-01 09:01:00"_s);
             EXPECT_EQ(MailsTo("ops").size(), 1);
         } else {
@@ -336,6 +363,18 @@ TEST_F(CycleDatabaseTest, RefusedAlarmInsertStillMailsOnceAndTheRowFollows)
     ASSERT_EQ(MailsTo("ops").size(), 2);
     EXPECT_EQ(MailsTo("ops")[1].subject, u"Freezer Alarm Cleared!"_s);
     EXPECT_EQ(Cell(sensor, StatusColumn::Status), u"Normal"_s);
+
+    // Mailed while its row is refused, and normal again before that is mended: those told
+    // of the alarm are told that it cleared.
+    ASSERT_EQ(Sqlite3(File(u"zarvo.mdb"_s), refuse), QString());
+    a.channels[0] = {95, 3, 3};
+    AdvanceClock(1);
+    LogRoutine();
+    a.channels[0] = {70, 0, 0};
+    AdvanceClock(1);
+    LogRoutine();
+    ASSERT_EQ(MailsTo("ops").size(), 4);
+    EXPECT_EQ(MailsTo("ops")[3].subject, u"Freezer Alarm Cleared!"_s);
 }
 
 // Nobody may first hear of an alarm from its "cleared" e-mail.
@@ -361,6 +400,15 @@ TEST_F(CycleDatabaseTest, FirstAlarmEmailIsTriedEachCycleUntilSent)
     AdvanceClock(29);
     LogRoutine();
     EXPECT_EQ(MailsTo("ops").size(), 1);
+    // One the mail server refuses is not recorded, so the next cycle tries again.
+    Config().SMTPPort = qint16(SmtpServer::ClosedPort());
+    SaveSettings();
+    AdvanceClock(1);
+    LogRoutine();
+    EXPECT_EQ(Rows(u"SELECT EmailSent FROM tblAlarms"_s),
+              QStringList{u"EmailSent=2026-03-01 09:01:00"_s});
+    Config().SMTPPort = qint16(m_smtp.Port(u"plain"_s));
+    SaveSettings();
     AdvanceClock(1);
     LogRoutine();
     ASSERT_EQ(MailsTo("ops").size(), 2);
