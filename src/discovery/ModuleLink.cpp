@@ -12,10 +12,13 @@ namespace {
 
 constexpr int kTickMs = 100;
 
+// Precise: a coarse timer may fire up to 5 % early, and a module that keeps to its time
+// would be given up on.
 QTimer *NamedTimer(QObject *parent, const char *name)
 {
     auto *timer = new QTimer(parent);
     timer->setObjectName(QString::fromLatin1(name));
+    timer->setTimerType(Qt::PreciseTimer);
     return timer;
 }
 

@@ -66,7 +66,12 @@ protected:
     void SetUp() override
     {
         ProgramInfo::SetTitle(u"QRB IP Setup"_s);
-        window = std::make_unique<frmMain>(LoopbackNetwork());
+        OpenWindow(LoopbackNetwork());
+    }
+
+    void OpenWindow(NetworkSettings network)
+    {
+        window = std::make_unique<frmMain>(std::move(network));
         window->QuitProgram = [this] { ++quits; };
         window->Form_Load();
     }

@@ -3,6 +3,7 @@
 #include "ModuleSetupProtocol.h"
 #include "WindowsColour.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace {
@@ -256,6 +257,63 @@ TEST_F(DiscoveryTest, ClosingDuringAWaitEndsTheOperationQuietly)
     QTest::qWait(50);
     EXPECT_EQ(module.written, QList<QByteArray>{""});
     EXPECT_EQ(quits, 1);
+}
+
+// Every wait lasts at least its stated time, run after run: a coarse timer may end one up
+// to 5 % early. Each row stretches its own waits to 21 ms, past the 20 ms up to which Qt
+// keeps even a coarse timer precise, and keeps the rest at 1 ms; the bound adds up all the
+// waits the operation makes.
+TEST_F(DiscoveryTest, EveryWaitLastsAtLeastItsStatedTime)
+{
+    for (const char *name : {"tmrWatchDog", "tmrTenth"})
+        EXPECT_EQ(window->findChild<QTimer *>(QLatin1String(name))->timerType(), Qt::PreciseTimer);
+
+    FakeModule module; // takes its record back at the address it has
+    ASSERT_TRUE(module.Listen(TestModulePort()));
+    FakeDevice device;
+    device.SetKnob(DeviceCommand::Identify(), {.behaviour = FakeDevice::Behaviour::Silent});
+    ASSERT_TRUE(device.Listen());
+    using discovery::Durations;
+    const milliseconds stated(21);
+    const milliseconds quick(1);
+    const struct {
+        const char *operation;
+        std::vector<milliseconds Durations::*> stretched;
+        int quickWaits;
+        std::function<void()> act;
+    } rows[] = {
+        {"discovery", {&Durations::discoveryWait}, 1, [&] { window->Discover(); }},
+        {"setup record and restart",
+         {&Durations::setupRecordWait, &Durations::restartWait},
+         2,
+         [&] { window->SetDeviceIP(module.Address(), module.Address().split(u'.')); }},
+        {"DHCP restart",
+         {&Durations::restartWait, &Durations::discoveryWait},
+         2,
+         [&] {
+             ClickCell(0, 1);
+             window->ResetToDHCP();
+         }},
+        {"identify", {&Durations::identifyLimit}, 1, [&] { window->TestDevice(device.Address()); }},
+    };
+    for (const auto &row : rows) {
+        NetworkSettings network = LoopbackNetwork();
+        for (milliseconds Durations::*wait :
+             {&Durations::discoveryWait, &Durations::setupRecordWait, &Durations::restartWait,
+              &Durations::udpSwitchWait, &Durations::identifyPause, &Durations::identifyLimit})
+            network.durations.*wait = quick;
+        for (milliseconds Durations::*wait : row.stretched)
+            network.durations.*wait = stated;
+        OpenWindow(network);
+        window->Discover(); // a row to choose
+        const qint64 least = (stated * row.stretched.size() + quick * row.quickWaits).count();
+        for (int run = 0; run < 20; ++run) {
+            QElapsedTimer elapsed;
+            elapsed.start();
+            row.act();
+            EXPECT_GE(elapsed.nsecsElapsed(), least * 1'000'000) << row.operation << " " << run;
+        }
+    }
 }
 
 } // namespace
