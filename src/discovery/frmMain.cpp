@@ -451,10 +451,13 @@ std::optional<QString> frmMain::SetDeviceIPSteps(const QString &currentAddress,
     }
     const QByteArray record = m_link->Replies().constLast().data;
     const std::optional<QByteArray> patched = PatchSetupRecord(record, values);
-    if (!patched)
+    if (!patched && record.size() < kSetupRecordMinimum)
         return QStringLiteral("The setup record is %1 bytes long; at least %2 are needed.")
             .arg(record.size())
             .arg(kSetupRecordMinimum);
+    if (!patched)
+        return QStringLiteral("The setup record is over %1 bytes long; no module's is longer.")
+            .arg(kSetupRecordMaximum);
     lstByte->clear();
     lstByte->addItems(ByteLines(*patched));
     lstdebug->addItem(LengthLine(*patched));

@@ -1,17 +1,39 @@
 #include "DiscoveryFixture.h"
 #include "FakeDevice.h"
+#include "KVFunctions.h"
 #include "ModuleSetupProtocol.h"
 #include "WindowsColour.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <sys/resource.h>
+
 namespace {
+
+// Caps this process's address space while it lives, as prlimit --as does.
+class AddressSpaceCap {
+public:
+    explicit AddressSpaceCap(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_AS, &m_before);
+        const rlimit cap{std::min(bytes, m_before.rlim_cur), m_before.rlim_max};
+        setrlimit(RLIMIT_AS, &cap);
+    }
+    ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &m_before); }
+    AddressSpaceCap(const AddressSpaceCap &) = delete;
+    AddressSpaceCap &operator=(const AddressSpaceCap &) = delete;
+
+private:
+    rlimit m_before{};
+};
 
 const QString kNoneFound =
     u"QRB IP Setup: No Zarvo devices were detected on the network.\rYour network or computer may "
     "not be able to receive UDP data or may have the port 77FE blocked \rTry using the 'Manually "
     "Set IP' command from the Advanced menu"_s;
+
+const QString kOverlong = u"The setup record is over 1024 bytes long; no module's is longer."_s;
 
 bool Yellow(const QTableWidgetItem *item)
 {
@@ -159,6 +181,8 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
     } rows[] = {
         {Mode::TwoPieces, 120, true, {}},
         {Mode::Whole, 69, false, u"The setup record is 69 bytes long; at least 70 are needed."_s},
+        {Mode::Whole, 1024, true, {}},
+        {Mode::Whole, 1025, false, kOverlong},
         {Mode::Silent, 120, false,
          u"The Zarvo device at IP address %1 did not return a setup record.  Please try again."_s},
     };
@@ -166,7 +190,7 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
         FakeModule module;
         ASSERT_TRUE(module.Listen(TestModulePort()));
         module.recordMode = row.mode;
-        module.setupRecord.truncate(row.length);
+        module.setupRecord = module.setupRecord.leftJustified(row.length, '\x33', true);
         const QString address = module.Address();
         const QStringList shown = Shown([&] {
             window->SetDeviceIP(address, {u"127"_s, u"77"_s, u"0"_s, u"9"_s});
@@ -177,6 +201,26 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
             row.message.isEmpty() ? shown.value(0) : u"QRB IP Setup: "_s + row.message.arg(address);
         EXPECT_EQ(shown.value(shown.size() - 1), last);
     }
+}
+
+// A peer that sends without end is cut off at what a reply can hold: under a 1 GiB
+// address-space cap the record is refused and the identify read fails, and nothing crashes.
+TEST_F(DiscoveryTest, EndlessStreamIsCutOffUnderAMemoryCap)
+{
+    const AddressSpaceCap cap(rlim_t(1) << 30);
+    FakeModule module;
+    ASSERT_TRUE(module.Listen(TestModulePort()));
+    module.recordMode = FakeModule::RecordMode::Stream;
+    EXPECT_EQ(Shown([&] {
+                  window->SetDeviceIP(module.Address(), {u"127"_s, u"77"_s, u"0"_s, u"9"_s});
+              }).value(1),
+              u"QRB IP Setup: "_s + kOverlong);
+    QByteArray reply;
+    EXPECT_FALSE(discovery::ReadDeviceRecord(window->Link(), module.Address(), TestModulePort(),
+                                             QByteArray(60, '\x2A'), reply, 60));
+    EXPECT_EQ(module.written, QList<QByteArray>({"", ""})); // nothing sent after the requests
+    // No more than the system's socket buffers held when the reader hung up.
+    EXPECT_LT(module.streamed, qint64(64) << 20);
 }
 
 TEST_F(DiscoveryTest, ResetSendsTheChosenRowsOwnReply)
