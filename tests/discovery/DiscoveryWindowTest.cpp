@@ -33,6 +33,12 @@ const QString kNoneFound =
     "not be able to receive UDP data or may have the port 77FE blocked \rTry using the 'Manually "
     "Set IP' command from the Advanced menu"_s;
 
+const QString kLocating = u"Locating available Zarvo devices, please wait."_s;
+const QString kAllFound = u"All Zarvo devices have been found.  Click on an IP address you wish to "
+                          "change.  The selected device's background will turn yellow."_s;
+const QString kEnterAddress = u"Enter the new IP address and click on the green button to send "
+                              "the new IP address to this Zarvo device."_s;
+
 const QString kOverlong = u"The setup record is over 1024 bytes long; no module's is longer."_s;
 
 bool Yellow(const QTableWidgetItem *item)
@@ -59,6 +65,7 @@ TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
         EXPECT_EQ(window->txtIPOctets[k]->text(), QStringList({u"127"_s, u"77"_s, u"0"_s})[k]);
     EXPECT_EQ(window->focusWidget(), window->txtIPOctets[3]);
     EXPECT_EQ(modules[0]->datagrams, QList<QByteArray>{discovery::DiscoveryQuery()});
+    EXPECT_EQ(window->txtDebug->palette().color(QPalette::Base), QColor(180, 180, 180));
 
     // A MAC cell chooses nothing; an address cell is the only yellow one and enables all.
     ClickCell(1, 2);
@@ -69,6 +76,7 @@ TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
         EXPECT_EQ(Yellow(window->Grid->item(r, 1)), r == 2) << r;
     for (const QPushButton *button : {window->btnSetIP, window->btnResetDHCP, window->btnAdvanced})
         EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(debugTexts, QStringList({kLocating, kAllFound, kEnterAddress}));
 }
 
 TEST_F(DiscoveryTest, StoreKeepsTheFirst101Replies)
@@ -157,9 +165,14 @@ TEST_F(DiscoveryTest, SetIpRewritesTheRecordAndFindsTheModuleAtItsNewAddress)
                                 "from "_s +
                                 before + u"\rto "_s + next.toString()));
     const quint32 ip = next.toIPv4Address();
-    const int octets[4] = {int(ip >> 24), int(ip >> 16 & 255), int(ip >> 8 & 255), int(ip & 255)};
+    const QByteArray address =
+        QByteArray::fromHex(QByteArray::number(ip, 16).rightJustified(8, '0'));
+    const QByteArray &record = module.setupRecord; // 80 81 82 ... F7
+    const QByteArray expected = QByteArray::fromHex("800082C0") + address + record.mid(8, 12) +
+                                QByteArray::fromHex("4C02") + record.mid(22, 46) +
+                                QByteArray::fromHex("4C02") + record.mid(70);
     ASSERT_EQ(module.written.size(), 1);
-    EXPECT_EQ(module.written[0], *discovery::PatchSetupRecord(module.setupRecord, octets));
+    EXPECT_EQ(module.written[0].toHex(), expected.toHex());
     QStringList bytes;
     for (int k = 0; k < window->lstByte->count(); ++k)
         bytes << window->lstByte->item(k)->text();
@@ -167,6 +180,15 @@ TEST_F(DiscoveryTest, SetIpRewritesTheRecordAndFindsTheModuleAtItsNewAddress)
     EXPECT_EQ(bytes.value(1) + u'|' + bytes.value(119), u"2: 0|120: F7"_s);
     EXPECT_TRUE(lengthLine.startsWith(u"Len: 120 ,80,0,82,C0,"_s)) << lengthLine.toStdString();
     EXPECT_EQ(GridRows(), QStringList{u"1|"_s + next.toString() + u"|00-20-4A-0A-3C-00"_s});
+    EXPECT_EQ(debugTexts.mid(3),
+              QStringList({u""_s,
+                           u"Setting the IP address from "_s + before + u" to "_s +
+                               next.toString() + u".  Please wait."_s,
+                           u"Please wait while the device reboots (8 seconds)."_s,
+                           u"The IP address has been changed."_s, kLocating, kAllFound}));
+    // The new search chose no row: nothing to set until one is chosen.
+    EXPECT_FALSE(window->btnSetIP->isEnabled());
+    ClickCell(0, 1);
     EXPECT_TRUE(window->btnSetIP->isEnabled());
 }
 
