@@ -5,28 +5,12 @@
 #include "WindowsColour.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <sys/resource.h>
 
 namespace {
-
-// Caps this process's address space while it lives, as prlimit --as does.
-class AddressSpaceCap {
-public:
-    explicit AddressSpaceCap(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_AS, &m_before);
-        const rlimit cap{std::min(bytes, m_before.rlim_cur), m_before.rlim_max};
-        setrlimit(RLIMIT_AS, &cap);
-    }
-    ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &m_before); }
-    AddressSpaceCap(const AddressSpaceCap &) = delete;
-    AddressSpaceCap &operator=(const AddressSpaceCap &) = delete;
-
-private:
-    rlimit m_before{};
-};
 
 const QString kNoneFound =
     u"QRB IP Setup: No Zarvo devices were detected on the network.\rYour network or computer may "
@@ -229,7 +213,11 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
 // address-space cap the record is refused and the identify read fails, and nothing crashes.
 TEST_F(DiscoveryTest, EndlessStreamIsCutOffUnderAMemoryCap)
 {
-    const AddressSpaceCap cap(rlim_t(1) << 30);
+    rlimit before{};
+    getrlimit(RLIMIT_AS, &before);
+    const auto restore = qScopeGuard([before] { setrlimit(RLIMIT_AS, &before); });
+    const rlimit cap{std::min(rlim_t(1) << 30, before.rlim_cur), before.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &cap), 0);
     FakeModule module;
     ASSERT_TRUE(module.Listen(TestModulePort()));
     module.recordMode = FakeModule::RecordMode::Stream;
