@@ -11,11 +11,17 @@ namespace discovery {
 namespace {
 
 constexpr int kTickMs = 100;
+// One byte past the longest setup record: enough to tell a longer one, and all that is
+// taken of a peer that sends without end.
+constexpr int kTcpReplyLimit = kSetupRecordMaximum + 1;
 
+// Precise: a coarse timer may fire up to 5 % early, and a module that keeps to its time
+// would be given up on.
 QTimer *NamedTimer(QObject *parent, const char *name)
 {
     auto *timer = new QTimer(parent);
     timer->setObjectName(QString::fromLatin1(name));
+    timer->setTimerType(Qt::PreciseTimer);
     return timer;
 }
 
@@ -151,18 +157,23 @@ void ModuleLink::OnDatagram(const QByteArray &data, const QString &sender)
 void ModuleLink::OnTcpData(qint64 bytesTotal)
 {
     if (ExpectedBytes != 0) {
-        // The data stays on the socket until the waiting reader takes it whole.
+        // The data stays on the socket until the waiting reader takes it whole. More than
+        // that never completes, so the rest is not taken in.
         if (bytesTotal == ExpectedBytes)
             ReplyComplete = true;
+        else if (bytesTotal > ExpectedBytes)
+            CloseSocket();
         return;
     }
     const QByteArray data = m_winsock.GetData();
-    if (m_tcpReplyOpen && !m_replies.isEmpty()) {
-        m_replies.last().data += data;
-        return;
+    if (!m_tcpReplyOpen) {
+        m_tcpReplyOpen = true;
+        Store({}, QString());
     }
-    m_tcpReplyOpen = true;
-    Store(data, QString());
+    QByteArray &reply = m_replies.last().data;
+    reply += data.left(kTcpReplyLimit - reply.size());
+    if (reply.size() >= kTcpReplyLimit)
+        CloseSocket();
 }
 
 void ModuleLink::Store(const QByteArray &data, const QString &sender)

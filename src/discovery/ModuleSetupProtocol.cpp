@@ -33,7 +33,7 @@ QString FormatMac(const QByteArray &reply)
 
 std::optional<QByteArray> PatchSetupRecord(QByteArray record, const int (&octets)[4])
 {
-    if (record.size() < kSetupRecordMinimum)
+    if (record.size() < kSetupRecordMinimum || record.size() > kSetupRecordMaximum)
         return std::nullopt;
     const auto put = [&record](int position, int value) { record[position - 1] = char(value); };
     for (int k = 0; k < 4; ++k)

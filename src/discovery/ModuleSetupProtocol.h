@@ -23,8 +23,9 @@ QString FormatMac(const QByteArray &reply);
 
 // The setup record rewritten to give the module the address of the four octets (0-255)
 // as a static one; same length, every byte it does not replace as it came. Nothing for a
-// record too short to take the replacements (under 70 bytes).
+// record too short to take the replacements (under 70 bytes) or longer than any module's.
 constexpr int kSetupRecordMinimum = 70;
+constexpr int kSetupRecordMaximum = 1024;
 std::optional<QByteArray> PatchSetupRecord(QByteArray record, const int (&octets)[4]);
 
 // Returns the module that sent `reply` to DHCP; it echoes the reply's last two bytes, so

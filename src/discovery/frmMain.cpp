@@ -25,6 +25,8 @@
 #include <QTableWidget>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace discovery {
 
 namespace {
@@ -371,7 +373,9 @@ void frmMain::SetDeviceIP(const QString &currentAddress, const QStringList &octe
     const std::optional<QString> failure = SetDeviceIPSteps(currentAddress, octets);
     m_link->CloseSocket();
     SetButtonEnabled(btnFindFinchs, true);
-    SetButtonEnabled(btnSetIP, true);
+    // The search that follows a change chooses no row, and without one the button has
+    // no address to set.
+    SetButtonEnabled(btnSetIP, m_chosenRow >= 0);
     if (failure)
         ShowMessage(*failure);
 }
@@ -451,10 +455,13 @@ std::optional<QString> frmMain::SetDeviceIPSteps(const QString &currentAddress,
     }
     const QByteArray record = m_link->Replies().constLast().data;
     const std::optional<QByteArray> patched = PatchSetupRecord(record, values);
-    if (!patched)
+    if (!patched && record.size() < kSetupRecordMinimum)
         return QStringLiteral("The setup record is %1 bytes long; at least %2 are needed.")
             .arg(record.size())
             .arg(kSetupRecordMinimum);
+    if (!patched)
+        return QStringLiteral("The setup record is over %1 bytes long; no module's is longer.")
+            .arg(kSetupRecordMaximum);
     lstByte->clear();
     lstByte->addItems(ByteLines(*patched));
     lstdebug->addItem(LengthLine(*patched));
@@ -546,41 +553,49 @@ void frmMain::TestDevice(const QString &address)
 
 void frmMain::ManualSetIP()
 {
-    if (!ManualSetIPSteps() && m_link->Running())
-        ShowMessage(
-            Joined({QStringLiteral("Couldn't find the ip program (package iproute2)"),
-                    QStringLiteral("Please add the location of this program to your PATH")}));
+    const std::optional<QString> failure = ManualSetIPSteps();
+    if (failure)
+        ShowMessage(*failure);
 }
 
-bool frmMain::ManualSetIPSteps()
+std::optional<QString> frmMain::ManualSetIPSteps()
 {
     const QString macPrompt = QStringLiteral("Please enter the MAC address of the device in the "
                                              "following format:  00-20-4a-xx-xx-xx");
     constexpr int kMacLength = 17;
     QString mac = Prompt::Input(macPrompt, QStringLiteral("MAC Address of Zarvo Device"));
     if (mac.isEmpty())
-        return true;
+        return std::nullopt;
     if (mac.size() != kMacLength) {
         mac = Prompt::Input(
             Joined({QStringLiteral("The MAC Address you entered is not valid."), macPrompt}));
         if (mac.size() != kMacLength)
-            return true;
+            return std::nullopt;
     }
     const QString address = Prompt::Input(
         QStringLiteral("Please enter the IP address you wish to set the device to in the "
                        "following format:  192.168.xxx.xxx"),
         QStringLiteral("Desired Static IP Address"));
-    QStringList octets = address.split(u'.');
-    if (octets.size() < 4)
-        return false;
-    // Everything after the third dot is the fourth octet.
-    octets = {octets[0], octets[1], octets[2], octets.mid(3).join(u'.')};
+    if (address.isEmpty())
+        return std::nullopt;
+    const QStringList octets = address.split(u'.');
+    const bool dottedQuad =
+        octets.size() == 4 && std::all_of(octets.cbegin(), octets.cend(), [](const QString &octet) {
+            return OctetValue(octet).value_or(256) <= 255;
+        });
+    if (!dottedQuad)
+        return u'"' + address +
+               QStringLiteral("\" is not an IP address.  Please enter four numbers from 0 to 255 "
+                              "with a dot between each two, as in 192.168.1.20.");
     const QString interfaceName = InterfaceHolding(QHostAddress(address));
     if (interfaceName.isEmpty())
-        return false;
+        return address + QStringLiteral(" lies on none of this computer's networks, so the device "
+                                        "cannot be reached there.  Please enter an address of "
+                                        "your own network.");
     if (RunAndWait(QStringLiteral("ip"), NeighbourArguments(address, mac, interfaceName),
                    m_link->Wait().programLimit, this) < 0)
-        return false;
+        return Joined({QStringLiteral("Couldn't find the ip program (package iproute2)"),
+                       QStringLiteral("Please add the location of this program to your PATH")});
     // The module takes the address from the first packet sent to it; whether anything
     // answers on port 1 does not matter.
     m_link->CloseSocket();
@@ -589,7 +604,7 @@ bool frmMain::ManualSetIPSteps()
     m_link->CloseSocket();
     if (m_link->Running())
         SetDeviceIP(address, octets);
-    return true;
+    return std::nullopt;
 }
 
 void frmMain::mnuAdvancedNetwork_Click()

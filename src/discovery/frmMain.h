@@ -92,7 +92,8 @@ private:
 
     std::optional<QString> SetDeviceIPSteps(const QString &currentAddress,
                                             const QStringList &octets);
-    bool ManualSetIPSteps();
+    // What went wrong before the address is set, for the operator.
+    std::optional<QString> ManualSetIPSteps();
     void FillGrid();
     // The chosen row's address; empty when no row is chosen.
     QString ChosenAddress() const;

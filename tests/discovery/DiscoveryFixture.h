@@ -66,9 +66,16 @@ protected:
     void SetUp() override
     {
         ProgramInfo::SetTitle(u"QRB IP Setup"_s);
-        window = std::make_unique<frmMain>(LoopbackNetwork());
+        OpenWindow(LoopbackNetwork());
+    }
+
+    void OpenWindow(NetworkSettings network)
+    {
+        window = std::make_unique<frmMain>(std::move(network));
         window->QuitProgram = [this] { ++quits; };
         window->Form_Load();
+        QObject::connect(window->txtDebug, &QLineEdit::textChanged, window.get(),
+                         [this](const QString &text) { debugTexts << text; });
     }
 
     // Listening modules answering in the order made.
@@ -138,4 +145,5 @@ protected:
     ScriptedPrompt prompt;
     std::unique_ptr<frmMain> window;
     int quits = 0;
+    QStringList debugTexts; // every text txtDebug showed after the window opened, in order
 };

@@ -1,9 +1,14 @@
 #include "DiscoveryFixture.h"
 #include "FakeDevice.h"
+#include "KVFunctions.h"
 #include "ModuleSetupProtocol.h"
 #include "WindowsColour.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTimer>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -11,6 +16,14 @@ const QString kNoneFound =
     u"QRB IP Setup: No Zarvo devices were detected on the network.\rYour network or computer may "
     "not be able to receive UDP data or may have the port 77FE blocked \rTry using the 'Manually "
     "Set IP' command from the Advanced menu"_s;
+
+const QString kLocating = u"Locating available Zarvo devices, please wait."_s;
+const QString kAllFound = u"All Zarvo devices have been found.  Click on an IP address you wish to "
+                          "change.  The selected device's background will turn yellow."_s;
+const QString kEnterAddress = u"Enter the new IP address and click on the green button to send "
+                              "the new IP address to this Zarvo device."_s;
+
+const QString kOverlong = u"The setup record is over 1024 bytes long; no module's is longer."_s;
 
 bool Yellow(const QTableWidgetItem *item)
 {
@@ -36,6 +49,7 @@ TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
         EXPECT_EQ(window->txtIPOctets[k]->text(), QStringList({u"127"_s, u"77"_s, u"0"_s})[k]);
     EXPECT_EQ(window->focusWidget(), window->txtIPOctets[3]);
     EXPECT_EQ(modules[0]->datagrams, QList<QByteArray>{discovery::DiscoveryQuery()});
+    EXPECT_EQ(window->txtDebug->palette().color(QPalette::Base), QColor(180, 180, 180));
 
     // A MAC cell chooses nothing; an address cell is the only yellow one and enables all.
     ClickCell(1, 2);
@@ -46,6 +60,7 @@ TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
         EXPECT_EQ(Yellow(window->Grid->item(r, 1)), r == 2) << r;
     for (const QPushButton *button : {window->btnSetIP, window->btnResetDHCP, window->btnAdvanced})
         EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(debugTexts, QStringList({kLocating, kAllFound, kEnterAddress}));
 }
 
 TEST_F(DiscoveryTest, StoreKeepsTheFirst101Replies)
@@ -134,9 +149,14 @@ TEST_F(DiscoveryTest, SetIpRewritesTheRecordAndFindsTheModuleAtItsNewAddress)
                                 "from "_s +
                                 before + u"\rto "_s + next.toString()));
     const quint32 ip = next.toIPv4Address();
-    const int octets[4] = {int(ip >> 24), int(ip >> 16 & 255), int(ip >> 8 & 255), int(ip & 255)};
+    const QByteArray address =
+        QByteArray::fromHex(QByteArray::number(ip, 16).rightJustified(8, '0'));
+    const QByteArray &record = module.setupRecord; // 80 81 82 ... F7
+    const QByteArray expected = QByteArray::fromHex("800082C0") + address + record.mid(8, 12) +
+                                QByteArray::fromHex("4C02") + record.mid(22, 46) +
+                                QByteArray::fromHex("4C02") + record.mid(70);
     ASSERT_EQ(module.written.size(), 1);
-    EXPECT_EQ(module.written[0], *discovery::PatchSetupRecord(module.setupRecord, octets));
+    EXPECT_EQ(module.written[0].toHex(), expected.toHex());
     QStringList bytes;
     for (int k = 0; k < window->lstByte->count(); ++k)
         bytes << window->lstByte->item(k)->text();
@@ -144,6 +164,15 @@ TEST_F(DiscoveryTest, SetIpRewritesTheRecordAndFindsTheModuleAtItsNewAddress)
     EXPECT_EQ(bytes.value(1) + u'|' + bytes.value(119), u"2: 0|120: F7"_s);
     EXPECT_TRUE(lengthLine.startsWith(u"Len: 120 ,80,0,82,C0,"_s)) << lengthLine.toStdString();
     EXPECT_EQ(GridRows(), QStringList{u"1|"_s + next.toString() + u"|00-20-4A-0A-3C-00"_s});
+    EXPECT_EQ(debugTexts.mid(3),
+              QStringList({u""_s,
+                           u"Setting the IP address from "_s + before + u" to "_s +
+                               next.toString() + u".  Please wait."_s,
+                           u"Please wait while the device reboots (8 seconds)."_s,
+                           u"The IP address has been changed."_s, kLocating, kAllFound}));
+    // The new search chose no row: nothing to set until one is chosen.
+    EXPECT_FALSE(window->btnSetIP->isEnabled());
+    ClickCell(0, 1);
     EXPECT_TRUE(window->btnSetIP->isEnabled());
 }
 
@@ -158,6 +187,8 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
     } rows[] = {
         {Mode::TwoPieces, 120, true, {}},
         {Mode::Whole, 69, false, u"The setup record is 69 bytes long; at least 70 are needed."_s},
+        {Mode::Whole, 1024, true, {}},
+        {Mode::Whole, 1025, false, kOverlong},
         {Mode::Silent, 120, false,
          u"The Zarvo device at IP address %1 did not return a setup record.  Please try again."_s},
     };
@@ -165,7 +196,7 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
         FakeModule module;
         ASSERT_TRUE(module.Listen(TestModulePort()));
         module.recordMode = row.mode;
-        module.setupRecord.truncate(row.length);
+        module.setupRecord = module.setupRecord.leftJustified(row.length, '\x33', true);
         const QString address = module.Address();
         const QStringList shown = Shown([&] {
             window->SetDeviceIP(address, {u"127"_s, u"77"_s, u"0"_s, u"9"_s});
@@ -176,6 +207,30 @@ TEST_F(DiscoveryTest, SetIpTakesTheWholeRecordOrNone)
             row.message.isEmpty() ? shown.value(0) : u"QRB IP Setup: "_s + row.message.arg(address);
         EXPECT_EQ(shown.value(shown.size() - 1), last);
     }
+}
+
+// A peer that sends without end is cut off at what a reply can hold: under a 1 GiB
+// address-space cap the record is refused and the identify read fails, and nothing crashes.
+TEST_F(DiscoveryTest, EndlessStreamIsCutOffUnderAMemoryCap)
+{
+    rlimit before{};
+    getrlimit(RLIMIT_AS, &before);
+    const auto restore = qScopeGuard([before] { setrlimit(RLIMIT_AS, &before); });
+    const rlimit cap{std::min(rlim_t(1) << 30, before.rlim_cur), before.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &cap), 0);
+    FakeModule module;
+    ASSERT_TRUE(module.Listen(TestModulePort()));
+    module.recordMode = FakeModule::RecordMode::Stream;
+    EXPECT_EQ(Shown([&] {
+                  window->SetDeviceIP(module.Address(), {u"127"_s, u"77"_s, u"0"_s, u"9"_s});
+              }).value(1),
+              u"QRB IP Setup: "_s + kOverlong);
+    QByteArray reply;
+    EXPECT_FALSE(discovery::ReadDeviceRecord(window->Link(), module.Address(), TestModulePort(),
+                                             QByteArray(60, '\x2A'), reply, 60));
+    EXPECT_EQ(module.written, QList<QByteArray>({"", ""})); // nothing sent after the requests
+    // No more than the system's socket buffers held when the reader hung up.
+    EXPECT_LT(module.streamed, qint64(64) << 20);
 }
 
 TEST_F(DiscoveryTest, ResetSendsTheChosenRowsOwnReply)
@@ -256,6 +311,63 @@ TEST_F(DiscoveryTest, ClosingDuringAWaitEndsTheOperationQuietly)
     QTest::qWait(50);
     EXPECT_EQ(module.written, QList<QByteArray>{""});
     EXPECT_EQ(quits, 1);
+}
+
+// Every wait lasts at least its stated time, run after run: a coarse timer may end one up
+// to 5 % early. Each row stretches its own waits to 21 ms, past the 20 ms up to which Qt
+// keeps even a coarse timer precise, and keeps the rest at 1 ms; the bound adds up all the
+// waits the operation makes.
+TEST_F(DiscoveryTest, EveryWaitLastsAtLeastItsStatedTime)
+{
+    for (const char *name : {"tmrWatchDog", "tmrTenth"})
+        EXPECT_EQ(window->findChild<QTimer *>(QLatin1String(name))->timerType(), Qt::PreciseTimer);
+
+    FakeModule module; // takes its record back at the address it has
+    ASSERT_TRUE(module.Listen(TestModulePort()));
+    FakeDevice device;
+    device.SetKnob(DeviceCommand::Identify(), {.behaviour = FakeDevice::Behaviour::Silent});
+    ASSERT_TRUE(device.Listen());
+    using discovery::Durations;
+    const milliseconds stated(21);
+    const milliseconds quick(1);
+    const struct {
+        const char *operation;
+        std::vector<milliseconds Durations::*> stretched;
+        int quickWaits;
+        std::function<void()> act;
+    } rows[] = {
+        {"discovery", {&Durations::discoveryWait}, 1, [&] { window->Discover(); }},
+        {"setup record and restart",
+         {&Durations::setupRecordWait, &Durations::restartWait},
+         2,
+         [&] { window->SetDeviceIP(module.Address(), module.Address().split(u'.')); }},
+        {"DHCP restart",
+         {&Durations::restartWait, &Durations::discoveryWait},
+         2,
+         [&] {
+             ClickCell(0, 1);
+             window->ResetToDHCP();
+         }},
+        {"identify", {&Durations::identifyLimit}, 1, [&] { window->TestDevice(device.Address()); }},
+    };
+    for (const auto &row : rows) {
+        NetworkSettings network = LoopbackNetwork();
+        for (milliseconds Durations::*wait :
+             {&Durations::discoveryWait, &Durations::setupRecordWait, &Durations::restartWait,
+              &Durations::udpSwitchWait, &Durations::identifyPause, &Durations::identifyLimit})
+            network.durations.*wait = quick;
+        for (milliseconds Durations::*wait : row.stretched)
+            network.durations.*wait = stated;
+        OpenWindow(network);
+        window->Discover(); // a row to choose
+        const qint64 least = (stated * row.stretched.size() + quick * row.quickWaits).count();
+        for (int run = 0; run < 20; ++run) {
+            QElapsedTimer elapsed;
+            elapsed.start();
+            row.act();
+            EXPECT_GE(elapsed.nsecsElapsed(), least * 1'000'000) << row.operation << " " << run;
+        }
+    }
 }
 
 } // namespace

@@ -72,6 +72,9 @@ TEST_F(ProgramsTest, ManualAddressingBindsTheMacThenSetsTheAddress)
                             u"Zarvo IP Setup: The IP address was not changed"_s};
     const QString failed = u"QRB IP Setup: Couldn't find the ip program (package iproute2)\rPlease "
                            "add the location of this program to your PATH"_s;
+    const QString notAnAddress = u"QRB IP Setup: \"%1\" is not an IP address.  Please enter four "
+                                 "numbers from 0 to 255 with a dot between each two, as in "
+                                 "192.168.1.20."_s;
     const QString mac = u"00-20-4a-0a-3c-5f"_s;
     const QString arguments = u"neigh replace 127.77.0.9 lladdr 00:20:4a:0a:3c:5f dev lo nud "
                               "permanent"_s;
@@ -88,7 +91,30 @@ TEST_F(ProgramsTest, ManualAddressingBindsTheMacThenSetsTheAddress)
          QStringList{askMac, askAgain, askAddress} + setIp},
         {{u"00-20-4a-0a-3c-5"_s, u"x"_s}, u"exit 0"_s, {}, {askMac, askAgain}},
         {{}, u"exit 0"_s, {}, {askMac}},
-        {{mac, u"127009"_s}, u"exit 0"_s, {}, {askMac, askAddress, failed}},
+        {{mac}, u"exit 0"_s, {}, {askMac, askAddress}},
+        {{mac, u"127009"_s}, u"exit 0"_s, {}, {askMac, askAddress, notAnAddress.arg(u"127009"_s)}},
+        {{mac, u"127.77.0.256"_s},
+         u"exit 0"_s,
+         {},
+         {askMac, askAddress, notAnAddress.arg(u"127.77.0.256"_s)}},
+        // An address it takes; the fourth octet is refused later, as a typed one is.
+        {{mac, u"127.77.0.255"_s},
+         u"exit 0"_s,
+         QString(arguments).replace(u".9 "_s, u".255 "_s),
+         {askMac, askAddress,
+          u"QRB IP Setup: The Fourth Octet of the IP address can not be set to 0 or 255 or "
+          "greater.  These addresses are reserved by the network. Please enter a new value."_s}},
+        {{mac, u"127.77.9"_s},
+         u"exit 0"_s,
+         {},
+         {askMac, askAddress, notAnAddress.arg(u"127.77.9"_s)}},
+        // 0.0.0.0 lies on no network, and is this machine for anything sent to it.
+        {{mac, u"0.0.0.0"_s},
+         u"exit 0"_s,
+         {},
+         {askMac, askAddress,
+          u"QRB IP Setup: 0.0.0.0 lies on none of this computer's networks, so the device cannot "
+          "be reached there.  Please enter an address of your own network."_s}},
         {{mac, u"127.77.0.9"_s}, {}, {}, {askMac, askAddress, failed}},
         {{mac, u"127.77.0.9"_s},
          u"exec /bin/sleep 5"_s,
@@ -110,7 +136,7 @@ TEST_F(ProgramsTest, ManualAddressingBindsTheMacThenSetsTheAddress)
         EXPECT_EQ(Trigger(window->mnuManual), row.shown) << row.typed.join(u' ').toStdString();
         EXPECT_EQ(Arguments(u"ip"_s), row.arguments);
         if (heard) {
-            EXPECT_EQ(portOne.hasPendingConnections(), !row.arguments.isEmpty());
+            EXPECT_EQ(portOne.hasPendingConnections(), row.arguments == arguments);
         }
     }
 }

@@ -92,6 +92,11 @@ void FakeModule::OnConnection()
 void FakeModule::OnTcpData(QTcpSocket *socket, int connection)
 {
     QByteArray data = socket->readAll();
+    if (written[connection].isNull() && recordMode == RecordMode::Stream) {
+        written[connection] = QByteArray("");
+        Stream(socket);
+        return;
+    }
     if (written[connection].isNull() && data.startsWith(QByteArray::fromHex("000100E0"))) {
         data.remove(0, 4);
         written[connection] = QByteArray("");
@@ -115,4 +120,19 @@ void FakeModule::OnTcpData(QTcpSocket *socket, int connection)
                             quint32(uchar(record[6])) << 8 | uchar(record[7]));
     if (IsLoopback(next))
         MoveTo(next);
+}
+
+void FakeModule::Stream(QTcpSocket *socket)
+{
+    // A little queued at a time, so the stream costs this side no memory.
+    const QByteArray chunk(64 * 1024, '\x5A');
+    const auto more = [this, socket, chunk] {
+        while (socket->state() == QAbstractSocket::ConnectedState &&
+               socket->bytesToWrite() < chunk.size()) {
+            socket->write(chunk);
+            streamed += chunk.size();
+        }
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, more);
+    more();
 }

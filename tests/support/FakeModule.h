@@ -19,7 +19,8 @@ class FakeModule : public QObject {
     Q_OBJECT
 
 public:
-    enum class RecordMode { Whole, TwoPieces, Silent };
+    // Stream: answers whatever it is first sent on a connection with bytes without end.
+    enum class RecordMode { Whole, TwoPieces, Silent, Stream };
 
     explicit FakeModule(QObject *parent = nullptr);
     ~FakeModule() override;
@@ -40,12 +41,14 @@ public:
     QList<QByteArray> datagrams; // every datagram heard, in order
     QList<QByteArray> written;   // per TCP connection, all it sent after its request
     int connectionCount = 0;
+    qint64 streamed = 0; // bytes handed to the connections in Stream mode
 
 private:
     bool MoveTo(const QHostAddress &address);
     void OnDatagram();
     void OnConnection();
     void OnTcpData(QTcpSocket *socket, int connection);
+    void Stream(QTcpSocket *socket);
 
     QHostAddress m_address;
     quint16 m_port = 0;
