@@ -70,6 +70,7 @@ TEST_F(RecordFiles, FindsTheRecordsOfARangeOfDays)
         qint64 last;
     } rows[] = {
         {"2026-03-01", "2026-03-06", 1, 21}, // both ends without a search
+        {"2026-03-02", "2026-03-06", 5, 21}, // the last day's end after a search
         {"2026-03-02", "2026-03-03", 5, 12},  {"2026-03-03", "2026-03-03", 9, 12},
         {"2026-03-04", "2026-03-05", 13, 16}, // a start day without records
         {"2026-03-05", "2026-03-07", 13, 20}, {"2026-02-20", "2026-03-01", 1, 4},
