@@ -193,27 +193,22 @@ void RecordReader::ReadBlock(qint64 number)
     m_block.resize(std::min(kBlockRecords, m_count - m_blockFirst + 1) * length);
     const qint64 got =
         m_file.seek((m_blockFirst - 1) * length) ? m_file.read(m_block.data(), m_block.size()) : -1;
-    if (got < 0) {
+    // A file cut short and a failed read both end the records here; only one is an error.
+    if (got < 0)
         m_failed = true;
-        m_block.clear();
-        return;
-    }
     if (got < m_block.size())
-        m_count = m_blockFirst - 1 + got / length;
-    m_block.truncate(got - got % length);
+        m_count = m_blockFirst - 1 + std::max<qint64>(got, 0) / length;
 }
 
 std::optional<QByteArray> RecordReader::Read(qint64 number)
 {
+    const int length = RecordLength(m_kind);
+    if (number >= 1 && number <= m_count &&
+        (number < m_blockFirst || number >= m_blockFirst + m_block.size() / length))
+        ReadBlock(number);
     if (number < 1 || number > m_count)
         return std::nullopt;
-    const int length = RecordLength(m_kind);
-    if (number < m_blockFirst || number >= m_blockFirst + m_block.size() / length)
-        ReadBlock(number);
-    const qint64 index = number - m_blockFirst;
-    if (index >= m_block.size() / length)
-        return std::nullopt;
-    return m_block.mid(index * length, length);
+    return m_block.mid((number - m_blockFirst) * length, length);
 }
 
 std::optional<QDate> RecordReader::DayOf(qint64 number)

@@ -108,16 +108,20 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
     }
 
     // A file cut short while it is written out: the rows up to the cut.
-    AppendBytes(u"Sensor-8 Inst.dat"_s, Instant("2026-04-01 10:00:00", 1).repeated(1000));
-    const Progress cut{[&](const QString &text) {
-        if (text == u"Writing Record #"_s)
-            QFile::resize(DataFile(u"Sensor-8 Inst.dat"_s), 10 * InstantRecord::kLength + 5);
-    }};
-    QFile::remove(csv);
-    EXPECT_EQ(
-        ExportRange(u"Sensor-8 Inst.dat"_s, csv, u"2026-04-01"_s, u"2026-04-01"_s, cut).outcome,
-        ExportResult::Outcome::Done);
-    EXPECT_EQ(ReadAll(csv).count('\n'), 11);
+    for (const int cutRecords : {10, 0}) {
+        QFile::remove(DataFile(u"Sensor-8 Inst.dat"_s));
+        AppendBytes(u"Sensor-8 Inst.dat"_s, Instant("2026-04-01 10:00:00", 1).repeated(1000));
+        const Progress cut{[&](const QString &text) {
+            if (text == u"Writing Record #"_s)
+                QFile::resize(DataFile(u"Sensor-8 Inst.dat"_s),
+                              cutRecords * InstantRecord::kLength + cutRecords / 2);
+        }};
+        QFile::remove(csv);
+        EXPECT_EQ(
+            ExportRange(u"Sensor-8 Inst.dat"_s, csv, u"2026-04-01"_s, u"2026-04-01"_s, cut).outcome,
+            ExportResult::Outcome::Done);
+        EXPECT_EQ(ReadAll(csv).count('\n'), cutRecords + 1);
+    }
 
     const ExportResult unwritable =
         ExportAll(DataFile(u"Sensor-7 Average.dat"_s), RecordKind::Average, Folder(), {});
