@@ -73,10 +73,8 @@ ScanResult ScanLogFile(const QString &fileName, const QString &startDate, const 
     result.data = ChartData(3);
     result.data.Reserve(range->Size());
     RecordPacer pacer(progress);
-    for (qint64 i = range->first; i <= range->last; ++i) {
-        const std::optional<QByteArray> bytes = file.Read(i);
-        if (!bytes)
-            return Ended(ScanResult::Outcome::Failed, file.ErrorText());
+    std::optional<QByteArray> bytes;
+    for (qint64 i = range->first; i <= range->last && (bytes = file.Read(i)); ++i) {
         const AverageRecord record = *AverageRecord::Decode(*bytes);
         const std::optional<WallClock> moment = ParseWallClock(record.date);
         if (!moment) {
@@ -92,6 +90,8 @@ ScanResult ScanLogFile(const QString &fileName, const QString &startDate, const 
         if (!pacer.GoOn(i))
             return Ended(ScanResult::Outcome::Stopped);
     }
+    if (file.Failed())
+        return Ended(ScanResult::Outcome::Failed, file.ErrorText());
     result.outcome = ScanResult::Outcome::Done;
     return result;
 }
@@ -115,10 +115,8 @@ ScanResult ScanInstLogFile(const QString &fileName, const QString &startDate,
     result.data = ChartData(1);
     result.data.Reserve(range.Size());
     RecordPacer pacer(progress);
-    for (qint64 i = range.first; i <= range.last; ++i) {
-        const std::optional<QByteArray> bytes = file.Read(i);
-        if (!bytes)
-            return Ended(ScanResult::Outcome::Failed, file.ErrorText());
+    std::optional<QByteArray> bytes;
+    for (qint64 i = range.first; i <= range.last && (bytes = file.Read(i)); ++i) {
         const InstantRecord record = *InstantRecord::Decode(*bytes);
         const std::optional<WallClock> moment = ParseWallClock(record.date);
         if (moment)
@@ -128,6 +126,8 @@ ScanResult ScanInstLogFile(const QString &fileName, const QString &startDate,
         if (!pacer.GoOn(i))
             return Ended(ScanResult::Outcome::Stopped);
     }
+    if (file.Failed())
+        return Ended(ScanResult::Outcome::Failed, file.ErrorText());
     result.outcome = ScanResult::Outcome::Done;
     return result;
 }

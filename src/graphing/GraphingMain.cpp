@@ -12,6 +12,8 @@ namespace {
 GraphingState g_state;
 
 constexpr int kEventsEveryMs = 50;
+// About 64 KiB per read: a scan costs no system call per record.
+constexpr qint64 kBlockRecords = 2048;
 
 // The date text of a record as stored, blanks trimmed.
 QString DateText(const QByteArray &record)
@@ -179,21 +181,34 @@ bool StopRequested()
 
 RecordReader::RecordReader(const QString &path, RecordKind kind) : m_file(path), m_kind(kind)
 {
-    if (!m_file.open(QIODevice::ReadOnly))
-        return;
-    m_count = RecordCount(m_file.size(), RecordLength(kind));
-    if (m_count > 0)
-        m_mapped = m_file.map(0, m_count * RecordLength(kind));
+    if (m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        m_count = RecordCount(m_file.size(), RecordLength(kind));
+}
+
+void RecordReader::ReadBlock(qint64 number)
+{
+    const int length = RecordLength(m_kind);
+    // Walking back over records, the block ends at the record asked for.
+    m_blockFirst = number < m_blockFirst ? std::max<qint64>(1, number - kBlockRecords + 1) : number;
+    m_block.resize(std::min(kBlockRecords, m_count - m_blockFirst + 1) * length);
+    const qint64 got =
+        m_file.seek((m_blockFirst - 1) * length) ? m_file.read(m_block.data(), m_block.size()) : -1;
+    // A file cut short and a failed read both end the records here; only one is an error.
+    if (got < 0)
+        m_failed = true;
+    if (got < m_block.size())
+        m_count = m_blockFirst - 1 + std::max<qint64>(got, 0) / length;
 }
 
 std::optional<QByteArray> RecordReader::Read(qint64 number)
 {
+    const int length = RecordLength(m_kind);
+    if (number >= 1 && number <= m_count &&
+        (number < m_blockFirst || number >= m_blockFirst + m_block.size() / length))
+        ReadBlock(number);
     if (number < 1 || number > m_count)
         return std::nullopt;
-    const int length = RecordLength(m_kind);
-    if (m_mapped)
-        return QByteArray(reinterpret_cast<const char *>(m_mapped) + (number - 1) * length, length);
-    return ReadRecord(m_file, number, length);
+    return m_block.mid((number - m_blockFirst) * length, length);
 }
 
 std::optional<QDate> RecordReader::DayOf(qint64 number)
@@ -220,11 +235,11 @@ bool GetLogDateRange(const QString &path, RecordKind kind, QString &firstDate, Q
         return false;
     const QString firstText = DateText(*first);
     QString lastText = firstText;
-    for (; n > 1; --n) {
+    for (n = std::min(n, file.Count()); n > 1; n = std::min(n - 1, file.Count())) {
         const std::optional<QByteArray> record = file.Read(n);
-        if (!record)
+        if (file.Failed())
             return false;
-        if (ParseGeneralDate(DateText(*record))) {
+        if (record && ParseGeneralDate(DateText(*record))) {
             lastText = DateText(*record);
             break;
         }

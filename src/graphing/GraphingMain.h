@@ -69,25 +69,34 @@ private:
 };
 bool StopRequested();
 
-// A record file opened for reading, its whole records counted.
+// A record file opened for reading, its whole records counted. It is read, never mapped:
+// the monitoring program or a user may cut the file short while it is read, and a file
+// found shorter simply has fewer records.
 class RecordReader {
 public:
     RecordReader(const QString &path, RecordKind kind);
     bool IsOpen() const { return m_file.isOpen(); }
     QString ErrorText() const { return m_file.errorString(); }
+    // Whole records; lowered when a read finds the file cut short.
     qint64 Count() const { return m_count; }
     RecordKind Kind() const { return m_kind; }
+    // True once a read failed (as opposed to finding the file shorter).
+    bool Failed() const { return m_failed; }
     // The record's raw bytes; nothing outside 1..Count() or on a read failure.
     std::optional<QByteArray> Read(qint64 number);
     // The record's day, or nothing when its text is no date (or it cannot be read).
     std::optional<QDate> DayOf(qint64 number);
 
 private:
+    void ReadBlock(qint64 number);
+
     QFile m_file;
     RecordKind m_kind;
     qint64 m_count = 0;
-    // The whole records, mapped where the system allows: no system call per record.
-    const uchar *m_mapped = nullptr;
+    bool m_failed = false;
+    // Records read ahead in one system call, from record `m_blockFirst` on.
+    QByteArray m_block;
+    qint64 m_blockFirst = 0;
 };
 
 // First and last date of a record file, each cut at its first blank (the day alone); false

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <charconv>
@@ -15,9 +16,12 @@ namespace {
 
 constexpr char kCrLf[] = "\r\n";
 
+// A damaged record's text may hold quotes and line breaks: it stays one field of one row.
 QByteArray Quoted(const QString &text)
 {
-    return '"' + text.toLatin1() + '"';
+    QByteArray bytes = text.toLatin1();
+    bytes.replace('"', "\"\"").replace('\r', ' ').replace('\n', ' ');
+    return '"' + bytes + '"';
 }
 
 QString AverageText(const AverageRecord &record, AverageStyle style)
@@ -25,8 +29,13 @@ QString AverageText(const AverageRecord &record, AverageStyle style)
     if (record.count <= 0)
         return {};
     const double average = double(record.sum) / record.count;
+    // Written through a 64-bit whole number (of tenths for one decimal): a damaged sum
+    // that does not fit is left out rather than written as a wrapped-around value.
+    const double scaled = std::round(style == AverageStyle::Whole ? average : average * 10);
+    if (!(std::fabs(scaled) < 0x1p63))
+        return {};
     if (style == AverageStyle::Whole)
-        return QString::number(qint64(std::round(average)));
+        return QString::number(qint64(scaled));
     return FormatPointZero(average).replace(u'.', QLocale().decimalPoint());
 }
 
@@ -99,15 +108,16 @@ ExportResult WriteRows(RecordReader &file, qint64 first, qint64 last, const QStr
     if (!csv.Ok())
         return Failed(csv.ErrorText());
     RecordPacer pacer(progress);
-    for (qint64 i = first; i <= last; ++i) {
-        const std::optional<QByteArray> bytes = file.Read(i);
-        if (!bytes)
-            return Failed(file.ErrorText());
+    std::optional<QByteArray> bytes;
+    // A file cut short while it is read ends the rows there.
+    for (qint64 i = first; i <= last && (bytes = file.Read(i)); ++i) {
         if (!csv.Row(*bytes, file.Kind(), style))
             return Failed(csv.ErrorText());
         if (!pacer.GoOn(i))
             return {ExportResult::Outcome::Stopped, {}};
     }
+    if (file.Failed())
+        return Failed(file.ErrorText());
     if (!csv.Flush())
         return Failed(csv.ErrorText());
     return {ExportResult::Outcome::Done, {}};
@@ -178,9 +188,24 @@ ExportResult ExportAll(const QString &path, RecordKind kind, const QString &csvP
     return WriteRows(file, 1, file.Count(), csvPath, AverageStyle::Whole, progress);
 }
 
-QString BatchCsvPath(const QString &folder, const QString &sensorName, RecordKind kind,
-                     const QString &firstDate)
+std::optional<QString> FileNamePart(const QString &name)
 {
+    if (name == u"." || name == u"..")
+        return std::nullopt;
+    QString part = name;
+    for (QChar &c : part) {
+        if (c == u'/' || c == u'\\' || c.category() == QChar::Other_Control)
+            c = u'_';
+    }
+    return part;
+}
+
+std::optional<QString> BatchCsvPath(const QString &folder, const QString &sensorName,
+                                    RecordKind kind, const QString &firstDate)
+{
+    const std::optional<QString> name = FileNamePart(sensorName);
+    if (!name)
+        return std::nullopt;
     const std::optional<QDateTime> first = ParseGeneralDate(firstDate);
     const QString kindText = kind == RecordKind::Instant
                                  ? QStringLiteral(" Instantaneous data from ")
@@ -188,5 +213,8 @@ QString BatchCsvPath(const QString &folder, const QString &sensorName, RecordKin
     const QString month = first ? QString::number(first->date().month()) + u'-' +
                                       QString::number(first->date().year())
                                 : QString();
-    return QDir(folder).filePath(sensorName + kindText + month + QStringLiteral(".csv"));
+    const QString path = QDir(folder).filePath(*name + kindText + month + QStringLiteral(".csv"));
+    if (QFileInfo(path).absolutePath() != QDir(folder).absolutePath())
+        return std::nullopt;
+    return path;
 }

@@ -27,7 +27,11 @@ ExportResult ExportRange(const QString &fileName, const QString &csvPath, const 
 ExportResult ExportAll(const QString &path, RecordKind kind, const QString &csvPath,
                        const Progress &progress);
 
+// A name from a device as part of a file name: separators and control characters become
+// "_"; nothing for "." or "..".
+std::optional<QString> FileNamePart(const QString &name);
 // The CSV file the whole-file conversion writes a record file to: the sensor's name, its
-// kind and the month and year of its first day, in `folder`.
-QString BatchCsvPath(const QString &folder, const QString &sensorName, RecordKind kind,
-                     const QString &firstDate);
+// kind and the month and year of its first day, in `folder`; nothing when the name cannot
+// name a file there.
+std::optional<QString> BatchCsvPath(const QString &folder, const QString &sensorName,
+                                    RecordKind kind, const QString &firstDate);

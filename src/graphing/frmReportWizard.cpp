@@ -238,8 +238,10 @@ void frmReportWizard::btnGo_Click()
     }
     const int position = cmboSensors->currentIndex();
     if (position < 0 || position >= LogFileNames.size()) {
-        Prompt::Show(QStringLiteral("There was an error generating this chart.  The error is ") +
-                     QStringLiteral("No record file is selected."));
+        Prompt::Show(Graphing().CancelRequested
+                         ? QStringLiteral("Chart generation was canceled.")
+                         : QStringLiteral("There was an error generating this chart.  The error "
+                                          "is No record file is selected."));
         return;
     }
     SelectedLogIndex = qint16(position);
@@ -261,20 +263,21 @@ void frmReportWizard::btnGo_Click()
     }
 
     const QString sensor = HeaderSensorName();
-    const std::optional<QString> csvPath = Prompt::SaveFileName(
-        {QStringLiteral("Save ") + sensor + QStringLiteral(" log data from ") + startDate + kTo +
-             endDate + QStringLiteral(" to a .csv file"),
-         lblDirectory->text(), kCsvFilter,
-         sensor + u' ' + MonthYear(0) + kTo + MonthYear(1) + QStringLiteral(".csv")});
+    const std::optional<QString> csvPath =
+        Prompt::SaveFileName({QStringLiteral("Save ") + sensor + QStringLiteral(" log data from ") +
+                                  startDate + kTo + endDate + QStringLiteral(" to a .csv file"),
+                              lblDirectory->text(), kCsvFilter,
+                              FileNamePart(sensor).value_or(QString()) + u' ' + MonthYear(0) + kTo +
+                                  MonthYear(1) + QStringLiteral(".csv")});
     if (!csvPath) {
         Prompt::Show(QStringLiteral("Exporting data to csv file was canceled by user."));
         return;
     }
     SetRunning(true);
     const bool exported = LogFileToCSV(fileName, *csvPath, startDate, endDate);
+    SetRunning(false);
     if (Graphing().CloseRequested)
         return;
-    SetRunning(false);
     if (Graphing().CancelRequested)
         Prompt::Show(QStringLiteral("Chart generation has been canceled."));
     else if (exported)
@@ -305,19 +308,22 @@ bool frmReportWizard::LogAllDataToCSVFile(const QString &fileName, const QString
         ExportAll(QDir(Graphing().DataFolder).filePath(fileName),
                   RecordFileKind(fileName).value_or(RecordKind::Instant), csvPath, m_progress);
     HideProgress();
+    m_lastError = result.errorText;
     return result.outcome == ExportResult::Outcome::Done;
 }
 
 void frmReportWizard::BatchToCSV()
 {
+    // A chart closed or an export cancelled before must not stop this run.
     Graphing().CancelRequested = false;
+    Graphing().CloseRequested = false;
     if (LogSensorIDs.isEmpty())
         return;
     const QString folder = Graphing().DataFolder;
     ReadSensorHeader(LogSensorIDs.first(), folder);
-    const std::optional<QString> chosen =
-        Prompt::SaveFileName({QStringLiteral("Save To:"), folder, kCsvFilter,
-                              HeaderSensorName() + QStringLiteral(".csv")});
+    const std::optional<QString> chosen = Prompt::SaveFileName(
+        {QStringLiteral("Save To:"), folder, kCsvFilter,
+         FileNamePart(HeaderSensorName()).value_or(QString()) + QStringLiteral(".csv")});
     if (!chosen)
         return;
     // The user picks a folder by confirming the proposed name in it.
@@ -325,6 +331,7 @@ void frmReportWizard::BatchToCSV()
 
     SetRunning(true);
     QHash<QString, qint32> written; // CSV file -> the sensor it holds
+    QStringList failed;
     const QStringList files = LogFileNames;
     const QList<qint32> sensors = LogSensorIDs;
     for (qsizetype i = 0; i < files.size(); ++i) {
@@ -337,17 +344,29 @@ void frmReportWizard::BatchToCSV()
         if (!GetLogDateRange(QDir(folder).filePath(files.at(i)), kind, first, last) ||
             !ParseGeneralDate(first))
             continue;
-        QString csvPath = BatchCsvPath(outputFolder, HeaderSensorName(), kind, first);
-        if (written.value(csvPath, sensors.at(i)) != sensors.at(i))
+        std::optional<QString> csvPath =
+            BatchCsvPath(outputFolder, HeaderSensorName(), kind, first);
+        if (csvPath && written.value(*csvPath, sensors.at(i)) != sensors.at(i))
             csvPath = BatchCsvPath(outputFolder,
                                    HeaderSensorName() + u' ' + QString::number(sensors.at(i)), kind,
                                    first);
-        written.insert(csvPath, sensors.at(i));
-        if (!LogAllDataToCSVFile(files.at(i), csvPath))
+        if (!csvPath) {
+            failed << files.at(i) + QStringLiteral(": the sensor name \"") + HeaderSensorName() +
+                          QStringLiteral("\" cannot name a file");
+            continue;
+        }
+        written.insert(*csvPath, sensors.at(i));
+        if (LogAllDataToCSVFile(files.at(i), *csvPath))
+            continue;
+        if (StopRequested())
             break;
+        failed << files.at(i) + QStringLiteral(" to ") + *csvPath + QStringLiteral(": ") +
+                      m_lastError;
     }
-    if (!Graphing().CloseRequested)
-        SetRunning(false);
+    SetRunning(false);
+    if (!failed.isEmpty())
+        Prompt::Show(QStringLiteral("These files could not be converted to CSV:\n") +
+                     failed.join(u'\n'));
 }
 
 void frmReportWizard::ShowProgress(const QString &text)

@@ -25,8 +25,9 @@ TEST_F(RecordFiles, ListsEveryRecordFileWithItsSensorAndRange)
     const QString march = Name(InstantFileName(folder, 7, kMarch.date()));
     // A reading half appended when the list is read is not counted.
     AppendBytes(u""_s + march, Instant("2026-03-04 10:00:00", 1).left(14));
-    AppendBytes(u"Sensor-8 Average.dat"_s,
-                Average("2026-02-01 09:00:00", 1, 1, 1, 1) + Average("garbage", 1, 1, 1, 1));
+    AppendBytes(u"Sensor-8 Average.dat"_s, Average("2026-02-01 09:00:00", 1, 1, 1, 1) +
+                                               Average("2026-02-03 09:00:00", 1, 1, 1, 1) +
+                                               Average("garbage", 1, 1, 1, 1));
     AppendBytes(u"SENSOR-9 INST.DAT"_s, Instant("2026-02-01 09:00:00", 1));
     AppendBytes(u"Instruments Lab ID-3.dat"_s, QByteArray(69 * 2, 'x'));
     AppendBytes(u"Sensor-10 Average.dat"_s,
@@ -46,7 +47,7 @@ TEST_F(RecordFiles, ListsEveryRecordFileWithItsSensorAndRange)
                          u"Server: Lab Sensor: Freezer: All data. Available data from "
                          "2026-03-01 to 2026-03-03"_s,
                          u"Server:  Sensor: : Averaged readings. Available data from "
-                         "2026-02-01 to 2026-02-01"_s,
+                         "2026-02-01 to 2026-02-03"_s,
                          u"Server:  Sensor:  There is not enough data to graph"_s,
                      }));
     EXPECT_EQ(wizard.LogFileNames,
@@ -70,6 +71,7 @@ TEST_F(RecordFiles, FindsTheRecordsOfARangeOfDays)
         qint64 last;
     } rows[] = {
         {"2026-03-01", "2026-03-06", 1, 21}, // both ends without a search
+        {"2026-03-02", "2026-03-06", 5, 21}, // the last day's end after a search
         {"2026-03-02", "2026-03-03", 5, 12},  {"2026-03-03", "2026-03-03", 9, 12},
         {"2026-03-04", "2026-03-05", 13, 16}, // a start day without records
         {"2026-03-05", "2026-03-07", 13, 20}, {"2026-02-20", "2026-03-01", 1, 4},

@@ -20,7 +20,9 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
                     Average("2026-03-01 11:00:00", 0, 0, 0, 0) +
                     Average("2026-03-02 09:00:00", 46.2f, 23.1f, 23.1f, 2) +
                     Average("2026-03-03 00:00:00", -5, -2.5f, -2.5f, 2) +
-                    Average("2026-03-04", 12345678, 0.00001234f, 1e10f, 1));
+                    Average("2026-03-04", 12345678, 0.00001234f, 1e10f, 1) +
+                    Average("2026-03-05 00:00:00", 3e38f, 1, 1, 1) +
+                    Average("x\"y\r\nz", 1, 1, 1, 1));
     AppendBytes(u"Sensor-7 Instantaneous Data Created 3-2026.dat"_s,
                 Instant("2026-03-01 10:00:00", 23.1f) + Instant("2026-03-02 10:00:00", -0.5f) +
                     Instant("2026-03-03", 1e-7f));
@@ -30,6 +32,8 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
         "\"2026-03-02 09:00:00\",\"%2\",23.1,23.1\r\n",
         "\"2026-03-03 00:00:00\",\"%3\",-2.5,-2.5\r\n",
         "\"2026-03-04\",\"%4\",10000000000,0.00001234\r\n",
+        "\"2026-03-05 00:00:00\",\"%5\",1,1\r\n",
+        "\"x\"\"y  z\",\"%6\",1,1\r\n",
     };
     auto averaged = [&](std::initializer_list<int> picked, const QStringList &averages) {
         QByteArray out = kAverageHeader;
@@ -37,8 +41,9 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
             out += QString::fromLatin1(rows[i]).arg(averages.at(i)).toLatin1();
         return out;
     };
-    const QStringList oneDecimal = {u".5"_s, {}, u"23.1"_s, u"-2.5"_s, u"12345678.0"_s};
-    const QStringList whole = {u"1"_s, {}, u"23"_s, u"-3"_s, u"12345678"_s};
+    // An average beyond a 64-bit whole number is left out.
+    const QStringList oneDecimal = {u".5"_s, {}, u"23.1"_s, u"-2.5"_s, u"12345678.0"_s, {}};
+    const QStringList whole = {u"1"_s, {}, u"23"_s, u"-3"_s, u"12345678"_s, {}, u"1"_s};
     const QByteArray instant = "\"Date/Time\",\"Data\"\r\n"
                                "\"2026-03-01 10:00:00\",23.1\r\n"
                                "\"2026-03-02 10:00:00\",-0.5\r\n"
@@ -62,6 +67,12 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
                                 {});
          },
          averaged({2}, oneDecimal)},
+        {"averaged range of a damaged hour",
+         [&] {
+             return ExportRange(u"Sensor-7 Average.dat"_s, csv, u"2026-03-05"_s, u"2026-03-05"_s,
+                                {});
+         },
+         averaged({5}, oneDecimal)},
         {"averaged range without records",
          [&] {
              return ExportRange(u"Sensor-7 Average.dat"_s, csv, u"2026-04-01"_s, u"2026-04-02"_s,
@@ -72,7 +83,7 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
          [&] {
              return ExportAll(DataFile(u"Sensor-7 Average.dat"_s), RecordKind::Average, csv, {});
          },
-         averaged({0, 1, 2, 3, 4}, whole)},
+         averaged({0, 1, 2, 3, 4, 5, 6}, whole)},
         {"instantaneous range",
          [&] {
              return ExportRange(u"Sensor-7 Instantaneous Data Created 3-2026.dat"_s, csv,
@@ -94,6 +105,22 @@ TEST_F(ReportExport, WritesEachKindByteForByte)
         // A second export into the same file appends its rows under the one header.
         ASSERT_EQ(c.run().outcome, ExportResult::Outcome::Done);
         EXPECT_EQ(ReadAll(csv), c.expected + c.expected.mid(c.expected.indexOf('\n') + 1));
+    }
+
+    // A file cut short while it is written out: the rows up to the cut.
+    for (const int cutRecords : {10, 0}) {
+        QFile::remove(DataFile(u"Sensor-8 Inst.dat"_s));
+        AppendBytes(u"Sensor-8 Inst.dat"_s, Instant("2026-04-01 10:00:00", 1).repeated(1000));
+        const Progress cut{[&](const QString &text) {
+            if (text == u"Writing Record #"_s)
+                QFile::resize(DataFile(u"Sensor-8 Inst.dat"_s),
+                              cutRecords * InstantRecord::kLength + cutRecords / 2);
+        }};
+        QFile::remove(csv);
+        EXPECT_EQ(
+            ExportRange(u"Sensor-8 Inst.dat"_s, csv, u"2026-04-01"_s, u"2026-04-01"_s, cut).outcome,
+            ExportResult::Outcome::Done);
+        EXPECT_EQ(ReadAll(csv).count('\n'), cutRecords + 1);
     }
 
     const ExportResult unwritable =
@@ -154,4 +181,43 @@ TEST_F(ReportExport, ConvertsEveryFileIntoTheChosenFolder)
     wizard.BatchToCSV();
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
     EXPECT_TRUE(prompt.Texts().isEmpty());
+}
+
+// Sensor names come from the devices: whatever they hold, every CSV file lands in the
+// chosen folder, and a file that cannot be written stops no other.
+TEST_F(ReportExport, SensorNamesNameFilesOnlyInsideTheChosenFolder)
+{
+    const QString out = Folder() + u"/Reports/March"_s;
+    const QString kind = u" Instantaneous data from 3-2026.csv"_s;
+    ASSERT_TRUE(QDir().mkpath(out + u"/Door"_s + kind)); // in the way
+    const QStringList names = {u"../x"_s, u"/abs/x"_s, u"a/b\\c\td"_s,
+                               u".."_s,   u"Door"_s,   u"Freezer"_s};
+    for (qint32 id = 1; id <= names.size(); ++id) {
+        WriteHeader(id, u"Lab"_s, names[id - 1]);
+        AppendBytes(u"Sensor-%1 Inst.dat"_s.arg(id),
+                    Instant("2026-03-01 10:00:00", 1) + Instant("2026-03-02 10:00:00", 2));
+    }
+    frmReportWizard wizard;
+    wizard.LoadLogFiles(Data());
+    prompt.QueueSave(out + u"/x.csv"_s);
+    wizard.BatchToCSV();
+
+    EXPECT_EQ(prompt.SaveRequests().at(0).proposal, u".._x.csv"_s);
+    EXPECT_EQ(QDir(Folder() + u"/Reports"_s)
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList(u"March"_s));
+    QStringList files = QDir(out).entryList(QDir::Files | QDir::Hidden);
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, QStringList({u".._x"_s + kind, u"Freezer"_s + kind, u"_abs_x"_s + kind,
+                                  u"a_b_c_d"_s + kind}));
+    EXPECT_EQ(
+        ReadAll(out + u"/Freezer"_s + kind),
+        "\"Date/Time\",\"Data\"\r\n\"2026-03-01 10:00:00\",1\r\n\"2026-03-02 10:00:00\",2\r\n");
+    ASSERT_EQ(prompt.Texts().size(), 1);
+    EXPECT_TRUE(prompt.Texts()[0].startsWith(
+        u"These files could not be converted to CSV:\nSensor-4 Inst.dat: the sensor name \"..\" "
+        "cannot name a file\nSensor-5 Inst.dat to "_s +
+        out + u"/Door"_s + kind + u": "_s))
+        << prompt.Texts()[0].toStdString();
+    EXPECT_TRUE(wizard.mnuConvertAll->isEnabled());
 }

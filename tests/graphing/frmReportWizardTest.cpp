@@ -134,6 +134,15 @@ TEST_F(frmReportWizardTest, KeepsItsPlaceAfterAChartAndFollowsThePicker)
     EXPECT_TRUE(charted);
     EXPECT_EQ(wizard.cmboSensors->currentIndex(), 1);
     EXPECT_EQ(wizard.SelectedLogIndex, 1);
+    // The chart's close stops no later conversion.
+    prompt.QueueSave(File(u"Freezer.csv"_s));
+    wizard.mnuConvertAll->trigger();
+    for (const char *kind : {"Average", "Instantaneous"})
+        EXPECT_EQ(ReadAll(File(u"Freezer %1 data from 3-2026.csv"_s.arg(QLatin1String(kind))))
+                      .count('\n'),
+                  4);
+    EXPECT_TRUE(wizard.btnGo->isVisible() && !wizard.btnCancel->isVisible());
+    EXPECT_TRUE(wizard.mnuConvertAll->isEnabled() && wizard.cmboSensors->isEnabled());
 
     OnNextModal([&](QWidget *window) {
         auto *picker = qobject_cast<frmBrowse *>(window);
@@ -196,5 +205,11 @@ TEST_F(frmReportWizardTest, ExportStopsAtCancelOrCloseKeepingItsRows)
         EXPECT_TRUE(written.startsWith("\"Date/Time\",\"Data\"\r\n\"2026-03-01 10:00:00\",0\r\n"));
         EXPECT_LT(written.count('\n'), kRecords);
         EXPECT_EQ(wizard.btnGo->isVisible(), cancel);
+        if (cancel) { // the next conversion runs whole
+            prompt.QueueSave(File(u"all.csv"_s));
+            wizard.BatchToCSV();
+            EXPECT_EQ(ReadAll(File(u" Instantaneous data from 3-2026.csv"_s)).count('\n'),
+                      kRecords + 1);
+        }
     }
 }
