@@ -87,9 +87,13 @@ TEST_F(frmRK715Test, SavingUneditedGivesEveryPageBackAndTheGatesFollowTheDevice)
 TEST_F(frmRK715Test, EachEditChangesExactlyItsBytes)
 {
     FillDevice(6, 5, 3);
+    // Named by another tool: a name, whatever word it holds.
+    device.pages[3].replace(8, 40, "Error LED rack      Terror Freezer      ");
     frmRK715 panel;
     Open(panel);
+    EXPECT_EQ(panel.txtName.at(1)->text(), u"Terror Freezer"_s);
     auto expected = Type({
+        {panel.txtName.at(0), u"LED rack error"_s, 3, 9, "LED rack error      "},
         {panel.txtName.at(3), u"Dairy \"B\""_s, 4, 29, "Dairy \"B\"           "},
         {panel.txtLL.at(2), u"12.5"_s, 0, 21, Word(125)},
         {panel.txtUL.at(7), u"-.5"_s, 0, 53, Word(-5)},
@@ -105,6 +109,7 @@ TEST_F(frmRK715Test, EachEditChangesExactlyItsBytes)
     expected[0][57] = 1;
     QTest::mouseClick(panel.btnSave, Qt::LeftButton);
     EXPECT_EQ(device.pages, expected);
+    EXPECT_EQ(Lines(panel).last(), u"Upload complete"_s);
     EXPECT_TRUE(prompt.Messages().isEmpty());
 }
 
@@ -205,6 +210,10 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
         {DeviceCommand::ReadPage(4), B::WrongEcho, {done}, u"AABBCC0C"_s},
         {DeviceCommand::ReadPage(7),
          B::WrongEcho,
+         {u"Failed to download sensor names"_s, done},
+         {}},
+        {DeviceCommand::ReadPage(7), // "Error" written from byte 5, into the first name
+         B::ErrorText,
          {u"Failed to download sensor names"_s, done},
          {}},
         {DeviceCommand::ReadCurrentData(),
