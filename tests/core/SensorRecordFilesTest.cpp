@@ -257,6 +257,8 @@ TEST_F(SensorRecordFiles, ServerNameThatIsNoPlainFileNameIsRefused)
     EXPECT_TRUE(AppendServerLogRecord(longest, 2147483647, readings, 0));
     EXPECT_EQ(ReadAll(File(longest + u" ID-2147483647.dat"_s)).size(), ServerLogRecord::kLength);
     EXPECT_TRUE(IsPlainFileName(u"..."_s));
+    EXPECT_TRUE(IsPlainFileName(QString(79, QChar(0x800)))); // three bytes each
+    EXPECT_FALSE(IsPlainFileName(QString(80, QChar(0x800))));
 }
 
 TEST_F(SensorRecordFiles, MissingFolderIsReportedWithThePath)

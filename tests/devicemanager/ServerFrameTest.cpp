@@ -233,6 +233,7 @@ TEST_F(ServerFrameTest, RefusedEntriesTurnYellowUntilTypedIn)
 TEST_F(ServerFrameTest, NamesHoldingErrorAreNamesNotErrorReplies)
 {
     const auto device = Device(5, 7, 25, "Error LED rack");
+    device->pages[2].replace(29, 20, "error.example       ");
     Open();
     NewServer(QStringLiteral("Terror Freezer"), device->Address());
     Save();

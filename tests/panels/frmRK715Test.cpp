@@ -205,6 +205,7 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
         B behaviour;
         QStringList lines;
         QString lastRequest;
+        QByteArray errorText = "Error"; // written from byte 5
     } rows[] = {
         {DeviceCommand::ReadPage(3), B::Busy, {busyDownload}, u"AABBCC03"_s},
         {DeviceCommand::ReadPage(4), B::WrongEcho, {done}, u"AABBCC0C"_s},
@@ -212,10 +213,15 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
          B::WrongEcho,
          {u"Failed to download sensor names"_s, done},
          {}},
-        {DeviceCommand::ReadPage(7), // "Error" written from byte 5, into the first name
+        {DeviceCommand::ReadPage(7), // into the first name
          B::ErrorText,
          {u"Failed to download sensor names"_s, done},
          {}},
+        {DeviceCommand::ReadPage(0), // among the limits
+         B::ErrorText,
+         {u"Failed to download temperature limits"_s},
+         u"AABBCC00"_s,
+         "-----ERROR"},
         {DeviceCommand::ReadCurrentData(),
          B::WrongEcho,
          {u"Failed to download sensor readings"_s, done},
@@ -236,7 +242,9 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
     device.revision = 23;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.header.toHex().toStdString());
-        device.SetKnob(row.header, Knob(row.behaviour));
+        FakeDevice::Knob knob = Knob(row.behaviour);
+        knob.errorText = row.errorText;
+        device.SetKnob(row.header, knob);
         frmRK715 panel;
         Open(panel);
         EXPECT_EQ(Lines(panel), row.lines);
