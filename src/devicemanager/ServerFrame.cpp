@@ -8,10 +8,10 @@
 #include "DeviceTransport.h"
 #include "FormControls.h"
 #include "Prompt.h"
+#include "RecordLayouts.h"
 #include "ReplyDecoding.h"
 #include "ServerDatabase.h"
 #include "StatusGrid.h"
-#include "RecordLayouts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
