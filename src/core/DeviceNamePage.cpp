@@ -17,6 +17,11 @@ int NamePageNumber(qint16 family)
     return family == 3 ? 1 : 2;
 }
 
+TextFields NamePageTextFields()
+{
+    return {{kNameAt + 1, kFieldLength}, {kAddressAt + 1, kFieldLength}};
+}
+
 NamePageFields ReadNamePage(const QByteArray &page)
 {
     // A page never written holds NULs where the name goes; they are no part of a name.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DeviceTransport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -10,6 +12,9 @@
 
 // Family-3 devices keep the name on page 1, all others on page 2.
 int NamePageNumber(qint16 family);
+
+// The name and the address: the user's text, which may hold any word.
+TextFields NamePageTextFields();
 
 struct NamePageFields {
     QString name; // trimmed

@@ -8,8 +8,10 @@
 #include "ServerDatabase.h"
 #include "StatusBoard.h"
 
+#include <QDeadlineTimer>
 #include <QHostAddress>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -60,10 +62,25 @@ bool SameEndpoint(const SocketControl &socket, const QString &host, int port)
     return socket.RemoteHost().trimmed().compare(host.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
-// Every reply is searched: without a lower-case copy of it.
-bool ContainsErrorText(const QByteArray &bytes)
+// Every reply is searched: without a lower-case copy of it. An "error" that lies wholly
+// in the text fields (adjacent ones together) is the user's text; one reaching beyond
+// them is the device's.
+bool ContainsErrorText(const QByteArray &bytes, const TextFields &textFields)
 {
-    return ContainsAsciiWord(bytes, "error");
+    constexpr std::string_view kError = "error";
+    const auto inText = [&textFields](qsizetype at) {
+        return std::any_of(textFields.begin(), textFields.end(), [at](const TextField &field) {
+            return at >= field.byte - 1 && at < field.byte - 1 + field.length;
+        });
+    };
+    for (qsizetype at = IndexOfAsciiWord(bytes, kError); at >= 0;
+         at = IndexOfAsciiWord(bytes, kError, at + 1)) {
+        for (qsizetype i = at; i < at + qsizetype(kError.size()); ++i) {
+            if (!inText(i))
+                return true;
+        }
+    }
+    return false;
 }
 
 QString DownloadProgressText(DeviceLink &link, qint64 waiting, int expectedLength)
@@ -75,27 +92,32 @@ QString DownloadProgressText(DeviceLink &link, qint64 waiting, int expectedLengt
 
 } // namespace
 
-bool AcceptReply(const QByteArray &request, QByteArray &reply, int expectedLength)
+bool AcceptReply(const QByteArray &request, QByteArray &reply, int expectedLength,
+                 const TextFields &textFields)
 {
     const QByteArray header = request.left(4);
     const bool longEnough = reply.size() >= expectedLength;
     if (longEnough &&
         (header == DeviceCommand::DownloadDataLog() || header == DeviceCommand::DownloadHiLo()))
         return true;
-    if (longEnough && reply.startsWith(header) && !ContainsErrorText(reply))
+    // Our own bytes back (a stored page echoed): whatever names they carry, no error reply.
+    if (longEnough && reply == request)
+        return true;
+    if (longEnough && reply.startsWith(header) && !ContainsErrorText(reply, textFields))
         return true;
     const qsizetype p = reply.indexOf(header, 1);
     if (p < 0)
         return false;
     const QByteArray cut = reply.mid(p);
-    if (cut.size() != kFrameLength || ContainsErrorText(cut))
+    if (cut.size() != kFrameLength || ContainsErrorText(cut, textFields))
         return false;
     reply = cut;
     return true;
 }
 
 bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, QByteArray &reply,
-                int expectedLength, ProgressForm progressForm, bool closeAfter)
+                int expectedLength, ProgressForm progressForm, bool closeAfter,
+                const TextFields &textFields)
 {
     DeviceLinkState &state = LinkState();
     reply.clear();
@@ -118,6 +140,9 @@ bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, Q
         SendWinSocket(request);
         const bool longReply = expectedLength > kFrameLength;
         StartTimeout(longReply ? g_longReplyWaitMs : timeOut * 1000);
+        const QDeadlineTimer wholeReply(
+            g_longReplyWaitMs + qint64(expectedLength) * 1000 / kSlowestDownloadRate,
+            Qt::PreciseTimer);
 
         // Nothing is read before the whole reply is waiting, so a split reply is taken in
         // one piece and a short one stays in the socket.
@@ -126,9 +151,11 @@ bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, Q
                 return false;
             state.DataArrived = false;
             const qint64 waiting = link.Winsock().BytesReceived();
-            // A long download may take minutes: only a device that stops sending times out.
+            // A long download may take minutes: a device that stops sending times out, and
+            // one that trickles at the end of the whole reply's time.
             if (longReply)
-                link.tmrWatchDog().start();
+                link.tmrWatchDog().start(
+                    int(std::min<qint64>(g_longReplyWaitMs, wholeReply.remainingTime())));
             if (progressForm == ProgressForm::TreeConfiguration)
                 link.TreeForm().SetServerErrorText(
                     DownloadProgressText(link, waiting, expectedLength));
@@ -147,7 +174,7 @@ bool ReadFromKV(const QString &ipAddress, int port, const QByteArray &request, Q
         link.MainForm().SetLampColour(kLampGrey);
         if (closeAfter)
             CloseWinSocket();
-        const bool accepted = AcceptReply(request, reply, expectedLength);
+        const bool accepted = AcceptReply(request, reply, expectedLength, textFields);
         SetStatusMessage(QStringLiteral("Communication Error"), QStringLiteral("delete"));
         return accepted;
     } catch (const std::exception &error) {

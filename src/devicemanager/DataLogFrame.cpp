@@ -130,7 +130,8 @@ void frmTreeConfiguration::btnStoreDateTime_Click()
     }
     bool isNumber = false;
     const double rate = QLocale::c().toDouble(entry.trimmed(), &isNumber);
-    if (!isNumber || rate < 1 || rate > 60) {
+    // "nan" and "inf" read as numbers, and NaN passes any range test.
+    if (!isNumber || !std::isfinite(rate) || rate < 1 || rate > 60) {
         Prompt::Show(QStringLiteral("The valid update rate is between 1 and 60 minutes"));
         txtUR->setText(QStringLiteral("5"));
         txtUR->setFocus();

@@ -16,6 +16,14 @@
 
 namespace {
 
+// The entry the operator selected. The current entry need not be selected: after a removal
+// Qt makes the next one current on its own.
+QListWidgetItem *SelectedEntry(const QListWidget &list)
+{
+    const QList<QListWidgetItem *> selected = list.selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
 } // namespace
 
 QGroupBox *frmTreeConfiguration::BuildEmailFrame()
@@ -108,7 +116,8 @@ void frmTreeConfiguration::btnDeleteEmailAddress_Click()
 {
     if (m_busy)
         return;
-    delete lstEmailAddr->currentItem();
+    delete SelectedEntry(*lstEmailAddr);
+    lstEmailAddr->clearSelection();
 }
 
 // The address under the pointer is the one asked about and removed, whatever was
@@ -121,8 +130,10 @@ void frmTreeConfiguration::lstEmailAddr_MouseDown(Qt::MouseButton button, const 
     lstEmailAddr->setCurrentItem(item);
     const int row = lstEmailAddr->row(item);
     if (Prompt::Show(QStringLiteral("Remove this email address?"), Prompt::Buttons::YesNo) ==
-        Prompt::Answer::Yes)
+        Prompt::Answer::Yes) {
         delete lstEmailAddr->takeItem(row);
+        lstEmailAddr->clearSelection();
+    }
 }
 
 void frmTreeConfiguration::btnTestEmailAddr_Click()
@@ -131,7 +142,7 @@ void frmTreeConfiguration::btnTestEmailAddr_Click()
         return;
     const BusyScope busy(*this);
     btnTestEmailAddr->setEnabled(false);
-    const QListWidgetItem *item = lstEmailAddr->currentItem();
+    const QListWidgetItem *item = SelectedEntry(*lstEmailAddr);
     const QString address = item ? item->text() : QString();
     if (address.isEmpty()) {
         Prompt::Show(QStringLiteral("Select an address to send a test message to and then click "

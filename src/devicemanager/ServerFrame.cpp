@@ -8,6 +8,7 @@
 #include "DeviceTransport.h"
 #include "FormControls.h"
 #include "Prompt.h"
+#include "RecordLayouts.h"
 #include "ReplyDecoding.h"
 #include "ServerDatabase.h"
 #include "StatusGrid.h"
@@ -26,6 +27,10 @@
 namespace {
 
 const QString kNewServerCaption = QStringLiteral("Add a new server");
+const QString kNameRule =
+    QStringLiteral("Please enter a server name that can be part of a file name: without \"/\" "
+                   "or control characters, not \".\" or \"..\", and of at most %1 bytes.")
+        .arg(kMaxPlainFileNameBytes);
 const QString kOnThePhone =
     QStringLiteral(" is currently on the phone. The server will be added to the monitoring "
                    "system but will not be enabled.");
@@ -115,10 +120,10 @@ QGroupBox *frmTreeConfiguration::BuildServerFrame()
 }
 
 bool frmTreeConfiguration::Exchange(const QString &ipAddress, const QByteArray &request,
-                                    QByteArray &reply)
+                                    QByteArray &reply, const TextFields &textFields)
 {
     return ReadFromKV(ipAddress, kDevicePort, request, reply, kFrameLength, ProgressForm::None,
-                      false);
+                      false, textFields);
 }
 
 void frmTreeConfiguration::SetUnits(bool celsius)
@@ -144,6 +149,8 @@ void frmTreeConfiguration::AddAServer()
     txtServerIPAddress->clear();
     txtModel->setText(QStringLiteral("Unknown server model"));
     lblServerError->hide();
+    // Shown after the add: it must not carry the last server's result.
+    lblServerError->clear();
     txtServerNotes->clear();
     chkEnable->setChecked(true);
     // The phone button of the server shown before would open a panel with no address.
@@ -204,7 +211,7 @@ void frmTreeConfiguration::EditAServer()
         const QByteArray pageRequest =
             PadWithNulls(DeviceCommand::ReadPage(NamePageNumber(Decoded().DeviceFamily)));
         DisplayModel();
-        if (Exchange(ipAddress, pageRequest, reply)) {
+        if (Exchange(ipAddress, pageRequest, reply, NamePageTextFields())) {
             const NamePageFields page = ReadNamePage(reply);
             txtServerName->setText(page.name);
             SetUnits(page.celsius);
@@ -267,6 +274,13 @@ void frmTreeConfiguration::SaveAServer()
             return;
         }
     }
+    // The name is part of the server's record file name.
+    if (!IsPlainFileName(txtServerName->text())) {
+        SetBackColour(txtServerName, kColourYellow);
+        txtServerName->setFocus();
+        Prompt::Show(kNameRule);
+        return;
+    }
     QStringList addresses;
     for (int i = 0; i < lstEmailAddr->count(); ++i)
         addresses << lstEmailAddr->item(i)->text();
@@ -286,7 +300,7 @@ void frmTreeConfiguration::SaveAServer()
         const QString name = txtServerName->text();
         if (!Exchange(ipAddress,
                       PadWithNulls(DeviceCommand::ReadPage(NamePageNumber(Decoded().DeviceFamily))),
-                      reply)) {
+                      reply, NamePageTextFields())) {
             if (IsBusyReply(reply)) {
                 ShowResult(name + kOnThePhone, false);
                 comm = -1;
@@ -354,6 +368,9 @@ void frmTreeConfiguration::StoreServerRow(bool isNew, qint16 enabled, qint16 com
             if (ServerID(Node(i)) == id) {
                 ServerTree->setCurrentItem(Node(i));
                 m_currentServerID = *id;
+                // From here on the frame edits the stored row: a second Save updates it.
+                frmSetup0->setTitle(QStringLiteral("Edit: ") + name);
+                lblServerError->show();
             }
         }
         return;

@@ -2,6 +2,7 @@
 
 #include "DS1337.h"
 #include "DeviceLink.h"
+#include "DeviceTransport.h"
 #include "DeviceModel.h"
 
 #include <QDialog>
@@ -210,7 +211,8 @@ private:
     void ReadClock(const QString &ipAddress);
     void SetUnits(bool celsius);
     // One 60-byte exchange with the device, the connection left open.
-    static bool Exchange(const QString &ipAddress, const QByteArray &request, QByteArray &reply);
+    static bool Exchange(const QString &ipAddress, const QByteArray &request, QByteArray &reply,
+                         const TextFields &textFields = {});
     void StoreServerRow(bool isNew, qint16 enabled, qint16 comm, const QString &emails);
 
     // CurrentFrame's value while the e-mail frame is requested.

@@ -159,8 +159,16 @@ void PanelEngine::SetBoxText(const QString &control, const QString &text)
 
 bool PanelEngine::Exchange(const QByteArray &request, QByteArray &reply, bool closeAfter) const
 {
+    // A page's sensor names are the operator's text: "error" in them is no error reply.
+    TextFields names;
+    const bool pageExchange = request.startsWith(DeviceCommand::ReadPage(0).left(3)) ||
+                              request.startsWith(DeviceCommand::StorePage());
+    for (const Field &field : m_tables.fields) {
+        if (pageExchange && field.page == uchar(request.at(3)) && field.codec == Codec::Name)
+            names.append({field.byte, kNameLength});
+    }
     const bool accepted = ReadFromKV(IPAddress, kDevicePort, request, reply, kFrameLength,
-                                     ProgressForm::None, closeAfter);
+                                     ProgressForm::None, closeAfter, names);
     return accepted && reply.left(4) == request.left(4);
 }
 

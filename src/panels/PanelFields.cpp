@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int kNameLength = 20;
 constexpr char kStarByte = 27;
 constexpr char kEndMarker = 28;
 

@@ -5,6 +5,9 @@
 
 #include <optional>
 
+// Bytes of a name field.
+inline constexpr int kNameLength = 20;
+
 // How one field of a device page is shown in its control and written back. Positions are
 // 1-based, as in the device documentation; 16-bit values are big-endian, signed.
 enum class Codec {

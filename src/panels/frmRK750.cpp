@@ -11,7 +11,6 @@ namespace {
 constexpr int kTemperatureRows = 4;
 constexpr int kPowerRows = 4;
 constexpr int kContactRow = kTemperatureRows + kPowerRows;
-constexpr int kNameLength = 20;
 
 QString Downloading(int page)
 {

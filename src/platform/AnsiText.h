@@ -17,10 +17,12 @@ QByteArray FixedAnsi(const QString &text, int width);
 // The same written at `out`, for records built in place; gives the end of the field.
 char *PutFixedAnsi(char *out, QStringView text, int width);
 
-// Whether `text` (bytes or characters) holds the ASCII `word`, with ASCII letters matched in
-// either case and nothing else folded. Cheap, and what a case-blind search finds in text
-// that is ASCII; Qt's search folds other characters too (U+017F matches 's').
-template <typename Text> bool ContainsAsciiWord(const Text &text, std::string_view word)
+// Where `text` (bytes or characters) holds the ASCII `word` from `from` on, with ASCII
+// letters matched in either case and nothing else folded: the index of its first unit, or
+// -1. Cheap, and what a case-blind search finds in text that is ASCII; Qt's search folds
+// other characters too (U+017F matches 's').
+template <typename Text>
+qsizetype IndexOfAsciiWord(const Text &text, std::string_view word, qsizetype from = 0)
 {
     const auto unit = [](auto c) {
         char16_t u = 0;
@@ -30,6 +32,13 @@ template <typename Text> bool ContainsAsciiWord(const Text &text, std::string_vi
             u = char16_t(uchar(c));
         return u >= u'A' && u <= u'Z' ? char16_t(u - u'A' + u'a') : u;
     };
-    return std::search(text.begin(), text.end(), word.begin(), word.end(),
-                       [&unit](auto c, char w) { return unit(c) == unit(w); }) != text.end();
+    const auto found =
+        std::search(text.begin() + from, text.end(), word.begin(), word.end(),
+                    [&unit](auto c, char w) { return unit(c) == unit(w); });
+    return found == text.end() ? -1 : qsizetype(found - text.begin());
+}
+
+template <typename Text> bool ContainsAsciiWord(const Text &text, std::string_view word)
+{
+    return IndexOfAsciiWord(text, word) >= 0;
 }

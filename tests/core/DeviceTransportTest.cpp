@@ -264,13 +264,42 @@ TEST(AcceptReplyTest, RulesInOrder)
     const QByteArray withError = PadWithNulls(DeviceCommand::Identify() + "ERROR");
     const QByteArray busy = PadWithNulls(DeviceCommand::BusyReply());
     const QByteArray hiLo(12775, 'x');
+    // A name page (names at bytes 9-28 and 30-49) that another tool named "Terror Freezer".
+    const TextFields names = {{9, 20}, {30, 20}};
+    const QByteArray readPage = PadWithNulls(DeviceCommand::ReadPage(2));
+    QByteArray page = readPage;
+    page.replace(8, 20, "Terror Freezer      ");
+    page.replace(29, 20, "Error LED rack      ");
+    QByteArray store = page;
+    store.replace(0, 3, DeviceCommand::StorePage());
+    const auto with = [&page](int at, const QByteArray &text) {
+        return QByteArray(page).replace(at - 1, text.size(), text);
+    };
     const struct {
         const char *name;
         QByteArray request, reply;
         int expectedLength;
         bool accepted;
         QByteArray after;
+        TextFields textFields = {};
     } rows[] = {
+        {"store echoed byte for byte, error in a name", store, store, 60, true, store},
+        {"store echo one byte off", store, store.left(59) + "x", 60, false, store.left(59) + "x"},
+        {"error only in the names", readPage, page, 60, true, page, names},
+        {"the same without the names' places", readPage, page, 60, false, page},
+        {"error in the names and beyond them", readPage, with(50, "ERROR"), 60, false,
+         with(50, "ERROR"), names},
+        {"error across a name's edge", readPage, with(5, "ERROR"), 60, false, with(5, "ERROR"),
+         names},
+        {"error ending at a name's end", readPage, with(24, "ERROR"), 60, true, with(24, "ERROR"),
+         names},
+        {"error one byte beyond a name", readPage, with(25, "ERROR"), 60, false,
+         with(25, "ERROR"), names},
+        {"error across two adjacent names", readPage, with(27, "ERROR"), 60, true,
+         with(27, "ERROR"), {{9, 20}, {29, 20}}},
+        {"page further on, error in its name", readPage, junk + page, 60, true, page, names},
+        {"page further on, error beyond its names", readPage, junk + with(50, "error"), 60, false,
+         junk + with(50, "error"), names},
         {"echo, longer than expected", kIdentify, frame + "zz", 60, true, frame + "zz"},
         {"echo, too short", kIdentify, frame.left(59), 60, false, frame.left(59)},
         {"high/low by length alone", kHiLo, hiLo, 12775, true, hiLo},
@@ -288,7 +317,9 @@ TEST(AcceptReplyTest, RulesInOrder)
     };
     for (const auto &row : rows) {
         QByteArray reply = row.reply;
-        EXPECT_EQ(AcceptReply(row.request, reply, row.expectedLength), row.accepted) << row.name;
+        EXPECT_EQ(AcceptReply(row.request, reply, row.expectedLength, row.textFields),
+                  row.accepted)
+            << row.name;
         EXPECT_EQ(reply, row.after) << row.name;
     }
 }

@@ -6,6 +6,7 @@
 #include "ProgramFolder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QTableView>
@@ -134,6 +135,7 @@ TEST(DS1337Test, DataLogRowsAreWholeRecordsInTimeOrder)
 
     const LogTable rev4 = ShowTwoSensorLog(data, {3, 4, 4});
     ASSERT_EQ(rev4.rows.size(), 3) << "the partial record at the end is no row";
+    EXPECT_EQ(ShowTwoSensorLog(data.left(31), {3, 4, 4}).rows.size(), 2) << "nor are 9 of 11";
     EXPECT_EQ(rev4.headings, Texts({"Record #", "Date/Time", "Sensor 1", "Sensor 2", "Door 1",
                                     "Door 2", "Power", ""}));
     EXPECT_EQ(rev4.widths.last(), 0);
@@ -285,7 +287,8 @@ TEST_F(DataLogFrameTest, ClockBoxesAndTheStoreButton)
         const char *entry;
         int rateByte; // -1: refused before any exchange
     } cases[] = {{"", -1},     {"abc", -1}, {"0.5", -1}, {"60.4", -1}, {"61", -1},
-                 {"59.5", 60}, {"2.5", 2},  {"1.5", 2},  {"60", 60}};
+                 {"0", -1},    {"nan", -1}, {"inf", -1}, {"-inf", -1}, {"1e999", -1},
+                 {"59.5", 60}, {"2.5", 2},  {"1.5", 2},  {"60", 60},   {"1", 1}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.entry);
         Answer({});
@@ -294,7 +297,11 @@ TEST_F(DataLogFrameTest, ClockBoxesAndTheStoreButton)
         QTest::mouseClick(screen->btnStoreDateTime, Qt::LeftButton);
         if (c.rateByte < 0) {
             EXPECT_EQ(device->Requests().size(), before);
-            ASSERT_EQ(Messages().size(), 1);
+            EXPECT_EQ(Messages(),
+                      QStringList(*c.entry ? QStringLiteral("The valid update rate is between 1 "
+                                                            "and 60 minutes")
+                                           : QStringLiteral("Please enter a value for the log "
+                                                            "update rate.")));
             EXPECT_EQ(screen->txtUR->text(), *c.entry ? QStringLiteral("5") : QString());
             continue;
         }
@@ -311,6 +318,11 @@ TEST_F(DataLogFrameTest, ClockBoxesAndTheStoreButton)
     QTest::mouseClick(screen->btnStoreDateTime, Qt::LeftButton);
     EXPECT_EQ(screen->txtDT->text(), QStringLiteral("Upload failed"));
 
+    device->logRecordSize = 1;
+    device->dataLog = QByteArray(65535, '\0');
+    Edit(2);
+    EXPECT_EQ(screen->txtNR->text(), QStringLiteral("65535")) << "bytes FF FF";
+
     device->SetKnob(kReadClock, {Behaviour::Silent});
     Edit(2);
     EXPECT_EQ(screen->txtDT->text(),
@@ -319,6 +331,7 @@ TEST_F(DataLogFrameTest, ClockBoxesAndTheStoreButton)
     QTest::mouseClick(screen->btnGetLogFile, Qt::LeftButton);
     EXPECT_EQ(screen->lblServerError->text(),
               QStringLiteral("Failure while downloading log records from Lab"));
+    EXPECT_EQ(TextColour(screen->lblServerError), 0xFF0000u);
     EXPECT_NE(device->Requests().last().left(4), kDataLog) << "no count, no download";
 }
 
@@ -333,6 +346,7 @@ TEST_F(DataLogFrameTest, DownloadKeepsTheWholeLogOrNothing)
     EXPECT_EQ(GridRows(), 2000);
     EXPECT_TRUE(screen->lblServerError->text().endsWith(QStringLiteral("of 46000 bytes")))
         << screen->lblServerError->text().toStdString();
+    EXPECT_EQ(TextColour(screen->lblServerError), 0u);
     EXPECT_TRUE(ExportShown());
     EXPECT_EQ(RawFile(), QString::fromLatin1(device->dataLog.toHex()));
     EXPECT_EQ(screen->gridLog->model()->headerData(13, Qt::Horizontal), QVariant(QString()));
@@ -349,6 +363,7 @@ TEST_F(DataLogFrameTest, DownloadKeepsTheWholeLogOrNothing)
         QTest::mouseClick(screen->btnGetLogFile, Qt::LeftButton);
         EXPECT_EQ(screen->lblServerError->text(),
                   QStringLiteral("Failure while downloading log records from Lab"));
+        EXPECT_EQ(TextColour(screen->lblServerError), 0xFF0000u);
         EXPECT_FALSE(ExportShown());
         EXPECT_EQ(GridRows(), 2000);
         EXPECT_EQ(RawFile(), raw);
@@ -366,6 +381,31 @@ TEST_F(DataLogFrameTest, DownloadKeepsTheWholeLogOrNothing)
         QStringLiteral(".  The error is ")));
     EXPECT_EQ(GridRows(), 1);
     EXPECT_TRUE(ExportShown());
+
+    // The busy reply is as long as this one-record log: refused as busy, not taken as data.
+    device->SetKnob(kDataLog, {Behaviour::Busy});
+    QTest::mouseClick(screen->btnGetLogFile, Qt::LeftButton);
+    EXPECT_EQ(screen->lblServerError->text(),
+              QStringLiteral("Failure while downloading log records from Lab"));
+    EXPECT_FALSE(ExportShown());
+}
+
+// A device that keeps sending a byte now and then is not waited for beyond the whole
+// download's time: the long wait plus a second for every 100 bytes expected.
+TEST_F(DataLogFrameTest, ATricklingDeviceIsGivenUpAtTheWholeDownloadsLimit)
+{
+    const auto device = LoadLab(3);
+    SetLongReplyWait(1500);
+    device->SetKnob(kDataLog, {Behaviour::Split, 0, 1, 1000});
+    QElapsedTimer waited;
+    waited.start();
+    QTest::mouseClick(screen->btnGetLogFile, Qt::LeftButton);
+    EXPECT_GE(waited.elapsed(), 1500 + 69 * 10);
+    EXPECT_EQ(screen->lblServerError->text(),
+              QStringLiteral("Failure while downloading log records from Lab"));
+    EXPECT_EQ(TextColour(screen->lblServerError), 0xFF0000u);
+    EXPECT_FALSE(ExportShown());
+    EXPECT_FALSE(screen->Busy());
 }
 
 TEST_F(DataLogFrameTest, HiLoAndExportThroughTheScreen)

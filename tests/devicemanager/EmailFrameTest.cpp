@@ -80,9 +80,15 @@ TEST_F(EmailFrameTest, AddsStoresRemovesAndRefillsTheList)
     }
     EXPECT_EQ(Stored(), QStringLiteral("a@x.org,,b@y.org,"));
 
+    // Only a selected entry is removed: not the current one, nor the one after a removal.
+    screen->lstEmailAddr->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QTest::mouseClick(screen->btnDeleteEmailAddress, Qt::LeftButton);
+    EXPECT_EQ(Entries().size(), 3);
     // A removal is stored with the next add, which stores the whole list.
     screen->lstEmailAddr->setCurrentRow(0);
     QTest::mouseClick(screen->btnDeleteEmailAddress, Qt::LeftButton);
+    QTest::mouseClick(screen->btnDeleteEmailAddress, Qt::LeftButton);
+    EXPECT_EQ(Entries(), QStringList({QString(), QStringLiteral("b@y.org")}));
     EXPECT_EQ(Stored(), QStringLiteral("a@x.org,,b@y.org,"));
     AddAddress(QStringLiteral(".odd@"));
     EXPECT_EQ(screen->txtEmailAddr->text(), QString());
@@ -98,6 +104,8 @@ TEST_F(EmailFrameTest, AddsStoresRemovesAndRefillsTheList)
     EXPECT_EQ(prompt->Messages().first().text, QStringLiteral("Remove this email address?"));
     EXPECT_EQ(prompt->Messages().first().buttons, Prompt::Buttons::YesNo);
     EXPECT_EQ(Entries(), QStringList({QString(), QStringLiteral("b@y.org")}));
+    QTest::mouseClick(screen->btnDeleteEmailAddress, Qt::LeftButton);
+    EXPECT_EQ(Entries().size(), 2);
 
     // Unsaved, the removal is lost when the frame is filled again.
     QTest::mouseClick(screen->btnCloseEmailFrame, Qt::LeftButton);
@@ -129,7 +137,10 @@ TEST_F(EmailFrameTest, TestSendsToTheSelectedAddressAndAlwaysFreesItsButton)
     QTest::mouseClick(screen->btnTestEmailAddr, Qt::LeftButton);
     screen->lstEmailAddr->setCurrentRow(1);
     QTest::mouseClick(screen->btnTestEmailAddr, Qt::LeftButton);
-    EXPECT_EQ(Messages(), QStringList(2, QStringLiteral("Select an address to send a test message "
+    screen->lstEmailAddr->setCurrentRow(2, QItemSelectionModel::NoUpdate);
+    screen->lstEmailAddr->clearSelection();
+    QTest::mouseClick(screen->btnTestEmailAddr, Qt::LeftButton);
+    EXPECT_EQ(Messages(), QStringList(3, QStringLiteral("Select an address to send a test message "
                                                         "to and then click Test button.")));
     EXPECT_TRUE(server.Messages().isEmpty());
 

@@ -209,6 +209,56 @@ TEST_F(ServerFrameTest, RefusedEntriesTurnYellowUntilTypedIn)
     EXPECT_EQ(screen->txtServerIPAddress->palette().color(QPalette::Base),
               WindowsColour(kColourWhite));
     EXPECT_TRUE(Servers().isEmpty());
+
+    // The name is part of a record file's name.
+    const auto device = Device();
+    for (const QString &name : {QStringLiteral("Lab/2"), QStringLiteral("Lab\r\n"),
+                                QStringLiteral("."), QStringLiteral(".."), QString(238, u'x')}) {
+        Answer({});
+        NewServer(name, device->Address());
+        Save();
+        EXPECT_EQ(Messages(), QStringList(QStringLiteral(
+                                  "Please enter a server name that can be part of a file name: "
+                                  "without \"/\" or control characters, not \".\" or \"..\", "
+                                  "and of at most 237 bytes.")));
+        EXPECT_EQ(screen->txtServerName->palette().color(QPalette::Base),
+                  WindowsColour(kColourYellow));
+        EXPECT_EQ(screen->focusWidget(), screen->txtServerName);
+    }
+    EXPECT_TRUE(device->Requests().isEmpty());
+    EXPECT_TRUE(Servers().isEmpty());
+}
+
+// Another tool named the device "Error LED rack"; names are the user's, whatever they say.
+TEST_F(ServerFrameTest, NamesHoldingErrorAreNamesNotErrorReplies)
+{
+    const auto device = Device(5, 7, 25, "Error LED rack");
+    device->pages[2].replace(29, 20, "error.example       ");
+    Open();
+    NewServer(QStringLiteral("Terror Freezer"), device->Address());
+    Save();
+    const QString names = QStringLiteral("SELECT ServerName, Enabled FROM tblServers");
+    EXPECT_EQ(Rows(names), QStringList(QStringLiteral("ServerName=Terror Freezer|Enabled=1")));
+    EXPECT_EQ(screen->lblServerError->text(),
+              QStringLiteral("Successfully uploaded data to Terror Freezer      "));
+    EXPECT_EQ(device->pages[2].mid(8, 20), QByteArray("Terror Freezer      "));
+
+    Edit(2);
+    EXPECT_EQ(screen->lblServerError->text(),
+              QStringLiteral("Successfully downloaded data from Terror Freezer 5.7.25"));
+    screen->txtServerName->setText(QStringLiteral("Error LED rack"));
+    Save();
+    EXPECT_EQ(Rows(names), QStringList(QStringLiteral("ServerName=Error LED rack|Enabled=1")));
+    EXPECT_EQ(device->pages[2].mid(8, 20), QByteArray("Error LED rack      "));
+    EXPECT_TRUE(Messages().isEmpty());
+
+    // "ERROR" beyond the name and the address is the device's own.
+    device->pages[2].replace(49, 5, "ERROR");
+    Edit(2);
+    EXPECT_EQ(screen->lblServerError->text(),
+              QStringLiteral("There was an error downloading data from Error LED rack"));
+    Save();
+    EXPECT_EQ(Rows(names), QStringList(QStringLiteral("ServerName=Error LED rack|Enabled=0")));
 }
 
 TEST_F(ServerFrameTest, SaveWritesTheNamePageOfTheFamily)
@@ -325,11 +375,26 @@ TEST_F(ServerFrameTest, AnAddedServerIsSelectedByItsNewNumber)
     Add(QStringLiteral("Mike"), UnusedLoopbackAddress());
     Open();
     screen->cmboUnits->setCurrentIndex(1);
+    screen->mnuAdd->trigger();
+    screen->lblServerError->setText(QStringLiteral("the last server's result"));
     NewServer(QStringLiteral("Bravo"), UnusedLoopbackAddress(), false);
     Save();
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(3));
     EXPECT_EQ(screen->CurrentServerID(), LastId(QStringLiteral("tblServers")));
     EXPECT_TRUE(Node(3)->text(0).startsWith(QStringLiteral("Bravo ")));
+    // The frame now edits Bravo: a corrected address saved again updates the one row.
+    EXPECT_EQ(screen->frmSetup0->title(), QStringLiteral("Edit: Bravo"));
+    EXPECT_TRUE(screen->lblServerError->isVisible());
+    EXPECT_EQ(screen->lblServerError->text(), QString());
+    const auto device = Device();
+    screen->txtServerIPAddress->setText(device->Address());
+    screen->chkEnable->setChecked(true);
+    Save();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT ServerName, ServerIPAddress, Enabled FROM tblServers "
+                                  "WHERE ServerName = 'Bravo'")),
+              QStringList(QStringLiteral("ServerName=Bravo|ServerIPAddress=") + device->Address() +
+                          QStringLiteral("|Enabled=1")));
+    EXPECT_TRUE(Messages().isEmpty());
     NewServer(QStringLiteral("Able"), UnusedLoopbackAddress(), false);
     Save();
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(2));

@@ -87,9 +87,13 @@ TEST_F(frmRK715Test, SavingUneditedGivesEveryPageBackAndTheGatesFollowTheDevice)
 TEST_F(frmRK715Test, EachEditChangesExactlyItsBytes)
 {
     FillDevice(6, 5, 3);
+    // Named by another tool: a name, whatever word it holds.
+    device.pages[3].replace(8, 40, "Error LED rack      Terror Freezer      ");
     frmRK715 panel;
     Open(panel);
+    EXPECT_EQ(panel.txtName.at(1)->text(), u"Terror Freezer"_s);
     auto expected = Type({
+        {panel.txtName.at(0), u"LED rack error"_s, 3, 9, "LED rack error      "},
         {panel.txtName.at(3), u"Dairy \"B\""_s, 4, 29, "Dairy \"B\"           "},
         {panel.txtLL.at(2), u"12.5"_s, 0, 21, Word(125)},
         {panel.txtUL.at(7), u"-.5"_s, 0, 53, Word(-5)},
@@ -105,6 +109,7 @@ TEST_F(frmRK715Test, EachEditChangesExactlyItsBytes)
     expected[0][57] = 1;
     QTest::mouseClick(panel.btnSave, Qt::LeftButton);
     EXPECT_EQ(device.pages, expected);
+    EXPECT_EQ(Lines(panel).last(), u"Upload complete"_s);
     EXPECT_TRUE(prompt.Messages().isEmpty());
 }
 
@@ -200,6 +205,7 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
         B behaviour;
         QStringList lines;
         QString lastRequest;
+        QByteArray errorText = "Error"; // written from byte 5
     } rows[] = {
         {DeviceCommand::ReadPage(3), B::Busy, {busyDownload}, u"AABBCC03"_s},
         {DeviceCommand::ReadPage(4), B::WrongEcho, {done}, u"AABBCC0C"_s},
@@ -207,6 +213,15 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
          B::WrongEcho,
          {u"Failed to download sensor names"_s, done},
          {}},
+        {DeviceCommand::ReadPage(7), // into the first name
+         B::ErrorText,
+         {u"Failed to download sensor names"_s, done},
+         {}},
+        {DeviceCommand::ReadPage(0), // among the limits
+         B::ErrorText,
+         {u"Failed to download temperature limits"_s},
+         u"AABBCC00"_s,
+         "-----ERROR"},
         {DeviceCommand::ReadCurrentData(),
          B::WrongEcho,
          {u"Failed to download sensor readings"_s, done},
@@ -227,7 +242,9 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
     device.revision = 23;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.header.toHex().toStdString());
-        device.SetKnob(row.header, Knob(row.behaviour));
+        FakeDevice::Knob knob = Knob(row.behaviour);
+        knob.errorText = row.errorText;
+        device.SetKnob(row.header, knob);
         frmRK715 panel;
         Open(panel);
         EXPECT_EQ(Lines(panel), row.lines);
