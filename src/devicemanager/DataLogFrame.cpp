@@ -3,6 +3,7 @@
 #include "frmTreeConfiguration.h"
 
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LogGridModel.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -79,6 +80,8 @@ QGroupBox *frmTreeConfiguration::BuildDateTimeFrame()
     layout->addWidget(btnStoreDateTime);
     layout->addLayout(downloads);
     layout->addWidget(gridLog, 1);
+    // Beside the tree and the server frame, three buttons in a row are wider than most screens.
+    StackWhenNarrow(downloads);
 
     connect(btnStoreDateTime, &QPushButton::clicked, this,
             &frmTreeConfiguration::btnStoreDateTime_Click);

@@ -80,12 +80,13 @@ frmTreeConfiguration::frmTreeConfiguration(QWidget *parent) : QDialog(parent)
     treeColumn->addWidget(ServerTree, 1);
     treeColumn->addLayout(search);
 
-    // The frames' top edges are level with the tree's: the tree heads its column.
+    // The frames' top edges are level with the tree's: the tree heads its column. The
+    // data-log frame takes the column's whole height, for as many log rows as it holds.
     auto *columns = new QHBoxLayout;
     columns->addLayout(treeColumn);
     columns->addWidget(BuildServerFrame(), 0, Qt::AlignTop);
     columns->addWidget(BuildEmailFrame(), 0, Qt::AlignTop);
-    columns->addWidget(BuildDateTimeFrame(), 0, Qt::AlignTop);
+    columns->addWidget(BuildDateTimeFrame());
     columns->addStretch();
 
     auto *layout = new QVBoxLayout(this);

@@ -132,6 +132,7 @@ private:
     bool CheckFields(bool calOnly);
     bool Refuse(const Field &field, const QString &allowed);
     void ShowListIndex(const QByteArray &page, const Field &field, bool shown);
+    void SizeFieldBoxes();
 
     std::map<int, PageBuffer> m_pages;
     bool m_transferring = false;
