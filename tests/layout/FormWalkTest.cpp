@@ -1,0 +1,489 @@
+#include "DialogTest.h"
+
+#include "Database.h"
+#include "ServerDatabase.h"
+#include "EventsFrame.h"
+#include "Clock.h"
+#include "FakeModule.h"
+#include "GraphingMain.h"
+#include "ModuleNetwork.h"
+#include "SensorRecordFiles.h"
+#include "compaction/Main.h"
+#include "console/frmAbout.h"
+#include "console/frmMain.h"
+#include "discovery/frmAbout.h"
+#include "discovery/frmMain.h"
+#include "frmAdvancedEmail.h"
+#include "frmBrowse.h"
+#include "frmConfiguration.h"
+#include "frmGraph.h"
+#include "frmLogin.h"
+#include "frmReportWizard.h"
+#include "frmSplash.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextDocument>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QCalendarWidget>
+#include <QDir>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The forms' style options, reached through their own members.
+struct LineEditOption : QLineEdit {
+    using QLineEdit::initStyleOption;
+};
+struct ComboBoxOption : QComboBox {
+    using QComboBox::initStyleOption;
+};
+
+} // namespace
+
+// Every top-level form, shown with the content it has in use, fits a 1280x720 screen and
+// shows all its texts whole; CTest runs it once per scale.
+class FormWalk : public DialogTest {
+public:
+    // The row's program folder and scripted message boxes.
+    using DialogTest::File;
+    using DialogTest::Folder;
+    using DialogTest::prompt;
+
+    // Kept until the row's checks end, then destroyed newest first.
+    template <typename Object> Object *Keep(std::unique_ptr<Object> object)
+    {
+        Object *kept = object.get();
+        m_kept.push_back(std::move(object));
+        return kept;
+    }
+
+protected:
+    void TearDown() override
+    {
+        while (!m_kept.empty())
+            m_kept.pop_back();
+        DialogTest::TearDown();
+    }
+
+private:
+    std::vector<std::unique_ptr<QObject>> m_kept;
+};
+
+namespace {
+
+// A row: the form's name and what builds it, fills it as in use and shows it, giving its
+// top-level windows.
+struct FormRow {
+    const char *name;
+    std::function<QWidgetList(FormWalk &)> show;
+};
+
+void PrintTo(const FormRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+void Exec(const char *sql, const QVariantList &values = {})
+{
+    DatabaseConnection db;
+    EXPECT_TRUE(db.Exec(QString::fromUtf8(sql), values)) << db.LastError().toStdString();
+}
+
+QString Name(const QWidget *widget)
+{
+    return QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
+}
+
+// The width a line edit leaves its text, as it lays its text out.
+int TextArea(const QLineEdit &box)
+{
+    QStyleOptionFrame option;
+    (box.*&LineEditOption::initStyleOption)(&option);
+    const QRect contents = box.style()->subElementRect(QStyle::SE_LineEditContents, &option, &box);
+    const QMargins margins = box.textMargins();
+    constexpr int kMargin = 2; // the line edit's own margin on each side
+    constexpr int kCursor = 1;
+    return contents.width() - margins.left() - margins.right() - 2 * kMargin - kCursor;
+}
+
+int TextArea(const QComboBox &box)
+{
+    QStyleOptionComboBox option;
+    (box.*&ComboBoxOption::initStyleOption)(&option);
+    return box.style()
+        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &box)
+        .width();
+}
+
+// The longest text a box takes: its maximum length in letters, or in digits where it
+// refuses letters.
+QString LongestText(const QLineEdit &box)
+{
+    QString text(box.maxLength(), u'X');
+    int position = 0;
+    if (box.validator() && box.validator()->validate(text, position) == QValidator::Invalid)
+        text.fill(u'8');
+    return text;
+}
+
+class Walk {
+public:
+    explicit Walk(const QWidget &window) : m_window(window) {}
+
+    // What the window shows now; tab pages not in front are walked by the caller.
+    void CheckShown()
+    {
+        for (QWidget *widget : m_window.findChildren<QWidget *>()) {
+            if (!widget->isVisible())
+                continue;
+            if (auto *label = qobject_cast<QLabel *>(widget))
+                CheckLabel(*label);
+            else if (auto *box = qobject_cast<QLineEdit *>(widget))
+                CheckBox(*box);
+            else if (auto *list = qobject_cast<QComboBox *>(widget))
+                CheckList(*list);
+            else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+                CheckButton(*button);
+            else if (auto *frame = qobject_cast<QGroupBox *>(widget))
+                CheckFits(*frame, frame->title(), frame->width() - 16);
+            else if (auto *header = qobject_cast<QHeaderView *>(widget))
+                CheckHeader(*header);
+            else if (auto *view = qobject_cast<QListView *>(widget))
+                CheckFits(*view, u"its widest entry"_s, view->viewport()->width(),
+                          view->sizeHintForColumn(0));
+        }
+    }
+
+    QStringList faults;
+
+private:
+    void CheckFits(const QWidget &widget, const QString &text, int room, int needed = -1)
+    {
+        if (needed < 0)
+            needed = widget.fontMetrics().horizontalAdvance(text);
+        if (needed > room)
+            Fault(widget, u"cuts \"%1\": %2 px in %3"_s.arg(text).arg(needed).arg(room));
+    }
+
+    void Fault(const QWidget &widget, const QString &what)
+    {
+        const QString line = Name(&widget) + u' ' + what;
+        if (!faults.contains(line))
+            faults << line;
+    }
+
+    void CheckLabel(const QLabel &label)
+    {
+        if (label.text().isEmpty() || label.textFormat() == Qt::RichText ||
+            (label.textFormat() == Qt::AutoText && Qt::mightBeRichText(label.text())))
+            return;
+        const QRect room = label.contentsRect().adjusted(label.margin(), label.margin(),
+                                                         -label.margin(), -label.margin());
+        if (label.wordWrap()) {
+            const int needed = label.heightForWidth(label.width());
+            if (needed > label.height())
+                Fault(label, u"cuts its wrapped text \"%1\": %2 px high in %3"_s.arg(label.text())
+                                 .arg(needed)
+                                 .arg(label.height()));
+            return;
+        }
+        const QSize needed = label.fontMetrics().size(Qt::TextShowMnemonic, label.text());
+        CheckFits(label, label.text(), room.width(), needed.width());
+        if (needed.height() > room.height())
+            Fault(label, u"cuts \"%1\": %2 px high in %3"_s.arg(label.text())
+                             .arg(needed.height())
+                             .arg(room.height()));
+    }
+
+    void CheckBox(QLineEdit &box)
+    {
+        CheckFits(box, box.displayText(), TextArea(box));
+        if (box.maxLength() >= 32767)
+            return;
+        // Typed in and taken out again without a signal, so the form sees no change.
+        const QSignalBlocker quiet(box);
+        const QString shown = box.text();
+        box.setText(LongestText(box));
+        CheckFits(box, box.displayText(), TextArea(box));
+        box.setText(shown);
+    }
+
+    void CheckList(const QComboBox &list)
+    {
+        for (int i = 0; i < list.count(); ++i)
+            CheckFits(list, list.itemText(i), TextArea(list));
+    }
+
+    void CheckButton(const QAbstractButton &button)
+    {
+        if (button.text().isEmpty())
+            return;
+        if (qobject_cast<const QPushButton *>(&button)) {
+            const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
+            CheckFits(button, button.text(), button.width() - margin,
+                      button.fontMetrics().size(Qt::TextShowMnemonic, button.text()).width());
+        } else if (button.width() < button.sizeHint().width()) {
+            Fault(button, u"cuts \"%1\": %2 px wide, needs %3"_s.arg(button.text())
+                              .arg(button.width())
+                              .arg(button.sizeHint().width()));
+        }
+    }
+
+    void CheckHeader(const QHeaderView &header)
+    {
+        if (header.orientation() != Qt::Horizontal)
+            return;
+        const int margin = header.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, &header);
+        for (int i = 0; i < header.count(); ++i) {
+            if (header.isSectionHidden(i))
+                continue;
+            const QString text = header.model()->headerData(i, Qt::Horizontal).toString();
+            CheckFits(header, text, header.sectionSize(i) - 2 * margin);
+        }
+    }
+
+    const QWidget &m_window;
+};
+
+// The whole window: its size against the screen, then its texts on every tab page.
+QStringList CheckWindow(QWidget &window)
+{
+    Walk walk(window);
+    const QRect screen = window.screen()->availableGeometry();
+    QSize least = window.minimumSize();
+    if (window.layout())
+        least = least.expandedTo(window.layout()->totalMinimumSize());
+    const QSize frame = window.frameGeometry().size() - window.size();
+    if (least.width() + frame.width() > screen.width() ||
+        least.height() + frame.height() > screen.height())
+        walk.faults << u"needs at least %1x%2, larger than the screen"_s.arg(least.width())
+                           .arg(least.height());
+    if (!screen.contains(window.frameGeometry()))
+        walk.faults << u"starts at %1,%2 %3x%4, outside the screen"_s
+                           .arg(window.frameGeometry().x())
+                           .arg(window.frameGeometry().y())
+                           .arg(window.frameGeometry().width())
+                           .arg(window.frameGeometry().height());
+    walk.CheckShown();
+    for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
+        const int front = tabs->currentIndex();
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            walk.CheckShown();
+        }
+        tabs->setCurrentIndex(front);
+    }
+    return walk.faults;
+}
+
+// ---- The station, the graphing program, the discovery program and compaction ----
+
+QWidgetList ShowMainWindow(FormWalk &walk)
+{
+    auto *window = walk.Keep(std::make_unique<frmMain>());
+    window->SplashMilliseconds = 0;
+    window->QuitProgram = [] {};
+    window->TrayAvailable = [] { return false; };
+    window->RunLogin = [] { return false; };
+    window->RunConfiguration = [] {};
+    window->Form_Load();
+    return {window};
+}
+
+// The events view with rows in all three of its grids.
+QWidgetList ShowEventsView(FormWalk &walk)
+{
+    const QWidgetList windows = ShowMainWindow(walk);
+    auto *window = static_cast<frmMain *>(windows.front());
+    Exec("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, AlarmActive, Server, Sensor, "
+         "CurrentData, TOL, CauseOfAlarm, EmailSent) VALUES (7, '2024-03-01 08:00:00', "
+         "'2024-03-01 09:30:00', 0, 'Cold Store North', 'Freezer Room 2', '88.5', 95, "
+         "'High limit', 'True')");
+    Exec("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, BackOnLine, EmailSent) "
+         "VALUES (1, 'Cold Store North', '2024-03-01 07:59:12', '2024-03-01 08:14:40', 'True')");
+    RecordSystemError(u"PollServers"_s, u"Network communication time out"_s);
+    window->mnuAlarmFrame->trigger();
+    window->frmErrors->tabMain->setCurrentIndex(2);
+    return windows;
+}
+
+// A dialog made and shown as it is.
+template <typename Dialog> QWidgetList ShowDialog(FormWalk &walk)
+{
+    auto *dialog = walk.Keep(std::make_unique<Dialog>());
+    dialog->show();
+    return {dialog};
+}
+
+QWidgetList ShowSettings(FormWalk &walk)
+{
+    ConfigRecord &r = Config();
+    r.OrgName = u"Cold Store North Refrigerated Warehousing Company"_s;
+    r.OrgAddress = u"1200 Harbour Industrial Estate, Unit 14, Quay Road"_s;
+    r.OrgPhoneNumber = u"+44 (0)1234 567890 ext. 1234"_s;
+    r.SMTPHost = u"smtp.mail.cold-store-north.example.com"_s;
+    r.FromAddress = u"station.monitoring@cold-store-north.example.com"_s;
+    r.ServerFailureEmailAddress = u"admin@cold-store-north.example.com, night@cold.example"_s;
+    r.AlarmEmailSubjectLine = u"Alarm at the Cold Store North freezer rooms"_s;
+    r.AdminUserName = u"administrator"_s;
+    r.AdminPassword = u"Secret1"_s;
+    r.LogDir = u"/srv/vantrel/records/cold-store-north/freezer-rooms"_s;
+    r.CommunicationRetry = 9;
+    r.TCPTimeOut = 60;
+    r.UpdateRate = 999;
+    r.OKHour = 12;
+    ValidateConfiguration();
+    EXPECT_TRUE(SaveConfiguration());
+    return ShowDialog<frmConfiguration>(walk);
+}
+
+QWidgetList ShowLogin(FormWalk &walk)
+{
+    static bool loginSucceeded = false;
+    auto *dialog = walk.Keep(std::make_unique<frmLogin>(loginSucceeded));
+    dialog->show();
+    return {dialog};
+}
+
+QWidgetList ShowFolderPicker(FormWalk &walk)
+{
+    static QString logFolder;
+    logFolder = walk.Folder();
+    auto *dialog = walk.Keep(std::make_unique<frmBrowse>(logFolder, &Config()));
+    dialog->show();
+    return {dialog};
+}
+
+QWidgetList ShowSplash(FormWalk &walk)
+{
+    return ShowDialog<frmSplash>(walk);
+}
+
+// A record file of a freezer room with a month of hourly readings.
+void WriteRecordFile()
+{
+    const QString folder = Graphing().DataFolder;
+    EXPECT_TRUE(SaveSensorDatToFile(folder, 7, u"Freezer Room 2 Door Side"_s,
+                                    u"Cold Store North"_s, u"\u00b0F"_s, 90, 10));
+    const QDateTime from(QDate(2026, 3, 1), QTime(10, 0));
+    for (int hour = 0; hour < 31 * 24; hour += 6) {
+        Clock::SetFixed(from.addSecs(qint64(hour) * 3600));
+        EXPECT_TRUE(AppendInstantRecord(folder, 7, 20 + hour % 7));
+        EXPECT_TRUE(AppendAverageRecord(folder, 7, 20 + hour % 7));
+    }
+    Clock::SetFixed(std::nullopt);
+}
+
+QWidgetList ShowChartWizard(FormWalk &walk)
+{
+    ResetGraphing();
+    WriteRecordFile();
+    auto *wizard = walk.Keep(std::make_unique<frmReportWizard>());
+    wizard->show();
+    wizard->cmboSensors->setCurrentIndex(wizard->cmboSensors->count() - 1);
+    return {wizard};
+}
+
+QWidgetList ShowGraph(FormWalk &walk)
+{
+    ResetGraphing();
+    WriteRecordFile();
+    auto *graph = walk.Keep(std::make_unique<frmGraph>());
+    graph->SensorIDNum = 7;
+    graph->FileName = QDir(Graphing().DataFolder).filePath(u"7-avg.dat"_s);
+    graph->StartDate = u"2026-03-01"_s;
+    graph->EndDate = u"2026-03-31"_s;
+    graph->show();
+    return {graph};
+}
+
+// The discovery program having found a module on loopback.
+QWidgetList ShowModuleSetup(FormWalk &walk)
+{
+    ProgramInfo::SetTitle(u"QRB IP Setup"_s);
+    auto *module = walk.Keep(std::make_unique<FakeModule>());
+    EXPECT_TRUE(module->Listen(TestModulePort()));
+    auto *window = walk.Keep(std::make_unique<discovery::frmMain>(LoopbackNetwork()));
+    window->QuitProgram = [] {};
+    window->Form_Load();
+    window->btnFindFinchs->click();
+    EXPECT_EQ(window->Grid->rowCount(), 1);
+    return {window};
+}
+
+QWidgetList ShowModuleSetupAbout(FormWalk &walk)
+{
+    ProgramInfo::SetTitle(u"QRB IP Setup"_s);
+    return ShowDialog<discovery::frmAbout>(walk);
+}
+
+// Packwell after a run on a database it could not make smaller.
+QWidgetList ShowPackwell(FormWalk &walk)
+{
+    ProgramInfo::SetTitle(u"Packwell"_s);
+    EXPECT_TRUE(QFile::copy(walk.File(u"zarvo.mdb"_s), walk.File(u"finch.mdb"_s)));
+    auto *window = walk.Keep(std::make_unique<Main>());
+    window->show();
+    window->btnCDB->click();
+    return {window};
+}
+
+const FormRow kForms[] = {
+    {"StationMainWindow", ShowMainWindow},
+    {"EventsView", ShowEventsView},
+    {"Settings", ShowSettings},
+    {"AdvancedEmail", ShowDialog<frmAdvancedEmail>},
+    {"LogIn", ShowLogin},
+    {"FolderPicker", ShowFolderPicker},
+    {"About", ShowDialog<frmAbout>},
+    {"Splash", ShowSplash},
+    {"ChartWizard", ShowChartWizard},
+    {"Graph", ShowGraph},
+    {"ModuleSetup", ShowModuleSetup},
+    {"ModuleSetupAbout", ShowModuleSetupAbout},
+    {"Packwell", ShowPackwell},
+
+    // ---- The device manager and the device panels ----
+};
+
+class FormWalkTest : public FormWalk, public ::testing::WithParamInterface<FormRow> {};
+
+} // namespace
+
+TEST_P(FormWalkTest, FitsTheScreenAndShowsItsTextsWhole)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    ASSERT_EQ(screen.size(), QSize(1280, 720)) << "the walk needs its 1280x720 screen";
+    const QWidgetList windows = GetParam().show(*this);
+    ASSERT_FALSE(windows.isEmpty());
+    for (QWidget *window : windows) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << Name(window).toStdString();
+        EXPECT_EQ(CheckWindow(*window), QStringList()) << Name(window).toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, FormWalkTest, ::testing::ValuesIn(kForms),
+                         [](const auto &info) { return std::string(info.param.name); });
