@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -105,8 +106,11 @@ void frmTreeConfiguration::ShowLog(const LogTable &table)
     for (int column = 0; column < table.widths.size(); ++column) {
         const int twips = table.widths[column];
         gridLog->setColumnHidden(column, twips == 0);
-        gridLog->setColumnWidth(column, twips == kDefaultWidth ? header->defaultSectionSize()
-                                                               : TwipsToPixels(twips, *gridLog));
+        const int width =
+            twips == kDefaultWidth ? header->defaultSectionSize() : TwipsToPixels(twips, *gridLog);
+        // Never narrower than its heading, which then shows whole.
+        gridLog->setColumnWidth(column,
+                                twips == 0 ? 0 : std::max(width, header->sectionSizeHint(column)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "DialogButtons.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "Prompt.h"
 #include "ServerDatabase.h"
 #include "StatusGrid.h"
@@ -165,6 +166,14 @@ void frmTreeConfiguration::showEvent(QShowEvent *event)
         m_shown = true;
         Form_Activate();
     }
+}
+
+// The screen grows with the frames a server shows, and stays on the screen.
+void frmTreeConfiguration::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (isVisible())
+        FitToScreen(this);
 }
 
 void frmTreeConfiguration::Form_Activate()

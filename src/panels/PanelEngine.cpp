@@ -97,6 +97,14 @@ void PanelEngine::SizeFieldBoxes()
     }
 }
 
+// A panel that grows with the frames it shows stays on the screen.
+void PanelEngine::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (isVisible())
+        FitToScreen(this);
+}
+
 void PanelEngine::closeEvent(QCloseEvent *event)
 {
     if (m_transferring) {

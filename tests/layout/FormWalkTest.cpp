@@ -21,6 +21,19 @@
 #include "frmReportWizard.h"
 #include "frmSplash.h"
 
+#include "DeviceLink.h"
+#include "FakeDevice.h"
+#include "devicemanager/frmTreeConfiguration.h"
+#include "panels/SharedLayouts.h"
+#include "panels/frmFinch.h"
+#include "panels/frmFinch416.h"
+#include "panels/frmRK715.h"
+#include "panels/frmRK715PhoneParameters.h"
+#include "panels/frmRK718.h"
+#include "panels/frmRK730.h"
+#include "panels/frmRK750.h"
+#include "panels/frmRK816.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,6 +51,7 @@
 #include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QTextDocument>
 #include <QListWidget>
 #include <QTableWidget>
@@ -138,12 +152,16 @@ int TextArea(const QComboBox &box)
 }
 
 // The longest text a box takes: its maximum length in letters, or in digits where it
-// refuses letters.
-QString LongestText(const QLineEdit &box)
+// refuses letters, by its validator or by the keys it lets through.
+QString LongestText(QLineEdit &box)
 {
     QString text(box.maxLength(), u'X');
     int position = 0;
-    if (box.validator() && box.validator()->validate(text, position) == QValidator::Invalid)
+    box.clear();
+    QTest::keyClick(&box, Qt::Key_X);
+    const bool keysRefused = box.isEnabled() && !box.isReadOnly() && box.text().isEmpty();
+    if ((box.validator() && box.validator()->validate(text, position) == QValidator::Invalid) ||
+        keysRefused)
         text.fill(u'8');
     return text;
 }
@@ -451,6 +469,117 @@ QWidgetList ShowPackwell(FormWalk &walk)
     return {window};
 }
 
+// ---- The device manager and the device panels ----
+
+// Names as long as a name page holds, 20 characters.
+const QByteArray kNames[] = {"Freezer Room 2 North", "Cold Store Loading 4",
+                             "Blast Chiller Bay 03"};
+
+// A device on loopback behind the program's device link, at the shortest reply wait,
+// holding the widest values its pages can: every word -32640, shown "-32640" or
+// "-3264.0", every byte 128, names of 20 characters and readings in tenths.
+FakeDevice &WidestDevice(FormWalk &walk, qint16 family, qint16 subModel, qint16 revision)
+{
+    Config().TCPTimeOut = 1;
+    walk.Keep(std::make_unique<DeviceLink>());
+    LinkState().Running = true;
+    auto *device = walk.Keep(std::make_unique<FakeDevice>());
+    EXPECT_TRUE(device->Listen());
+    device->family = family;
+    device->subModel = subModel;
+    device->revision = revision;
+    for (QByteArray &page : device->pages)
+        page.replace(4, 56, QByteArray(56, char(0x80)));
+    // Names at bytes 9 and 29 of the name pages; a Finch's page 4 holds its alarm delays.
+    for (int page = 2; page <= 7; ++page) {
+        if (family == 3 && page == 4)
+            continue;
+        device->pages[page].replace(8, 20, kNames[page % 3]);
+        device->pages[page].replace(28, 20, kNames[(page + 1) % 3]);
+    }
+    for (int i = 0; i < int(device->channels.size()); ++i)
+        device->channels[i].reading = qint16(i < 8 ? -32640 : 0);
+    device->tenths = true;
+    device->battery = 255;
+    return *device;
+}
+
+// Logic levels and normal states the lists show.
+void ListIndexOne(FakeDevice &device)
+{
+    for (int row = 0; row < 8; ++row)
+        device.pages[0].replace(RecordByte(row) - 1, 2, QByteArray("\0\1", 2));
+}
+
+// A panel opened on its device, its download ended.
+template <typename Panel>
+Panel *OpenPanel(FormWalk &walk, qint16 family, qint16 subModel,
+                 void (*adjust)(FakeDevice &) = nullptr)
+{
+    FakeDevice &device = WidestDevice(walk, family, subModel, 25);
+    if (adjust)
+        adjust(device);
+    auto *panel = walk.Keep(std::make_unique<Panel>());
+    panel->IPAddress = device.Address();
+    panel->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(QTest::qWaitFor([panel] { return !panel->Transferring(); }));
+    return panel;
+}
+
+template <typename Panel, int family, int subModel, bool lists = false>
+QWidgetList ShowPanel(FormWalk &walk)
+{
+    return {OpenPanel<Panel>(walk, family, subModel, lists ? ListIndexOne : nullptr)};
+}
+
+// The calibration frame open beside the rows, the factors shown.
+template <typename Panel, int family, int subModel> QWidgetList ShowCalibration(FormWalk &walk)
+{
+    Panel *panel = OpenPanel<Panel>(walk, family, subModel);
+    panel->btnCal->click();
+    if (auto *factors = panel->template findChild<QPushButton *>(u"btnCF"_s))
+        factors->click();
+    EXPECT_TRUE(panel->frmCal->isVisible());
+    return {panel};
+}
+
+// The dialer with every contact number 20 digits long.
+QWidgetList ShowDialer(FormWalk &walk)
+{
+    auto *panel = OpenPanel<frmRK715PhoneParameters>(walk, 6, 5, [](FakeDevice &device) {
+        for (int page = 8; page <= 13; ++page)
+            device.pages[page].replace(8, 52, QByteArray(52, char(9)));
+    });
+    EXPECT_EQ(panel->txtPhoneNumber[0]->text(), QString(20, u'9'));
+    return {panel};
+}
+
+// The device manager with a server loaded and its data log downloaded, ready to export.
+QWidgetList ShowDeviceManager(FormWalk &walk)
+{
+    FakeDevice &device = WidestDevice(walk, 6, 10, 1);
+    for (int r = 0; r < 40; ++r) {
+        device.dataLog += QByteArray::fromHex("054503150614");
+        for (int sensor = 0; sensor < 8; ++sensor)
+            device.dataLog += QByteArray("\x80\x80", 2);
+        device.dataLog += char(0x1A);
+    }
+    const QString name = QString::fromLatin1(kNames[2]);
+    EXPECT_TRUE(AddServer(name, u"stored model"_s, device.Address(), u"Racks 1 to 4, door side"_s,
+                          1, u"pw"_s, {}, -1));
+    auto *screen = walk.Keep(std::make_unique<frmTreeConfiguration>());
+    screen->show();
+    QTreeWidgetItem *server = screen->ServerTree->topLevelItem(0)->child(0);
+    QTest::mouseClick(screen->ServerTree->viewport(), Qt::LeftButton, {},
+                      screen->ServerTree->visualItemRect(server).center());
+    screen->mnuEditServer->trigger();
+    screen->btnGetLogFile->click();
+    EXPECT_TRUE(screen->btnExportLog->isVisible());
+    EXPECT_EQ(screen->gridLog->model()->rowCount(), 40);
+    return {screen};
+}
+
 const FormRow kForms[] = {
     {"StationMainWindow", ShowMainWindow},
     {"EventsView", ShowEventsView},
@@ -467,6 +596,19 @@ const FormRow kForms[] = {
     {"Packwell", ShowPackwell},
 
     // ---- The device manager and the device panels ----
+    {"DeviceManager", ShowDeviceManager},
+    {"RK715", ShowPanel<frmRK715, 6, 5>},
+    {"RK715Calibration", ShowCalibration<frmRK715, 6, 5>},
+    {"RK715Dialer", ShowDialer},
+    {"RK718", ShowPanel<frmRK718, 5, 8>},
+    {"RK718Calibration", ShowCalibration<frmRK718, 5, 8>},
+    {"RK730", ShowPanel<frmRK730, 5, 20>},
+    {"RK750", ShowPanel<frmRK750, 5, 40, true>},
+    {"RK816", ShowPanel<frmRK816, 6, 6, true>},
+    {"Finch", ShowPanel<frmFinch, 3, 5>},
+    {"FinchCalibration", ShowCalibration<frmFinch, 3, 5>},
+    {"Finch416", ShowPanel<frmFinch416, 3, 6>},
+    {"Finch416Calibration", ShowCalibration<frmFinch416, 3, 6>},
 };
 
 class FormWalkTest : public FormWalk, public ::testing::WithParamInterface<FormRow> {};
