@@ -49,6 +49,10 @@ QPushButton *ColouredButton(const QString &caption, const QColor &colour, QStrin
     button->setAutoDefault(false);
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, colour);
+    // Greyed out, the caption stays readable: a paler shade under darker grey text.
+    palette.setColor(QPalette::Disabled, QPalette::Button, colour.lighter(150));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText,
+                     palette.color(QPalette::Disabled, QPalette::ButtonText).darker(200));
     button->setPalette(palette);
     return button;
 }

@@ -44,6 +44,7 @@
 #include <QCalendarWidget>
 #include <QDir>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -137,15 +138,29 @@ int TextArea(const QComboBox &box)
         .width();
 }
 
-// The longest text a box takes: its maximum length in letters, or in digits where it
-// refuses letters.
-QString LongestText(const QLineEdit &box)
+// The longest text a box takes: its maximum length in letters, or in digits where typing
+// a letter leaves it empty.
+QString LongestText(QLineEdit &box)
 {
-    QString text(box.maxLength(), u'X');
-    int position = 0;
-    if (box.validator() && box.validator()->validate(text, position) == QValidator::Invalid)
-        text.fill(u'8');
-    return text;
+    box.clear();
+    QTest::keyClick(&box, Qt::Key_X);
+    return QString(box.maxLength(), box.text().isEmpty() ? u'8' : u'X');
+}
+
+// How a button's greyed-out caption stands out from its face, as the ratio of their
+// relative luminances.
+double Contrast(const QPalette &palette)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double text = luminance(palette.color(QPalette::Disabled, QPalette::ButtonText));
+    const double face = luminance(palette.color(QPalette::Disabled, QPalette::Button));
+    return (std::max(text, face) + 0.05) / (std::min(text, face) + 0.05);
 }
 
 class Walk {
@@ -170,6 +185,8 @@ public:
                 CheckFits(*frame, frame->title(), frame->width() - 16);
             else if (auto *header = qobject_cast<QHeaderView *>(widget))
                 CheckHeader(*header);
+            else if (auto *grid = qobject_cast<QTableView *>(widget))
+                CheckRows(*grid);
             else if (auto *view = qobject_cast<QListView *>(widget))
                 CheckFits(*view, u"its widest entry"_s, view->viewport()->width(),
                           view->sizeHintForColumn(0));
@@ -207,6 +224,10 @@ private:
                 Fault(label, u"cuts its wrapped text \"%1\": %2 px high in %3"_s.arg(label.text())
                                  .arg(needed)
                                  .arg(label.height()));
+            // A word longer than the line is cut all the same.
+            const QRect lines = label.fontMetrics().boundingRect(
+                QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label.text());
+            CheckFits(label, label.text(), room.width(), lines.width());
             return;
         }
         const QSize needed = label.fontMetrics().size(Qt::TextShowMnemonic, label.text());
@@ -220,7 +241,10 @@ private:
     void CheckBox(QLineEdit &box)
     {
         CheckFits(box, box.displayText(), TextArea(box));
-        if (box.maxLength() >= 32767)
+        if (box.echoMode() == QLineEdit::Password && !box.text().isEmpty() &&
+            box.displayText() != QString(box.text().size(), u'*'))
+            Fault(box, u"hides its text as \"%1\", not as stars"_s.arg(box.displayText()));
+        if (box.maxLength() >= 32767 || box.isReadOnly())
             return;
         // Typed in and taken out again without a signal, so the form sees no change.
         const QSignalBlocker quiet(box);
@@ -240,6 +264,8 @@ private:
     {
         if (button.text().isEmpty())
             return;
+        if (!button.isEnabled() && Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
+            Fault(button, u"greyed out is harder to read than a plain button"_s);
         if (qobject_cast<const QPushButton *>(&button)) {
             const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
             CheckFits(button, button.text(), button.width() - margin,
@@ -249,6 +275,19 @@ private:
                               .arg(button.width())
                               .arg(button.sizeHint().width()));
         }
+    }
+
+    // A grid with rows shows more than one of them, however full the grids beside it are.
+    void CheckRows(const QTableView &grid)
+    {
+        const int rows = std::min(grid.model() ? grid.model()->rowCount() : 0, 2);
+        int needed = 0;
+        for (int row = 0; row < rows; ++row)
+            needed += grid.rowHeight(row);
+        if (needed > grid.viewport()->height())
+            Fault(grid, u"shows less than %1 rows: %2 px high, needs %3"_s.arg(rows)
+                            .arg(grid.viewport()->height())
+                            .arg(needed));
     }
 
     void CheckHeader(const QHeaderView &header)
@@ -318,13 +357,16 @@ QWidgetList ShowEventsView(FormWalk &walk)
 {
     const QWidgetList windows = ShowMainWindow(walk);
     auto *window = static_cast<frmMain *>(windows.front());
-    Exec("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, AlarmActive, Server, Sensor, "
-         "CurrentData, TOL, CauseOfAlarm, EmailSent) VALUES (7, '2024-03-01 08:00:00', "
-         "'2024-03-01 09:30:00', 0, 'Cold Store North', 'Freezer Room 2', '88.5', 95, "
-         "'High limit', 'True')");
-    Exec("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, BackOnLine, EmailSent) "
-         "VALUES (1, 'Cold Store North', '2024-03-01 07:59:12', '2024-03-01 08:14:40', 'True')");
-    RecordSystemError(u"PollServers"_s, u"Network communication time out"_s);
+    for (int i = 0; i < 3; ++i) {
+        Exec("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, AlarmActive, Server, "
+             "Sensor, CurrentData, TOL, CauseOfAlarm, EmailSent) VALUES (7, '2024-03-01 08:00:00', "
+             "'2024-03-01 09:30:00', 0, 'Cold Store North', 'Freezer Room 2', '88.5', 95, "
+             "'High limit', 'True')");
+        Exec("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, BackOnLine, "
+             "EmailSent) VALUES (1, 'Cold Store North', '2024-03-01 07:59:12', "
+             "'2024-03-01 08:14:40', 'True')");
+        RecordSystemError(u"PollServers"_s, u"Network communication time out"_s);
+    }
     window->mnuAlarmFrame->trigger();
     window->frmErrors->tabMain->setCurrentIndex(2);
     return windows;
@@ -343,7 +385,7 @@ QWidgetList ShowSettings(FormWalk &walk)
     ConfigRecord &r = Config();
     r.OrgName = u"Cold Store North Refrigerated Warehousing Company"_s;
     r.OrgAddress = u"1200 Harbour Industrial Estate, Unit 14, Quay Road"_s;
-    r.OrgPhoneNumber = u"+44 (0)1234 567890 ext. 1234"_s;
+    r.OrgPhoneNumber = u"+44 1234 567890 x123"_s;
     r.SMTPHost = u"smtp.mail.cold-store-north.example.com"_s;
     r.FromAddress = u"station.monitoring@cold-store-north.example.com"_s;
     r.ServerFailureEmailAddress = u"admin@cold-store-north.example.com, night@cold.example"_s;
@@ -358,6 +400,20 @@ QWidgetList ShowSettings(FormWalk &walk)
     ValidateConfiguration();
     EXPECT_TRUE(SaveConfiguration());
     return ShowDialog<frmConfiguration>(walk);
+}
+
+QWidgetList ShowAdvancedEmail(FormWalk &walk)
+{
+    ConfigRecord &r = Config();
+    r.SMTPUserName = u"station.monitoring@cold-store-north.example.com"_s;
+    r.SMTPPassword = u"Secret1"_s;
+    r.LoginDomain = u"COLD-STORE-NORTH"_s;
+    r.UseAuthentication = 1;
+    r.SMTPPort = 587;
+    r.SMTPTimeOut = 120;
+    ValidateConfiguration();
+    EXPECT_TRUE(SaveConfiguration());
+    return ShowDialog<frmAdvancedEmail>(walk);
 }
 
 QWidgetList ShowLogin(FormWalk &walk)
@@ -417,6 +473,8 @@ QWidgetList ShowGraph(FormWalk &walk)
     graph->StartDate = u"2026-03-01"_s;
     graph->EndDate = u"2026-03-31"_s;
     graph->show();
+    // Unmaximised, as where no window manager maximises it, it still fills the screen.
+    EXPECT_EQ(graph->normalGeometry().size(), QSize(1280 - 133, 720 - 133));
     return {graph};
 }
 
@@ -455,7 +513,7 @@ const FormRow kForms[] = {
     {"StationMainWindow", ShowMainWindow},
     {"EventsView", ShowEventsView},
     {"Settings", ShowSettings},
-    {"AdvancedEmail", ShowDialog<frmAdvancedEmail>},
+    {"AdvancedEmail", ShowAdvancedEmail},
     {"LogIn", ShowLogin},
     {"FolderPicker", ShowFolderPicker},
     {"About", ShowDialog<frmAbout>},
