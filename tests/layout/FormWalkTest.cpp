@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "ServerDatabase.h"
 #include "EventsFrame.h"
+#include "AlertPopup.h"
 #include "Clock.h"
 #include "FakeModule.h"
 #include "GraphingMain.h"
@@ -70,6 +71,7 @@ public:
     // The row's program folder and scripted message boxes.
     using DialogTest::File;
     using DialogTest::Folder;
+    using DialogTest::LastId;
     using DialogTest::prompt;
 
     // Kept until the row's checks end, then destroyed newest first.
@@ -251,6 +253,11 @@ private:
         const QString shown = box.text();
         box.setText(LongestText(box));
         CheckFits(box, box.displayText(), TextArea(box));
+        // Nor much wider: a box for a digit or two stays small beside the names. A password
+        // box keeps the width of the text it hides.
+        const int typed = box.fontMetrics().horizontalAdvance(box.text());
+        if (TextArea(box) > typed + box.fontMetrics().horizontalAdvance(box.text().front()))
+            Fault(box, u"is %1 px wide for %2 px of text"_s.arg(TextArea(box)).arg(typed));
         box.setText(shown);
     }
 
@@ -342,6 +349,15 @@ QStringList CheckWindow(QWidget &window)
 
 QWidgetList ShowMainWindow(FormWalk &walk)
 {
+    // Devices with long names and sensors, none enabled, so that no cycle polls them.
+    for (const QString &ip : {u"127.77.90.1"_s, u"127.77.90.2"_s}) {
+        EXPECT_TRUE(AddServer(u"Cold Store North Loading Bay "_s + ip.right(1), u"RK730"_s, ip, {},
+                              0, {}, {}, 1));
+        const qint32 server = walk.LastId(u"tblServers"_s);
+        for (qint16 port = 1; port <= 4; ++port)
+            EXPECT_TRUE(SaveSensorRecord(server, u"Freezer Room %1 Door Side"_s.arg(port), port, {},
+                                         u"Temperature"_s, u"90"_s, u"10"_s, u"0"_s));
+    }
     auto *window = walk.Keep(std::make_unique<frmMain>());
     window->SplashMilliseconds = 0;
     window->QuitProgram = [] {};
@@ -370,6 +386,21 @@ QWidgetList ShowEventsView(FormWalk &walk)
     window->mnuAlarmFrame->trigger();
     window->frmErrors->tabMain->setCurrentIndex(2);
     return windows;
+}
+
+QWidgetList ShowTrendView(FormWalk &walk)
+{
+    const QWidgetList windows = ShowMainWindow(walk);
+    static_cast<frmMain *>(windows.front())->VTPShow(2);
+    return windows;
+}
+
+QWidgetList ShowAlarmPopup(FormWalk &walk)
+{
+    auto *popup = walk.Keep(std::make_unique<AlertPopup>());
+    popup->SetDisplayTime(60000);
+    popup->Show(u"There is a temperature alarm.  Please view status on Vantrel."_s);
+    return {popup};
 }
 
 // A dialog made and shown as it is.
@@ -511,7 +542,9 @@ QWidgetList ShowPackwell(FormWalk &walk)
 
 const FormRow kForms[] = {
     {"StationMainWindow", ShowMainWindow},
+    {"TrendView", ShowTrendView},
     {"EventsView", ShowEventsView},
+    {"AlarmPopup", ShowAlarmPopup},
     {"Settings", ShowSettings},
     {"AdvancedEmail", ShowAdvancedEmail},
     {"LogIn", ShowLogin},
