@@ -69,7 +69,7 @@ Main::Main(QWidget *parent) : QWidget(parent)
     setFont(font);
 
     Label1 = Named(new QLabel(QStringLiteral("Label1"), this), u"Label1");
-    Label1->setWordWrap(true);
+    WrapLabel(Label1);
     List = Named(new QListWidget(this), u"List");
     btnCDB = Named(new QPushButton(QStringLiteral("Compact Database"), this), u"btnCDB");
     btnCDB->setAutoDefault(false);

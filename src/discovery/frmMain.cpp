@@ -3,6 +3,7 @@
 #include "DeviceCommands.h"
 #include "ExternalPrograms.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LineEditKeyFilter.h"
 #include "ModuleLink.h"
 #include "ModuleSetupProtocol.h"
@@ -116,7 +117,7 @@ void frmMain::BuildControls()
     auto *octetRow = new QHBoxLayout;
     for (int k = 0; k < 4; ++k) {
         txtIPOctets[k] = Named(new QLineEdit(form), QStringLiteral("txtIPOctets(%1)").arg(k));
-        txtIPOctets[k]->setMaximumWidth(48);
+        SizeForText(txtIPOctets[k], 3, BoxText::Digits);
         txtIPOctets[k]->installEventFilter(new LineEditKeyFilter(KeyRule::Digits, txtIPOctets[k]));
         connect(txtIPOctets[k], &QLineEdit::textChanged, this,
                 [this, k] { txtIPOctets_Change(k); });

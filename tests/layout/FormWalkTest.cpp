@@ -185,6 +185,8 @@ public:
                 CheckButton(*button);
             else if (auto *frame = qobject_cast<QGroupBox *>(widget))
                 CheckFits(*frame, frame->title(), frame->width() - 16);
+            else if (smallest)
+                continue;
             else if (auto *header = qobject_cast<QHeaderView *>(widget))
                 CheckHeader(*header);
             else if (auto *grid = qobject_cast<QTableView *>(widget))
@@ -196,6 +198,7 @@ public:
     }
 
     QStringList faults;
+    bool smallest = false; // the window at its minimum size
 
 private:
     void CheckFits(const QWidget &widget, const QString &text, int room, int needed = -1)
@@ -208,7 +211,8 @@ private:
 
     void Fault(const QWidget &widget, const QString &what)
     {
-        const QString line = Name(&widget) + u' ' + what;
+        const QString line =
+            Name(&widget) + u' ' + what + (smallest ? u" at the window's smallest"_s : QString());
         if (!faults.contains(line))
             faults << line;
     }
@@ -253,10 +257,12 @@ private:
         const QString shown = box.text();
         box.setText(LongestText(box));
         CheckFits(box, box.displayText(), TextArea(box));
-        // Nor much wider: a box for a digit or two stays small beside the names. A password
-        // box keeps the width of the text it hides.
-        const int typed = box.fontMetrics().horizontalAdvance(box.text());
-        if (TextArea(box) > typed + box.fontMetrics().horizontalAdvance(box.text().front()))
+        // Nor wider: a box for a digit or two stays small beside the names. A password box
+        // keeps the width of the text it hides.
+        const QFontMetrics metrics = box.fontMetrics();
+        const int typed = std::max(metrics.horizontalAdvance(box.text()),
+                                   int(box.text().size()) * metrics.horizontalAdvance(box.text().front()));
+        if (TextArea(box) > typed)
             Fault(box, u"is %1 px wide for %2 px of text"_s.arg(TextArea(box)).arg(typed));
         box.setText(shown);
     }
@@ -332,15 +338,28 @@ QStringList CheckWindow(QWidget &window)
                            .arg(window.frameGeometry().y())
                            .arg(window.frameGeometry().width())
                            .arg(window.frameGeometry().height());
-    walk.CheckShown();
-    for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
-        const int front = tabs->currentIndex();
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            walk.CheckShown();
+    const auto checkPages = [&window, &walk] {
+        walk.CheckShown();
+        for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
+            const int front = tabs->currentIndex();
+            for (int i = 0; i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                QCoreApplication::processEvents();
+                walk.CheckShown();
+            }
+            tabs->setCurrentIndex(front);
         }
-        tabs->setCurrentIndex(front);
+    };
+    checkPages();
+    // Made as small as it lets itself be, it still shows every text whole; grids and
+    // lists scroll instead.
+    if (!window.isMaximized()) {
+        const QSize shown = window.size();
+        window.resize(least);
+        QCoreApplication::processEvents();
+        walk.smallest = true;
+        checkPages();
+        window.resize(shown);
     }
     return walk.faults;
 }
@@ -494,6 +513,19 @@ QWidgetList ShowChartWizard(FormWalk &walk)
     return {wizard};
 }
 
+// Moved to the right of the screen before its files are listed, it widens and stays on it.
+QWidgetList ShowChartWizardAtTheRight(FormWalk &walk)
+{
+    ResetGraphing();
+    auto *wizard = walk.Keep(std::make_unique<frmReportWizard>());
+    wizard->show();
+    wizard->move(wizard->screen()->availableGeometry().right() - wizard->frameGeometry().width(),
+                 wizard->y());
+    WriteRecordFile();
+    wizard->Form_Activate();
+    return {wizard};
+}
+
 QWidgetList ShowGraph(FormWalk &walk)
 {
     ResetGraphing();
@@ -552,6 +584,7 @@ const FormRow kForms[] = {
     {"About", ShowDialog<frmAbout>},
     {"Splash", ShowSplash},
     {"ChartWizard", ShowChartWizard},
+    {"ChartWizardAtTheRight", ShowChartWizardAtTheRight},
     {"Graph", ShowGraph},
     {"ModuleSetup", ShowModuleSetup},
     {"ModuleSetupAbout", ShowModuleSetupAbout},
