@@ -3,6 +3,7 @@
 #include "Database.h"
 #include "ServerDatabase.h"
 #include "EventsFrame.h"
+#include "AlertPopup.h"
 #include "Clock.h"
 #include "FakeModule.h"
 #include "GraphingMain.h"
@@ -58,6 +59,7 @@
 #include <QCalendarWidget>
 #include <QDir>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -83,6 +85,7 @@ public:
     // The row's program folder and scripted message boxes.
     using DialogTest::File;
     using DialogTest::Folder;
+    using DialogTest::LastId;
     using DialogTest::prompt;
 
     // Kept until the row's checks end, then destroyed newest first.
@@ -151,19 +154,29 @@ int TextArea(const QComboBox &box)
         .width();
 }
 
-// The longest text a box takes: its maximum length in letters, or in digits where it
-// refuses letters, by its validator or by the keys it lets through.
+// The longest text a box takes: its maximum length in letters, or in digits where typing
+// a letter leaves it empty.
 QString LongestText(QLineEdit &box)
 {
-    QString text(box.maxLength(), u'X');
-    int position = 0;
     box.clear();
     QTest::keyClick(&box, Qt::Key_X);
-    const bool keysRefused = box.isEnabled() && !box.isReadOnly() && box.text().isEmpty();
-    if ((box.validator() && box.validator()->validate(text, position) == QValidator::Invalid) ||
-        keysRefused)
-        text.fill(u'8');
-    return text;
+    return QString(box.maxLength(), box.text().isEmpty() ? u'8' : u'X');
+}
+
+// How a button's greyed-out caption stands out from its face, as the ratio of their
+// relative luminances.
+double Contrast(const QPalette &palette)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    const double text = luminance(palette.color(QPalette::Disabled, QPalette::ButtonText));
+    const double face = luminance(palette.color(QPalette::Disabled, QPalette::Button));
+    return (std::max(text, face) + 0.05) / (std::min(text, face) + 0.05);
 }
 
 class Walk {
@@ -186,8 +199,12 @@ public:
                 CheckButton(*button);
             else if (auto *frame = qobject_cast<QGroupBox *>(widget))
                 CheckFits(*frame, frame->title(), frame->width() - 16);
+            else if (smallest)
+                continue;
             else if (auto *header = qobject_cast<QHeaderView *>(widget))
                 CheckHeader(*header);
+            else if (auto *grid = qobject_cast<QTableView *>(widget))
+                CheckRows(*grid);
             else if (auto *view = qobject_cast<QListView *>(widget))
                 CheckFits(*view, u"its widest entry"_s, view->viewport()->width(),
                           view->sizeHintForColumn(0));
@@ -195,6 +212,7 @@ public:
     }
 
     QStringList faults;
+    bool smallest = false; // the window at its minimum size
 
 private:
     void CheckFits(const QWidget &widget, const QString &text, int room, int needed = -1)
@@ -207,7 +225,8 @@ private:
 
     void Fault(const QWidget &widget, const QString &what)
     {
-        const QString line = Name(&widget) + u' ' + what;
+        const QString line =
+            Name(&widget) + u' ' + what + (smallest ? u" at the window's smallest"_s : QString());
         if (!faults.contains(line))
             faults << line;
     }
@@ -225,6 +244,10 @@ private:
                 Fault(label, u"cuts its wrapped text \"%1\": %2 px high in %3"_s.arg(label.text())
                                  .arg(needed)
                                  .arg(label.height()));
+            // A word longer than the line is cut all the same.
+            const QRect lines = label.fontMetrics().boundingRect(
+                QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label.text());
+            CheckFits(label, label.text(), room.width(), lines.width());
             return;
         }
         const QSize needed = label.fontMetrics().size(Qt::TextShowMnemonic, label.text());
@@ -238,13 +261,23 @@ private:
     void CheckBox(QLineEdit &box)
     {
         CheckFits(box, box.displayText(), TextArea(box));
-        if (box.maxLength() >= 32767)
+        if (box.echoMode() == QLineEdit::Password && !box.text().isEmpty() &&
+            box.displayText() != QString(box.text().size(), u'*'))
+            Fault(box, u"hides its text as \"%1\", not as stars"_s.arg(box.displayText()));
+        if (box.maxLength() >= 32767 || box.isReadOnly())
             return;
         // Typed in and taken out again without a signal, so the form sees no change.
         const QSignalBlocker quiet(box);
         const QString shown = box.text();
         box.setText(LongestText(box));
         CheckFits(box, box.displayText(), TextArea(box));
+        // Nor wider: a box for a digit or two stays small beside the names. A password box
+        // keeps the width of the text it hides.
+        const QFontMetrics metrics = box.fontMetrics();
+        const int typed = std::max(metrics.horizontalAdvance(box.text()),
+                                   int(box.text().size()) * metrics.horizontalAdvance(box.text().front()));
+        if (TextArea(box) > typed)
+            Fault(box, u"is %1 px wide for %2 px of text"_s.arg(TextArea(box)).arg(typed));
         box.setText(shown);
     }
 
@@ -258,6 +291,8 @@ private:
     {
         if (button.text().isEmpty())
             return;
+        if (!button.isEnabled() && Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
+            Fault(button, u"greyed out is harder to read than a plain button"_s);
         if (qobject_cast<const QPushButton *>(&button)) {
             const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
             CheckFits(button, button.text(), button.width() - margin,
@@ -267,6 +302,19 @@ private:
                               .arg(button.width())
                               .arg(button.sizeHint().width()));
         }
+    }
+
+    // A grid with rows shows more than one of them, however full the grids beside it are.
+    void CheckRows(const QTableView &grid)
+    {
+        const int rows = std::min(grid.model() ? grid.model()->rowCount() : 0, 2);
+        int needed = 0;
+        for (int row = 0; row < rows; ++row)
+            needed += grid.rowHeight(row);
+        if (needed > grid.viewport()->height())
+            Fault(grid, u"shows less than %1 rows: %2 px high, needs %3"_s.arg(rows)
+                            .arg(grid.viewport()->height())
+                            .arg(needed));
     }
 
     void CheckHeader(const QHeaderView &header)
@@ -304,15 +352,28 @@ QStringList CheckWindow(QWidget &window)
                            .arg(window.frameGeometry().y())
                            .arg(window.frameGeometry().width())
                            .arg(window.frameGeometry().height());
-    walk.CheckShown();
-    for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
-        const int front = tabs->currentIndex();
-        for (int i = 0; i < tabs->count(); ++i) {
-            tabs->setCurrentIndex(i);
-            QCoreApplication::processEvents();
-            walk.CheckShown();
+    const auto checkPages = [&window, &walk] {
+        walk.CheckShown();
+        for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
+            const int front = tabs->currentIndex();
+            for (int i = 0; i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                QCoreApplication::processEvents();
+                walk.CheckShown();
+            }
+            tabs->setCurrentIndex(front);
         }
-        tabs->setCurrentIndex(front);
+    };
+    checkPages();
+    // Made as small as it lets itself be, it still shows every text whole; grids and
+    // lists scroll instead.
+    if (!window.isMaximized()) {
+        const QSize shown = window.size();
+        window.resize(least);
+        QCoreApplication::processEvents();
+        walk.smallest = true;
+        checkPages();
+        window.resize(shown);
     }
     return walk.faults;
 }
@@ -321,6 +382,15 @@ QStringList CheckWindow(QWidget &window)
 
 QWidgetList ShowMainWindow(FormWalk &walk)
 {
+    // Devices with long names and sensors, none enabled, so that no cycle polls them.
+    for (const QString &ip : {u"127.77.90.1"_s, u"127.77.90.2"_s}) {
+        EXPECT_TRUE(AddServer(u"Cold Store North Loading Bay "_s + ip.right(1), u"RK730"_s, ip, {},
+                              0, {}, {}, 1));
+        const qint32 server = walk.LastId(u"tblServers"_s);
+        for (qint16 port = 1; port <= 4; ++port)
+            EXPECT_TRUE(SaveSensorRecord(server, u"Freezer Room %1 Door Side"_s.arg(port), port, {},
+                                         u"Temperature"_s, u"90"_s, u"10"_s, u"0"_s));
+    }
     auto *window = walk.Keep(std::make_unique<frmMain>());
     window->SplashMilliseconds = 0;
     window->QuitProgram = [] {};
@@ -336,16 +406,34 @@ QWidgetList ShowEventsView(FormWalk &walk)
 {
     const QWidgetList windows = ShowMainWindow(walk);
     auto *window = static_cast<frmMain *>(windows.front());
-    Exec("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, AlarmActive, Server, Sensor, "
-         "CurrentData, TOL, CauseOfAlarm, EmailSent) VALUES (7, '2024-03-01 08:00:00', "
-         "'2024-03-01 09:30:00', 0, 'Cold Store North', 'Freezer Room 2', '88.5', 95, "
-         "'High limit', 'True')");
-    Exec("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, BackOnLine, EmailSent) "
-         "VALUES (1, 'Cold Store North', '2024-03-01 07:59:12', '2024-03-01 08:14:40', 'True')");
-    RecordSystemError(u"PollServers"_s, u"Network communication time out"_s);
+    for (int i = 0; i < 3; ++i) {
+        Exec("INSERT INTO tblAlarms (SensorIDNum, AlarmStart, AlarmEnd, AlarmActive, Server, "
+             "Sensor, CurrentData, TOL, CauseOfAlarm, EmailSent) VALUES (7, '2024-03-01 08:00:00', "
+             "'2024-03-01 09:30:00', 0, 'Cold Store North', 'Freezer Room 2', '88.5', 95, "
+             "'High limit', 'True')");
+        Exec("INSERT INTO tblServerFailures (ServerIDNum, ServerName, OffLine, BackOnLine, "
+             "EmailSent) VALUES (1, 'Cold Store North', '2024-03-01 07:59:12', "
+             "'2024-03-01 08:14:40', 'True')");
+        RecordSystemError(u"PollServers"_s, u"Network communication time out"_s);
+    }
     window->mnuAlarmFrame->trigger();
     window->frmErrors->tabMain->setCurrentIndex(2);
     return windows;
+}
+
+QWidgetList ShowTrendView(FormWalk &walk)
+{
+    const QWidgetList windows = ShowMainWindow(walk);
+    static_cast<frmMain *>(windows.front())->VTPShow(2);
+    return windows;
+}
+
+QWidgetList ShowAlarmPopup(FormWalk &walk)
+{
+    auto *popup = walk.Keep(std::make_unique<AlertPopup>());
+    popup->SetDisplayTime(60000);
+    popup->Show(u"There is a temperature alarm.  Please view status on Vantrel."_s);
+    return {popup};
 }
 
 // A dialog made and shown as it is.
@@ -361,7 +449,7 @@ QWidgetList ShowSettings(FormWalk &walk)
     ConfigRecord &r = Config();
     r.OrgName = u"Cold Store North Refrigerated Warehousing Company"_s;
     r.OrgAddress = u"1200 Harbour Industrial Estate, Unit 14, Quay Road"_s;
-    r.OrgPhoneNumber = u"+44 (0)1234 567890 ext. 1234"_s;
+    r.OrgPhoneNumber = u"+44 1234 567890 x123"_s;
     r.SMTPHost = u"smtp.mail.cold-store-north.example.com"_s;
     r.FromAddress = u"station.monitoring@cold-store-north.example.com"_s;
     r.ServerFailureEmailAddress = u"admin@cold-store-north.example.com, night@cold.example"_s;
@@ -376,6 +464,20 @@ QWidgetList ShowSettings(FormWalk &walk)
     ValidateConfiguration();
     EXPECT_TRUE(SaveConfiguration());
     return ShowDialog<frmConfiguration>(walk);
+}
+
+QWidgetList ShowAdvancedEmail(FormWalk &walk)
+{
+    ConfigRecord &r = Config();
+    r.SMTPUserName = u"station.monitoring@cold-store-north.example.com"_s;
+    r.SMTPPassword = u"Secret1"_s;
+    r.LoginDomain = u"COLD-STORE-NORTH"_s;
+    r.UseAuthentication = 1;
+    r.SMTPPort = 587;
+    r.SMTPTimeOut = 120;
+    ValidateConfiguration();
+    EXPECT_TRUE(SaveConfiguration());
+    return ShowDialog<frmAdvancedEmail>(walk);
 }
 
 QWidgetList ShowLogin(FormWalk &walk)
@@ -425,6 +527,19 @@ QWidgetList ShowChartWizard(FormWalk &walk)
     return {wizard};
 }
 
+// Moved to the right of the screen before its files are listed, it widens and stays on it.
+QWidgetList ShowChartWizardAtTheRight(FormWalk &walk)
+{
+    ResetGraphing();
+    auto *wizard = walk.Keep(std::make_unique<frmReportWizard>());
+    wizard->show();
+    wizard->move(wizard->screen()->availableGeometry().right() - wizard->frameGeometry().width(),
+                 wizard->y());
+    WriteRecordFile();
+    wizard->Form_Activate();
+    return {wizard};
+}
+
 QWidgetList ShowGraph(FormWalk &walk)
 {
     ResetGraphing();
@@ -435,6 +550,8 @@ QWidgetList ShowGraph(FormWalk &walk)
     graph->StartDate = u"2026-03-01"_s;
     graph->EndDate = u"2026-03-31"_s;
     graph->show();
+    // Unmaximised, as where no window manager maximises it, it still fills the screen.
+    EXPECT_EQ(graph->normalGeometry().size(), QSize(1280 - 133, 720 - 133));
     return {graph};
 }
 
@@ -582,14 +699,17 @@ QWidgetList ShowDeviceManager(FormWalk &walk)
 
 const FormRow kForms[] = {
     {"StationMainWindow", ShowMainWindow},
+    {"TrendView", ShowTrendView},
     {"EventsView", ShowEventsView},
+    {"AlarmPopup", ShowAlarmPopup},
     {"Settings", ShowSettings},
-    {"AdvancedEmail", ShowDialog<frmAdvancedEmail>},
+    {"AdvancedEmail", ShowAdvancedEmail},
     {"LogIn", ShowLogin},
     {"FolderPicker", ShowFolderPicker},
     {"About", ShowDialog<frmAbout>},
     {"Splash", ShowSplash},
     {"ChartWizard", ShowChartWizard},
+    {"ChartWizardAtTheRight", ShowChartWizardAtTheRight},
     {"Graph", ShowGraph},
     {"ModuleSetup", ShowModuleSetup},
     {"ModuleSetupAbout", ShowModuleSetupAbout},

@@ -35,9 +35,7 @@ int LineEditChrome(const QLineEdit &box)
     option.initFrom(&box);
     option.rect = box.contentsRect();
     option.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box) : 0;
-    option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
-    option.features = QStyleOptionFrame::None;
     const QMargins text = box.textMargins();
     const QMargins contents = box.contentsMargins();
     constexpr int kHorizontalMargin = 2; // the line edit's fixed inner margin on each side
@@ -129,7 +127,6 @@ void WrapLabel(QLabel *label)
 {
     label->setWordWrap(true);
     QSizePolicy policy = label->sizePolicy();
-    policy.setHeightForWidth(true);
     policy.setVerticalPolicy(QSizePolicy::Minimum);
     label->setSizePolicy(policy);
     label->installEventFilter(new LabelHeightKeeper(label));
