@@ -673,7 +673,7 @@ QWidgetList ShowDialer(FormWalk &walk)
 }
 
 // The device manager with a server loaded and its data log downloaded, ready to export.
-QWidgetList ShowDeviceManager(FormWalk &walk)
+frmTreeConfiguration *OpenDeviceManager(FormWalk &walk)
 {
     FakeDevice &device = WidestDevice(walk, 6, 10, 1);
     for (int r = 0; r < 40; ++r) {
@@ -682,9 +682,9 @@ QWidgetList ShowDeviceManager(FormWalk &walk)
             device.dataLog += QByteArray("\x80\x80", 2);
         device.dataLog += char(0x1A);
     }
-    const QString name = QString::fromLatin1(kNames[2]);
-    EXPECT_TRUE(AddServer(name, u"stored model"_s, device.Address(), u"Racks 1 to 4, door side"_s,
-                          1, u"pw"_s, {}, -1));
+    EXPECT_TRUE(AddServer(QString::fromLatin1(kNames[2]), u"stored model"_s, device.Address(),
+                          u"Racks 1 to 4, door side"_s, 1, u"pw"_s,
+                          u"night.shift@cold-store-north.example.com,alarms@cold.example,"_s, -1));
     auto *screen = walk.Keep(std::make_unique<frmTreeConfiguration>());
     screen->show();
     QTreeWidgetItem *server = screen->ServerTree->topLevelItem(0)->child(0);
@@ -694,7 +694,31 @@ QWidgetList ShowDeviceManager(FormWalk &walk)
     screen->btnGetLogFile->click();
     EXPECT_TRUE(screen->btnExportLog->isVisible());
     EXPECT_EQ(screen->gridLog->model()->rowCount(), 40);
+    return screen;
+}
+
+QWidgetList ShowDeviceManager(FormWalk &walk)
+{
+    return {OpenDeviceManager(walk)};
+}
+
+// The server's alarm recipients in place of its frames.
+QWidgetList ShowAlarmRecipients(FormWalk &walk)
+{
+    frmTreeConfiguration *screen = OpenDeviceManager(walk);
+    screen->btnServerEmailAddresses->click();
+    EXPECT_EQ(screen->lstEmailAddr->count(), 2);
     return {screen};
+}
+
+// A panel's notes beside its rows.
+QWidgetList ShowNotes(FormWalk &walk)
+{
+    auto *panel = OpenPanel<frmRK715>(walk, 6, 5);
+    panel->btnNotes->click();
+    for (QLineEdit *notes : std::as_const(panel->txtNotes))
+        notes->setText(u"Defrost 02:00 daily"_s);
+    return {panel};
 }
 
 const FormRow kForms[] = {
@@ -717,9 +741,11 @@ const FormRow kForms[] = {
 
     // ---- The device manager and the device panels ----
     {"DeviceManager", ShowDeviceManager},
+    {"AlarmRecipients", ShowAlarmRecipients},
     {"RK715", ShowPanel<frmRK715, 6, 5>},
     {"RK715Calibration", ShowCalibration<frmRK715, 6, 5>},
     {"RK715Dialer", ShowDialer},
+    {"RK715Notes", ShowNotes},
     {"RK718", ShowPanel<frmRK718, 5, 8>},
     {"RK718Calibration", ShowCalibration<frmRK718, 5, 8>},
     {"RK730", ShowPanel<frmRK730, 5, 20>},
