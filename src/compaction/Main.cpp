@@ -221,7 +221,6 @@ void Main::Add(const QString &line)
     // scroll bar that a long run brings.
     List->setMinimumWidth(List->sizeHintForColumn(0) + 2 * List->frameWidth() +
                           List->verticalScrollBar()->sizeHint().width());
-    layout()->activate();
     FitToScreen(this);
 }
 

@@ -174,7 +174,6 @@ void frmReportWizard::LoadLogFiles(const QString &folder)
     }
     // Longer entries widen the list and the window with it, which stays on the screen.
     cmboSensors->setMinimumWidth(cmboSensors->sizeHint().width());
-    layout()->activate();
     FitToScreen(this);
     if (cmboSensors->count() == 0)
         return;

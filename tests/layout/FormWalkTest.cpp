@@ -1,14 +1,14 @@
 #include "DialogTest.h"
 
-#include "Database.h"
-#include "ServerDatabase.h"
-#include "EventsFrame.h"
 #include "AlertPopup.h"
 #include "Clock.h"
+#include "Database.h"
+#include "EventsFrame.h"
 #include "FakeModule.h"
 #include "GraphingMain.h"
 #include "ModuleNetwork.h"
 #include "SensorRecordFiles.h"
+#include "ServerDatabase.h"
 #include "compaction/Main.h"
 #include "console/frmAbout.h"
 #include "console/frmMain.h"
@@ -36,8 +36,9 @@
 #include "panels/frmRK816.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
+#include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -45,19 +46,15 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTreeWidget>
-#include <QTextDocument>
-#include <QListWidget>
 #include <QTableWidget>
-#include <QCalendarWidget>
-#include <QDir>
+#include <QTreeWidget>
 
 #include <cmath>
 #include <functional>
@@ -189,6 +186,7 @@ public:
         for (QWidget *widget : m_window.findChildren<QWidget *>()) {
             if (!widget->isVisible())
                 continue;
+            CheckInside(*widget);
             if (auto *label = qobject_cast<QLabel *>(widget))
                 CheckLabel(*label);
             else if (auto *box = qobject_cast<QLineEdit *>(widget))
@@ -197,7 +195,10 @@ public:
                 CheckList(*list);
             else if (auto *button = qobject_cast<QAbstractButton *>(widget))
                 CheckButton(*button);
+            else if (auto *tabs = qobject_cast<QTabBar *>(widget))
+                CheckTabs(*tabs);
             else if (auto *frame = qobject_cast<QGroupBox *>(widget))
+                // The title keeps clear of the frame's rounded corners.
                 CheckFits(*frame, frame->title(), frame->width() - 16);
             else if (smallest)
                 continue;
@@ -294,13 +295,48 @@ private:
         if (!button.isEnabled() && Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
             Fault(button, u"greyed out is harder to read than a plain button"_s);
         if (qobject_cast<const QPushButton *>(&button)) {
-            const int margin = button.style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button);
-            CheckFits(button, button.text(), button.width() - margin,
+            // The style's margin and frame around the caption, as the button's size hint counts them.
+            const QStyle &style = *button.style();
+            const int room = button.width() - style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) -
+                             2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
+            CheckFits(button, button.text(), room,
                       button.fontMetrics().size(Qt::TextShowMnemonic, button.text()).width());
         } else if (button.width() < button.sizeHint().width()) {
             Fault(button, u"cuts \"%1\": %2 px wide, needs %3"_s.arg(button.text())
                               .arg(button.width())
                               .arg(button.sizeHint().width()));
+        }
+    }
+
+    // Nothing reaches out of the widget that holds it, where the window would cut it off;
+    // what a scrolled area holds may.
+    void CheckInside(const QWidget &widget)
+    {
+        const QWidget *holder = widget.parentWidget();
+        if (widget.isWindow() || !holder)
+            return;
+        const auto *area = qobject_cast<const QAbstractScrollArea *>(holder->parentWidget());
+        if (area && area->viewport() == holder)
+            return;
+        if (!holder->rect().contains(widget.geometry()))
+            Fault(widget, u"reaches out of its holder: %1,%2 %3x%4 in %5x%6"_s.arg(widget.x())
+                              .arg(widget.y())
+                              .arg(widget.width())
+                              .arg(widget.height())
+                              .arg(holder->width())
+                              .arg(holder->height()));
+    }
+
+    // Every tab shows its whole caption, and no tab is scrolled out of sight.
+    void CheckTabs(const QTabBar &tabs)
+    {
+        const int space = tabs.style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, &tabs);
+        for (int i = 0; i < tabs.count(); ++i) {
+            const QRect tab = tabs.tabRect(i);
+            CheckFits(tabs, tabs.tabText(i), tab.width() - space,
+                      tabs.fontMetrics().size(Qt::TextShowMnemonic, tabs.tabText(i)).width());
+            if (!tabs.rect().contains(tab))
+                Fault(tabs, u"leaves tab \"%1\" out of sight"_s.arg(tabs.tabText(i)));
         }
     }
 
@@ -326,7 +362,7 @@ private:
             if (header.isSectionHidden(i))
                 continue;
             const QString text = header.model()->headerData(i, Qt::Horizontal).toString();
-            CheckFits(header, text, header.sectionSize(i) - 2 * margin);
+            CheckFits(*header.parentWidget(), text, header.sectionSize(i) - 2 * margin);
         }
     }
 

@@ -145,6 +145,19 @@ void FitToScreen(QWidget *window)
     const QScreen *screen = window->screen();
     if (!screen)
         return;
+    // In a shown window, sizes that changed since the last layout pass count first: the
+    // shown widgets' layouts before the window's, which grows to its new minimum. Showing
+    // lays out a window not shown yet, and a hidden page when it shows.
+    if (window->isVisible()) {
+        const QList<QWidget *> children = window->findChildren<QWidget *>();
+        for (auto widget = children.crbegin(); widget != children.crend(); ++widget)
+            if (QLayout *layout = (*widget)->layout(); layout && (*widget)->isVisible())
+                layout->activate();
+        if (QLayout *layout = window->layout()) {
+            layout->invalidate();
+            layout->activate();
+        }
+    }
     const QRect area = screen->availableGeometry();
     // The frame the window manager adds is known only once shown; before that it is none.
     const QRect frame = window->frameGeometry();
