@@ -652,6 +652,8 @@ FakeDevice &WidestDevice(FormWalk &walk, qint16 family, qint16 subModel, qint16 
     }
     for (int i = 0; i < int(device->channels.size()); ++i)
         device->channels[i].reading = qint16(i < 8 ? -32640 : 0);
+    // A shorted sensor: its reading's state as text, where readings are in tenths.
+    device->channels[1].reading = -9990;
     device->tenths = true;
     device->battery = 255;
     return *device;
@@ -680,10 +682,16 @@ Panel *OpenPanel(FormWalk &walk, qint16 family, qint16 subModel,
     return panel;
 }
 
-template <typename Panel, int family, int subModel, bool lists = false>
+// The RK718's input read as a water sensor, which shows "Water Not Detected".
+void WaterSensorInput(FakeDevice &device)
+{
+    device.pages[1].replace(10, 2, QByteArray(2, '\0'));
+}
+
+template <typename Panel, int family, int subModel, void (*adjust)(FakeDevice &) = nullptr>
 QWidgetList ShowPanel(FormWalk &walk)
 {
-    return {OpenPanel<Panel>(walk, family, subModel, lists ? ListIndexOne : nullptr)};
+    return {OpenPanel<Panel>(walk, family, subModel, adjust)};
 }
 
 // The calibration frame open beside the rows, the factors shown.
@@ -782,11 +790,11 @@ const FormRow kForms[] = {
     {"RK715Calibration", ShowCalibration<frmRK715, 6, 5>},
     {"RK715Dialer", ShowDialer},
     {"RK715Notes", ShowNotes},
-    {"RK718", ShowPanel<frmRK718, 5, 8>},
+    {"RK718", ShowPanel<frmRK718, 5, 8, WaterSensorInput>},
     {"RK718Calibration", ShowCalibration<frmRK718, 5, 8>},
     {"RK730", ShowPanel<frmRK730, 5, 20>},
-    {"RK750", ShowPanel<frmRK750, 5, 40, true>},
-    {"RK816", ShowPanel<frmRK816, 6, 6, true>},
+    {"RK750", ShowPanel<frmRK750, 5, 40, ListIndexOne>},
+    {"RK816", ShowPanel<frmRK816, 6, 6, ListIndexOne>},
     {"Finch", ShowPanel<frmFinch, 3, 5>},
     {"FinchCalibration", ShowCalibration<frmFinch, 3, 5>},
     {"Finch416", ShowPanel<frmFinch416, 3, 6>},
