@@ -2,6 +2,7 @@
 
 #include "Compaction.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "MessageBoxPrompt.h"
 #include "ProgramFolder.h"
 #include "ProgramInfo.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QVBoxLayout>
 
@@ -75,7 +77,7 @@ Main::Main(QWidget *parent) : QWidget(parent)
     setFont(font);
 
     Label1 = Named(new QLabel(QStringLiteral("Label1"), this), u"Label1");
-    Label1->setWordWrap(true);
+    WrapLabel(Label1);
     List = Named(new QListWidget(this), u"List");
     btnCDB = Named(new QPushButton(QStringLiteral("Compact Database"), this), u"btnCDB");
     btnCDB->setAutoDefault(false);
@@ -220,6 +222,11 @@ std::optional<QString> Main::Run()
 void Main::Add(const QString &line)
 {
     List->addItem(line);
+    // The list, and the window with it, widens to its longest line; room is kept for the
+    // scroll bar that a long run brings.
+    List->setMinimumWidth(List->sizeHintForColumn(0) + 2 * List->frameWidth() +
+                          List->verticalScrollBar()->sizeHint().width());
+    FitToScreen(this);
 }
 
 int RunPackwell()

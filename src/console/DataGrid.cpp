@@ -63,6 +63,10 @@ bool DataGrid::Load(const QString &fromClause, QString &error)
         model->setHeaderData(i, Qt::Horizontal, QString::fromLatin1(m_columns[i].heading));
 
     m_view->setModel(model.get());
+    // Each heading shows whole; the last column still takes what is left.
+    QHeaderView *header = m_view->horizontalHeader();
+    for (int i = 0; i < m_columns.size(); ++i)
+        header->resizeSection(i, std::max(header->sectionSize(i), header->sectionSizeHint(i)));
     m_model = std::move(model);
     m_connection = std::move(connection);
     return true;

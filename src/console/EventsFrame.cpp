@@ -173,7 +173,9 @@ EventsFrame::EventsFrame(QWidget *parent) : QGroupBox(QStringLiteral("Alarms"), 
     m_gridsLayout->addWidget(dbgridAlarms, kAlarmsRow, 0);
     m_gridsLayout->addWidget(dbgridDeviceAlarms, 1, 0);
     m_gridsLayout->addWidget(dbgridSystemErrors, kErrorsRow, 0);
-    m_gridsLayout->setRowStretch(kAlarmsRow, 1);
+    // The three grids share the room alike, so none shrinks to a row when the others fill.
+    for (int row = 0; row < kGridRows; ++row)
+        m_gridsLayout->setRowStretch(row, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabMain);

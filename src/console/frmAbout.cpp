@@ -2,6 +2,7 @@
 
 #include "DialogButtons.h"
 #include "DisplayText.h"
+#include "FormLayout.h"
 #include "ProgramInfo.h"
 #include "ProgramPictures.h"
 
@@ -28,7 +29,7 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     lblDescription = new QLabel(this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setWordWrap(true);
+    WrapLabel(lblDescription);
     lblDescription->setTextInteractionFlags(Qt::TextSelectableByMouse);
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));

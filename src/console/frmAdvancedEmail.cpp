@@ -3,6 +3,7 @@
 #include "ConfigRecord.h"
 #include "DialogButtons.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LineEditKeyFilter.h"
 #include "Prompt.h"
 #include "SettingsRules.h"
@@ -37,7 +38,7 @@ frmAdvancedEmail::frmAdvancedEmail(QWidget *parent) : QDialog(parent)
     cmboAuthenticationMethod = Named(new QComboBox(outgoing), u"cmboAuthenticationMethod");
     txtUserName = Named(new QLineEdit(outgoing), u"txtUserName");
     txtPassword = Named(new QLineEdit(outgoing), u"txtPassword");
-    txtPassword->setEchoMode(QLineEdit::Password);
+    HideAsStars(txtPassword);
     txtLoginDomain = Named(new QLineEdit(outgoing), u"txtLoginDomain");
     auto *outgoingLayout = new QGridLayout(outgoing);
     outgoingLayout->addWidget(chkAuthentication, 0, 0, 1, 2);
@@ -56,6 +57,9 @@ frmAdvancedEmail::frmAdvancedEmail(QWidget *parent) : QDialog(parent)
     auto *server = new QGroupBox(QStringLiteral("SMTP Server"), this);
     txtSMTPPort = Named(new QLineEdit(server), u"txtSMTPPort");
     txtServerTimeOut = Named(new QLineEdit(server), u"txtServerTimeOut");
+    // Any port or number of seconds the settings record holds.
+    for (QLineEdit *box : {txtSMTPPort, txtServerTimeOut})
+        SizeForText(box, 5, BoxText::Digits);
     chkSSL = Named(new QCheckBox(QStringLiteral("Connect to the SMTP server via the SSL protocol "
                                                 "(POP3 Encrypted)"),
                                  server),
@@ -65,10 +69,10 @@ frmAdvancedEmail::frmAdvancedEmail(QWidget *parent) : QDialog(parent)
     chkCloseSMTP = Named(new QCheckBox(server), u"chkCloseSMTP");
     auto *serverLayout = new QGridLayout(server);
     serverLayout->addWidget(new QLabel(QStringLiteral("Outgoing Server Port  "), server), 0, 0);
-    serverLayout->addWidget(txtSMTPPort, 0, 1);
+    serverLayout->addWidget(txtSMTPPort, 0, 1, Qt::AlignLeft);
     serverLayout->addWidget(new QLabel(QStringLiteral("Outgoing Server Time Out (sec)   "), server),
                             1, 0);
-    serverLayout->addWidget(txtServerTimeOut, 1, 1);
+    serverLayout->addWidget(txtServerTimeOut, 1, 1, Qt::AlignLeft);
     serverLayout->addWidget(chkSSL, 2, 0, 1, 2);
     serverLayout->addWidget(chkTLS, 3, 0, 1, 2);
     serverLayout->addWidget(chkCloseSMTP, 4, 0, 1, 2);

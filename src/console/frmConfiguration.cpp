@@ -3,6 +3,7 @@
 #include "ConfigRecord.h"
 #include "DialogButtons.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LineEditKeyFilter.h"
 #include "Mail.h"
 #include "NotificationEmails.h"
@@ -34,11 +35,13 @@ constexpr int kAlarmEmailTab = 1;
 
 const QString kLogDirCaption = QStringLiteral("Current Log File Location: ");
 
-QLineEdit *Box(QWidget *parent, QStringView name, int maxLength = 0)
+// A box as wide as the `width` characters it shows; a `maxLength` of 0 sets no limit.
+QLineEdit *Box(QWidget *parent, QStringView name, int width, BoxText kind, int maxLength)
 {
     auto *box = Named(new QLineEdit(parent), name);
     if (maxLength > 0)
         box->setMaxLength(maxLength);
+    SizeForText(box, width, kind);
     return box;
 }
 
@@ -46,11 +49,15 @@ QComboBox *List(QWidget *parent, QStringView name, const QList<std::pair<QString
                 bool typing)
 {
     auto *list = Named(new QComboBox(parent), name);
-    for (const auto &[text, data] : entries)
+    qsizetype longest = 0;
+    for (const auto &[text, data] : entries) {
         list->addItem(text, data);
+        longest = std::max(longest, text.size());
+    }
     list->setEditable(typing);
     if (typing)
         list->setInsertPolicy(QComboBox::NoInsert);
+    SizeForText(list, int(longest), BoxText::Text);
     return list;
 }
 
@@ -63,7 +70,7 @@ int ListPosition(const QComboBox *list)
 QLabel *Label(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    label->setWordWrap(true);
+    WrapLabel(label);
     return label;
 }
 
@@ -117,18 +124,19 @@ frmConfiguration::frmConfiguration(QWidget *parent) : QDialog(parent)
 QWidget *frmConfiguration::NetworkTab()
 {
     auto *tab = new QWidget;
-    txtCommunicationRetry = Box(tab, u"txtCommunicationRetry", 1);
-    txtTCPTimeOut = Box(tab, u"txtTCPTimeOut", 1);
+    txtCommunicationRetry = Box(tab, u"txtCommunicationRetry", 1, BoxText::Digits, 1);
+    txtTCPTimeOut = Box(tab, u"txtTCPTimeOut", 1, BoxText::Digits, 1);
     auto *grid = new QGridLayout(tab);
     grid->addWidget(
         Label(QStringLiteral("Number of times to try to communicate with a Kaltvane device."), tab),
         0, 0);
-    grid->addWidget(txtCommunicationRetry, 0, 1);
+    grid->addWidget(txtCommunicationRetry, 0, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("(Enter a value from 1 to 9)"), tab), 0, 2, 1, 2);
     grid->addWidget(Label(QStringLiteral("Network communication time out. "), tab), 1, 0);
-    grid->addWidget(txtTCPTimeOut, 1, 1);
+    grid->addWidget(txtTCPTimeOut, 1, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("(sec)"), tab), 1, 2);
     grid->addWidget(Label(QStringLiteral("(Enter a value from 1 to 9)"), tab), 1, 3);
+    grid->setColumnStretch(3, 1);
     grid->setRowStretch(2, 1);
     return tab;
 }
@@ -136,16 +144,17 @@ QWidget *frmConfiguration::NetworkTab()
 QWidget *frmConfiguration::AlarmEmailTab()
 {
     auto *tab = new QWidget;
-    txtHost = Box(tab, u"txtHost");
-    txtFromAddress = Box(tab, u"txtFromAddress");
-    txtServerFailureEmailAddress = Box(tab, u"txtServerFailureEmailAddress");
+    txtHost = Box(tab, u"txtHost", 50, BoxText::Text, 0);
+    txtFromAddress = Box(tab, u"txtFromAddress", 50, BoxText::Text, 0);
+    // Room for a few addresses side by side.
+    txtServerFailureEmailAddress = Box(tab, u"txtServerFailureEmailAddress", 60, BoxText::Text, 0);
     lblAddressHelp = Named(Label({}, tab), u"lblAddressHelp");
     chkSystemOKEmail = Named(new QCheckBox(QStringLiteral("Send a daily email to the Administrator "
                                                           "Email Address to confirm software is "
                                                           "up an running at:"),
                                            tab),
                              u"chkSystemOKEmail");
-    txtOKHour = Box(tab, u"txtOKHour", 2);
+    txtOKHour = Box(tab, u"txtOKHour", 2, BoxText::Digits, 2);
     cmboAMPM =
         List(tab, u"cmboAMPM", {{QStringLiteral("AM"), 0}, {QStringLiteral("PM"), 1}}, false);
     cmboReminder = List(tab, u"cmboReminder",
@@ -155,7 +164,8 @@ QWidget *frmConfiguration::AlarmEmailTab()
                          {QStringLiteral("90 Minutes"), 90},
                          {QStringLiteral("120 Minutes"), 120}},
                         true);
-    txtAlarmEmailSubjectLine = Box(tab, u"txtAlarmEmailSubjectLine");
+    // As long as the stored subject can be.
+    txtAlarmEmailSubjectLine = Box(tab, u"txtAlarmEmailSubjectLine", 40, BoxText::Text, 0);
     btnTestEmail = Named(
         new QPushButton(QStringLiteral("Send a test email to Administrator Email Address"), tab),
         u"btnTestEmail");
@@ -170,14 +180,14 @@ QWidget *frmConfiguration::AlarmEmailTab()
         Label(QStringLiteral("Outgoing mail server (SMTP host), for example mail.example.com"),
               tab),
         0, 0);
-    grid->addWidget(txtHost, 0, 1, 1, 3);
+    grid->addWidget(txtHost, 0, 1, 1, 3, Qt::AlignLeft);
     grid->addWidget(fromLabel, 1, 0);
-    grid->addWidget(txtFromAddress, 1, 1, 1, 3);
+    grid->addWidget(txtFromAddress, 1, 1, 1, 3, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("Administrator Email Address"), tab), 2, 0);
-    grid->addWidget(txtServerFailureEmailAddress, 2, 1, 1, 3);
+    grid->addWidget(txtServerFailureEmailAddress, 2, 1, 1, 3, Qt::AlignLeft);
     grid->addWidget(lblAddressHelp, 3, 0, 1, 4);
     grid->addWidget(chkSystemOKEmail, 4, 0);
-    grid->addWidget(txtOKHour, 4, 1);
+    grid->addWidget(txtOKHour, 4, 1, Qt::AlignLeft);
     grid->addWidget(cmboAMPM, 4, 2);
     grid->addWidget(Label(QStringLiteral("Send an alarm reminder email to each of the email "
                                          "addresses programmed for each server"),
@@ -185,10 +195,10 @@ QWidget *frmConfiguration::AlarmEmailTab()
                     5, 0);
     grid->addWidget(cmboReminder, 5, 1, 1, 2);
     grid->addWidget(Label(QStringLiteral("Subject line for alarm emails"), tab), 6, 0);
-    grid->addWidget(txtAlarmEmailSubjectLine, 6, 1, 1, 3);
+    grid->addWidget(txtAlarmEmailSubjectLine, 6, 1, 1, 3, Qt::AlignLeft);
     grid->addWidget(btnTestEmail, 7, 0);
     grid->addWidget(btnAdvanced, 7, 1, 1, 3);
-    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(0, 1);
     grid->setRowStretch(8, 1);
     return tab;
 }
@@ -197,16 +207,16 @@ QWidget *frmConfiguration::OrganizationTab()
 {
     auto *tab = new QWidget;
     auto *frame = new QGroupBox(QStringLiteral("Organization Information"), tab);
-    txtOrgName = Box(frame, u"txtOrgName", 50);
-    txtOrgAddress = Box(frame, u"txtOrgAddress");
-    txtOrgPhoneNumber = Box(frame, u"txtOrgPhoneNumber");
+    txtOrgName = Box(frame, u"txtOrgName", 50, BoxText::Text, 50);
+    txtOrgAddress = Box(frame, u"txtOrgAddress", 60, BoxText::Text, 0);
+    txtOrgPhoneNumber = Box(frame, u"txtOrgPhoneNumber", 20, BoxText::Text, 0);
     auto *grid = new QGridLayout(frame);
     grid->addWidget(Label(QStringLiteral("Name"), frame), 0, 0);
-    grid->addWidget(txtOrgName, 0, 1);
+    grid->addWidget(txtOrgName, 0, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("Address"), frame), 1, 0);
-    grid->addWidget(txtOrgAddress, 1, 1);
+    grid->addWidget(txtOrgAddress, 1, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("Phone Number"), frame), 2, 0);
-    grid->addWidget(txtOrgPhoneNumber, 2, 1);
+    grid->addWidget(txtOrgPhoneNumber, 2, 1, Qt::AlignLeft);
     auto *layout = new QVBoxLayout(tab);
     layout->addWidget(frame);
     layout->addStretch();
@@ -229,7 +239,8 @@ QWidget *frmConfiguration::TrendingTab()
 QWidget *frmConfiguration::DataLoggingTab()
 {
     auto *tab = new QWidget;
-    txtUpdateRate = Box(tab, u"txtUpdateRate");
+    // Any number of seconds the record holds.
+    txtUpdateRate = Box(tab, u"txtUpdateRate", 5, BoxText::Digits, 0);
     cmboStatusGrid = List(tab, u"cmboStatusGrid",
                           {{QStringLiteral("White"), 0},
                            {QStringLiteral("Yellow"), 1},
@@ -244,10 +255,11 @@ QWidget *frmConfiguration::DataLoggingTab()
         Named(new QPushButton(QStringLiteral("Change Log File Location"), tab), u"btnLogDir");
     btnLogDir->setToolTip(QStringLiteral("Click this button to change the directory where the log "
                                          "files are written."));
-    lblLogDir = Named(Label({}, tab), u"lblLogDir");
+    // A folder name does not break between words: the dialog widens to show it whole.
+    lblLogDir = Named(new QLabel(tab), u"lblLogDir");
     auto *grid = new QGridLayout(tab);
     grid->addWidget(Label(QStringLiteral("Update data readings every"), tab), 0, 0);
-    grid->addWidget(txtUpdateRate, 0, 1);
+    grid->addWidget(txtUpdateRate, 0, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("(sec. Minimum update rate is 5 seconds)"), tab), 0, 2);
     grid->addWidget(Label(QStringLiteral("Status Grid background color"), tab), 1, 0);
     grid->addWidget(cmboStatusGrid, 1, 1, 1, 2);
@@ -262,11 +274,11 @@ QWidget *frmConfiguration::DataLoggingTab()
 QWidget *frmConfiguration::AdministratorTab()
 {
     auto *tab = new QWidget;
-    txtUN = Box(tab, u"txtUN", 100);
-    txtPW[0] = Box(tab, u"txtPW(0)", 100);
-    txtPW[1] = Box(tab, u"txtPW(1)", 100);
+    txtUN = Box(tab, u"txtUN", 100, BoxText::Text, 100);
+    txtPW[0] = Box(tab, u"txtPW(0)", 100, BoxText::Text, 100);
+    txtPW[1] = Box(tab, u"txtPW(1)", 100, BoxText::Text, 100);
     for (QLineEdit *box : txtPW)
-        box->setEchoMode(QLineEdit::Password);
+        HideAsStars(box);
     btnClearUNPW = Named(new QPushButton(QStringLiteral("Clear"), tab), u"btnClearUNPW");
     chkConfirmShutdown = Named(new QCheckBox(QStringLiteral("Do not prompt user user to confirm "
                                                             "shutting down Vantrel"),
@@ -279,11 +291,11 @@ QWidget *frmConfiguration::AdministratorTab()
     auto *grid = new QGridLayout(tab);
     grid->addWidget(lblAdminHelp[0], 0, 0, 1, 3);
     grid->addWidget(Label(QStringLiteral("User Name"), tab), 1, 0);
-    grid->addWidget(txtUN, 1, 1);
+    grid->addWidget(txtUN, 1, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("Password"), tab), 2, 0);
-    grid->addWidget(txtPW[0], 2, 1);
+    grid->addWidget(txtPW[0], 2, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("Confirm Password"), tab), 3, 0);
-    grid->addWidget(txtPW[1], 3, 1);
+    grid->addWidget(txtPW[1], 3, 1, Qt::AlignLeft);
     grid->addWidget(lblAdminHelp[1], 4, 0, 1, 2);
     grid->addWidget(btnClearUNPW, 4, 2);
     grid->addWidget(chkConfirmShutdown, 5, 0, 1, 3);
@@ -297,7 +309,7 @@ QGroupBox *frmConfiguration::AutoReportFrame()
     auto *frame = Named(new QGroupBox(QStringLiteral("Auto Report Options"), this), u"Frame2");
     cmboAutoPrintReport = List(frame, u"cmboAutoPrintReport",
                                {{QStringLiteral("No"), 0}, {QStringLiteral("Yes"), 1}}, false);
-    txtTimeToPrint = Box(frame, u"txtTimeToPrint", 2);
+    txtTimeToPrint = Box(frame, u"txtTimeToPrint", 2, BoxText::Digits, 2);
     lblPrinter = Named(Label(QStringLiteral("No Printer Selected"), frame), u"lblPrinter");
     btnPrinter = Named(new QPushButton(QStringLiteral("Change Printer"), frame), u"btnPrinter");
     lstPrinters = Named(new QListWidget(frame), u"lstPrinters");
@@ -309,7 +321,7 @@ QGroupBox *frmConfiguration::AutoReportFrame()
                     0, 0);
     grid->addWidget(cmboAutoPrintReport, 0, 1);
     grid->addWidget(Label(QStringLiteral("Print the monthly reports at this time:"), frame), 1, 0);
-    grid->addWidget(txtTimeToPrint, 1, 1);
+    grid->addWidget(txtTimeToPrint, 1, 1, Qt::AlignLeft);
     grid->addWidget(Label(QStringLiteral("Print to this printer:"), frame), 2, 0);
     grid->addWidget(lblPrinter, 2, 1);
     grid->addWidget(btnPrinter, 3, 0);

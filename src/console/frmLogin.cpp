@@ -20,7 +20,7 @@ frmLogin::frmLogin(bool &loginSucceeded, QWidget *parent)
 
     txtUserName = Named(new QLineEdit(this), u"txtUserName");
     txtPassword = Named(new QLineEdit(this), u"txtPassword");
-    txtPassword->setEchoMode(QLineEdit::Password);
+    HideAsStars(txtPassword);
 
     lblLabels[0] = Named(new QLabel(QStringLiteral("&User Name:"), this), u"lblLabels(0)");
     lblLabels[0]->setBuddy(txtUserName);

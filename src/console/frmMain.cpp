@@ -20,6 +20,7 @@
 #include "StatusList.h"
 #include "TrendChart.h"
 #include "WindowsColour.h"
+#include "FormControls.h"
 #include "frmAbout.h"
 #include "frmConfiguration.h"
 #include "frmLogin.h"
@@ -235,6 +236,7 @@ void frmMain::Form_Load()
     btnFreezeExamine->hide();
     VTPShow(1);
     show();
+    CentreOnScreen(this);
     repaint();
 
     frmSplash splash;

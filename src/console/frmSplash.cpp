@@ -1,6 +1,7 @@
 #include "frmSplash.h"
 
 #include "EventWait.h"
+#include "FormLayout.h"
 #include "ProgramInfo.h"
 #include "ProgramPictures.h"
 
@@ -56,7 +57,7 @@ frmSplash::frmSplash(QWidget *parent) : QWidget(parent, Qt::SplashScreen | Qt::F
     SetPointSize(lblVersion, 11, false);
     lblCompany = NamedLabel("lblCompany", Frame1);
     lblCopyright = NamedLabel("lblCopyright", Frame1);
-    lblCopyright->setWordWrap(true);
+    WrapLabel(lblCopyright);
     for (QLabel *right : {lblCompanyProduct, lblProductName, lblVersion, lblCompany, lblCopyright})
         right->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 

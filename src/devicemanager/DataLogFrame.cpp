@@ -3,6 +3,7 @@
 #include "frmTreeConfiguration.h"
 
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LogGridModel.h"
 #include "ProgramFolder.h"
 #include "Prompt.h"
@@ -18,6 +19,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -79,6 +81,8 @@ QGroupBox *frmTreeConfiguration::BuildDateTimeFrame()
     layout->addWidget(btnStoreDateTime);
     layout->addLayout(downloads);
     layout->addWidget(gridLog, 1);
+    // Beside the tree and the server frame, three buttons in a row are wider than most screens.
+    StackWhenNarrow(downloads);
 
     connect(btnStoreDateTime, &QPushButton::clicked, this,
             &frmTreeConfiguration::btnStoreDateTime_Click);
@@ -102,8 +106,11 @@ void frmTreeConfiguration::ShowLog(const LogTable &table)
     for (int column = 0; column < table.widths.size(); ++column) {
         const int twips = table.widths[column];
         gridLog->setColumnHidden(column, twips == 0);
-        gridLog->setColumnWidth(column, twips == kDefaultWidth ? header->defaultSectionSize()
-                                                               : TwipsToPixels(twips, *gridLog));
+        const int width =
+            twips == kDefaultWidth ? header->defaultSectionSize() : TwipsToPixels(twips, *gridLog);
+        // Never narrower than its heading, which then shows whole.
+        gridLog->setColumnWidth(column,
+                                twips == 0 ? 0 : std::max(width, header->sectionSizeHint(column)));
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 
 namespace {
 
@@ -34,6 +35,12 @@ QGroupBox *frmTreeConfiguration::BuildEmailFrame()
     btnAddEmail = Named(new QPushButton(QStringLiteral("Add"), frame), u"btnAddEmail");
     lstEmailAddr = Named(new QListWidget(frame), u"lstEmailAddr");
     lstEmailAddr->viewport()->installEventFilter(this);
+    // As wide as its longest address, with room for the scroll bar of a long list.
+    connect(lstEmailAddr->model(), &QAbstractItemModel::rowsInserted, lstEmailAddr, [this] {
+        lstEmailAddr->setMinimumWidth(lstEmailAddr->sizeHintForColumn(0) +
+                                      2 * lstEmailAddr->frameWidth() +
+                                      lstEmailAddr->verticalScrollBar()->sizeHint().width());
+    });
     btnDeleteEmailAddress =
         Named(new QPushButton(QStringLiteral("Delete"), frame), u"btnDeleteEmailAddress");
     btnTestEmailAddr = Named(new QPushButton(QStringLiteral("Test"), frame), u"btnTestEmailAddr");

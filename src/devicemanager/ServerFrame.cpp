@@ -7,6 +7,7 @@
 #include "DeviceNamePage.h"
 #include "DeviceTransport.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "Prompt.h"
 #include "RecordLayouts.h"
 #include "ReplyDecoding.h"
@@ -79,7 +80,7 @@ QGroupBox *frmTreeConfiguration::BuildServerFrame()
     btnMore = Named(new QPushButton(QStringLiteral("Phone"), frame), u"btnMore");
     btnMore->setToolTip(QStringLiteral("Program all phone parameters"));
     lblServerError = Named(new QLabel(frame), u"lblServerError");
-    lblServerError->setWordWrap(true);
+    WrapLabel(lblServerError);
     lblServerError->setMinimumWidth(360);
 
     auto *grid = new QGridLayout(frame);

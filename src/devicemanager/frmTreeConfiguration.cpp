@@ -2,6 +2,7 @@
 
 #include "DialogButtons.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "Prompt.h"
 #include "ServerDatabase.h"
 #include "StatusGrid.h"
@@ -80,12 +81,13 @@ frmTreeConfiguration::frmTreeConfiguration(QWidget *parent) : QDialog(parent)
     treeColumn->addWidget(ServerTree, 1);
     treeColumn->addLayout(search);
 
-    // The frames' top edges are level with the tree's: the tree heads its column.
+    // The frames' top edges are level with the tree's: the tree heads its column. The
+    // data-log frame takes the column's whole height, for as many log rows as it holds.
     auto *columns = new QHBoxLayout;
     columns->addLayout(treeColumn);
     columns->addWidget(BuildServerFrame(), 0, Qt::AlignTop);
     columns->addWidget(BuildEmailFrame(), 0, Qt::AlignTop);
-    columns->addWidget(BuildDateTimeFrame(), 0, Qt::AlignTop);
+    columns->addWidget(BuildDateTimeFrame());
     columns->addStretch();
 
     auto *layout = new QVBoxLayout(this);
@@ -164,6 +166,14 @@ void frmTreeConfiguration::showEvent(QShowEvent *event)
         m_shown = true;
         Form_Activate();
     }
+}
+
+// The screen grows with the frames a server shows, and stays on the screen.
+void frmTreeConfiguration::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (isVisible())
+        FitToScreen(this);
 }
 
 void frmTreeConfiguration::Form_Activate()

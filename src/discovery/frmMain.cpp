@@ -3,6 +3,7 @@
 #include "DeviceCommands.h"
 #include "ExternalPrograms.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LineEditKeyFilter.h"
 #include "ModuleLink.h"
 #include "ModuleSetupProtocol.h"
@@ -51,6 +52,10 @@ QPushButton *ColouredButton(const QString &caption, const QColor &colour, QStrin
     button->setAutoDefault(false);
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, colour);
+    // Greyed out, the caption stays readable: a paler shade under darker grey text.
+    palette.setColor(QPalette::Disabled, QPalette::Button, colour.lighter(150));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText,
+                     palette.color(QPalette::Disabled, QPalette::ButtonText).darker(200));
     button->setPalette(palette);
     return button;
 }
@@ -114,7 +119,7 @@ void frmMain::BuildControls()
     auto *octetRow = new QHBoxLayout;
     for (int k = 0; k < 4; ++k) {
         txtIPOctets[k] = Named(new QLineEdit(form), QStringLiteral("txtIPOctets(%1)").arg(k));
-        txtIPOctets[k]->setMaximumWidth(48);
+        SizeForText(txtIPOctets[k], 3, BoxText::Digits);
         txtIPOctets[k]->installEventFilter(new LineEditKeyFilter(KeyRule::Digits, txtIPOctets[k]));
         connect(txtIPOctets[k], &QLineEdit::textChanged, this,
                 [this, k] { txtIPOctets_Change(k); });

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -40,6 +41,11 @@ frmGraph::frmGraph(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Vantrel Graph Output"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::WindowMinMaxButtonsHint);
+    // Where no window manager maximises it, it keeps this size: the screen less 2000
+    // twips each way, at 15 twips a pixel.
+    constexpr int kMargin = 2000 / 15;
+    resize(screen()->availableGeometry().size() - QSize(kMargin, kMargin));
+    CentreOnScreen(this);
     setWindowState(Qt::WindowMaximized);
 
     XYChart4 = new GraphChart(this);

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "GeneralDate.h"
 #include "ProgramFolder.h"
 #include "ProgramInfo.h"
@@ -41,7 +42,7 @@ frmReportWizard::frmReportWizard(QWidget *parent) : QMainWindow(parent)
     btnBrowse =
         Named(new QPushButton(QStringLiteral("Change Log File Directory"), form), u"btnBrowse");
     cmboSensors = Named(new QComboBox(form), u"cmboSensors");
-    cmboSensors->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmboSensors->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto *grid = new QGridLayout(form);
     grid->addWidget(lblDirectory, 0, 0, 1, 2);
     grid->addWidget(btnBrowse, 1, 0, 1, 2, Qt::AlignLeft);
@@ -171,6 +172,9 @@ void frmReportWizard::LoadLogFiles(const QString &folder)
         LogFileNames.append(entry.name);
         LogSensorIDs.append(entry.sensorId);
     }
+    // Longer entries widen the list and the window with it, which stays on the screen.
+    cmboSensors->setMinimumWidth(cmboSensors->sizeHint().width());
+    FitToScreen(this);
     if (cmboSensors->count() == 0)
         return;
     const bool kept = SelectedLogIndex >= 0 && SelectedLogIndex < cmboSensors->count();

@@ -3,6 +3,7 @@
 #include "DeviceCommands.h"
 #include "DeviceTransport.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LineEditKeyFilter.h"
 #include "NumberText.h"
 #include "Prompt.h"
@@ -148,7 +149,7 @@ FinchPanel::FinchPanel(const SensorRows &rows, PanelTables tables, QWidget *pare
         *delays[k] = box;
         Label1.append(
             Named(new QLabel(delayLabels[k], frmAlarmConfiguration), Indexed(u"Label1", k + 1)));
-        Label1.last()->setWordWrap(true);
+        WrapLabel(Label1.last());
         alarm->addWidget(box, 2 + k, 0);
         alarm->addWidget(Label1.last(), 2 + k, 1);
     }

@@ -4,6 +4,7 @@
 #include "DeviceTransport.h"
 #include "DialogButtons.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "Prompt.h"
 #include "ReplyDecoding.h"
 
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -75,8 +77,32 @@ void PanelEngine::showEvent(QShowEvent *event)
     m_activated = true;
     // Enter in a box must not press Save.
     NoDefaultButtons(this);
+    SizeFieldBoxes();
+    if (layout())
+        layout()->activate();
     CentreOnScreen(this);
     QTimer::singleShot(0, this, [this] { RunTransfer([this] { Form_Activate(); }); });
+}
+
+// Every box of the field table as wide as the longest text its field shows, or as its
+// length limit where that is shorter; the boxes exist only once the model has built them.
+void PanelEngine::SizeFieldBoxes()
+{
+    for (const Field &field : m_tables.fields) {
+        auto *box = field.control.isEmpty() ? nullptr : findChild<QLineEdit *>(field.control);
+        if (!box)
+            continue;
+        SizeForText(box, std::min(FieldCharacters(field), box->maxLength()),
+                    field.codec == Codec::Name ? BoxText::Text : BoxText::Digits);
+    }
+}
+
+// A panel that grows with the frames it shows stays on the screen.
+void PanelEngine::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    if (isVisible())
+        FitToScreen(this);
 }
 
 void PanelEngine::closeEvent(QCloseEvent *event)

@@ -114,6 +114,7 @@ protected:
 
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 public slots:
     void reject() override;
@@ -132,6 +133,7 @@ private:
     bool CheckFields(bool calOnly);
     bool Refuse(const Field &field, const QString &allowed);
     void ShowListIndex(const QByteArray &page, const Field &field, bool shown);
+    void SizeFieldBoxes();
 
     std::map<int, PageBuffer> m_pages;
     bool m_transferring = false;

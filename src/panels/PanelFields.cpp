@@ -4,6 +4,7 @@
 #include "DeviceCommands.h"
 #include "NumberText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -109,6 +110,21 @@ QString FieldRangeText(const Field &field, bool tenthsMode)
     if (InTenths(field, tenthsMode))
         return QStringLiteral("from %1 to %2").arg(TenthsText(range.lo), TenthsText(range.hi));
     return QStringLiteral("from %1 to %2").arg(range.lo).arg(range.hi);
+}
+
+int FieldCharacters(const Field &field)
+{
+    if (field.codec == Codec::Name)
+        return kNameLength;
+    if (field.codec == Codec::PhoneNumber)
+        return kPhoneNumberLength;
+    const Range range = RangeOf(field);
+    // A limit may show tenths or wholes; the tenths are the wider.
+    const bool tenths = InTenths(field, true);
+    const auto width = [tenths](qint32 value) {
+        return int((tenths ? TenthsText(value) : QString::number(value)).size());
+    };
+    return std::max(width(range.lo), width(range.hi));
 }
 
 bool WritesText(const Field &field, const QString &text)

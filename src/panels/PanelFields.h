@@ -60,6 +60,9 @@ int OptionElement(const QByteArray &page, const Field &field);
 std::optional<qint32> FieldValue(const Field &field, const QString &text, bool tenthsMode);
 // "from -32768 to 32767", for the message that refuses a value.
 QString FieldRangeText(const Field &field, bool tenthsMode);
+// How many characters the field's longest text has: a name's length, or the widest number
+// its range shows, sign and decimal point included.
+int FieldCharacters(const Field &field);
 // True when the field's text is written at all (a blank box may keep the device's bytes).
 bool WritesText(const Field &field, const QString &text);
 

@@ -3,6 +3,7 @@
 #include "DeviceCommands.h"
 #include "DeviceTransport.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "LineEditKeyFilter.h"
 #include "NumberText.h"
 #include "Prompt.h"
@@ -25,6 +26,8 @@
 namespace {
 
 constexpr int kCalibrationPauseMs = 2000;
+// The longest text a reading shows: "Water Not Detected".
+constexpr int kReadingCharacters = 18;
 
 // A key press in a limit box takes back the yellow of a refused value.
 class WhiteOnKeyPress final : public QObject {
@@ -142,9 +145,12 @@ void SensorPanel::BuildRows(const SensorRows &rows)
                 continue;
             QLineEdit *b = box(kind.stem, i, kind.rule);
             (this->*kind.boxes).append(b);
-            m_grid->addWidget(b, GridRow(i), column + 2);
-            if (QStringView(kind.stem) == u"txtReading")
+            // Under the middle of its column heading, which is wider than most boxes.
+            m_grid->addWidget(b, GridRow(i), column + 2, Qt::AlignHCenter);
+            if (QStringView(kind.stem) == u"txtReading") {
                 b->setEnabled(false);
+                SizeForText(b, kReadingCharacters, BoxText::Text);
+            }
             if (kind.limit && rows.keyWhitensLimit)
                 b->installEventFilter(new WhiteOnKeyPress(b));
         }
@@ -213,6 +219,9 @@ void SensorPanel::BuildCalibration(const SensorRows &rows)
         txtActualTemp.append(Named(new QLineEdit(frmCal), Indexed(u"txtActualTemp", i)));
         txtActualTemp.last()->installEventFilter(
             new LineEditKeyFilter(KeyRule::Number, txtActualTemp.last()));
+        // An actual temperature becomes a factor in tenths: it takes the factor's width.
+        SizeForText(txtActualTemp.last(), FieldCharacters({0, 0, {}, Codec::Tenths}),
+                    BoxText::Digits);
         txtCF.append(Named(new QLineEdit(frmCal), Indexed(u"txtCF", i)));
         grid->addWidget(lblName.last(), i + 1, 0);
         grid->addWidget(txtActualTemp.last(), i + 1, 1);

@@ -17,6 +17,11 @@ QString BusyUploadLine()
         "This server is currently on the phone.  Please wait and try again later.");
 }
 
+int BatteryCharacters()
+{
+    return int(TenthsText(255).size());
+}
+
 void AddLimitRecords(std::vector<Field> &fields, int rows)
 {
     for (int i = 0; i < rows; ++i) {

@@ -15,6 +15,9 @@ QString Indexed(const char16_t *stem, int index);
 QString BusyDownloadLine();
 QString BusyUploadLine();
 
+// The backup battery's voltage box: one byte in tenths, "25.5" at most.
+int BatteryCharacters();
+
 // Where row's six-byte record on page 0 starts.
 constexpr int RecordByte(int row)
 {

@@ -2,6 +2,7 @@
 
 #include "DeviceCommands.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "NumberText.h"
 #include "Prompt.h"
 #include "ReplyDecoding.h"
@@ -122,6 +123,7 @@ frmRK715::frmRK715(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
     BuildRelayAndBuzzer(relayBox, Frame1, optRelayLogic, optEnableBuzzer);
     lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
     txtBattV = Named(new QLineEdit(this), u"txtBattV");
+    SizeForText(txtBattV, BatteryCharacters(), BoxText::Digits);
     txtBattV->setReadOnly(true);
     auto *options = new QHBoxLayout;
     options->addWidget(relayBox);

@@ -2,6 +2,7 @@
 
 #include "DeviceCommands.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "NumberText.h"
 #include "Prompt.h"
 #include "ReplyDecoding.h"
@@ -136,6 +137,7 @@ frmRK718::frmRK718(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
     }
     lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
     txtBattV = Named(new QLineEdit(this), u"txtBattV");
+    SizeForText(txtBattV, BatteryCharacters(), BoxText::Digits);
     txtBattV->setReadOnly(true);
     auto *options = new QHBoxLayout;
     QWidget *const row[] = {Frame2, relayBox, Frame1, lblBattV, txtBattV};

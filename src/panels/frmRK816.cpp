@@ -3,12 +3,14 @@
 #include "AnsiText.h"
 #include "DeviceCommands.h"
 #include "FormControls.h"
+#include "FormLayout.h"
 #include "ReplyDecoding.h"
 #include "ServerDatabase.h"
 #include "SharedLayouts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -125,15 +127,21 @@ frmRK816::frmRK816(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
     });
     lblBattV = Named(new QLabel(QStringLiteral("Backup Battery Voltage (vdc)"), this), u"lblBattV");
     txtBattV = Named(new QLineEdit(this), u"txtBattV");
+    SizeForText(txtBattV, BatteryCharacters(), BoxText::Digits);
     txtBattV->setReadOnly(true);
     Command1 = Named(new QPushButton(QStringLiteral("Command1"), this), u"Command1");
-    auto *options = new QHBoxLayout;
-    options->addWidget(chkRelayControlEnabled);
-    options->addWidget(relayBox);
-    options->addWidget(buzzerBox);
-    options->addWidget(lblBattV);
-    options->addWidget(txtBattV);
-    options->addWidget(Command1);
+    // Two lines, the phone's relay control above the relay options it overrides: on one
+    // line the options are wider than a small screen.
+    auto *battery = new QHBoxLayout;
+    battery->addWidget(lblBattV);
+    battery->addWidget(txtBattV);
+    battery->addWidget(Command1);
+    battery->addStretch();
+    auto *options = new QGridLayout;
+    options->addWidget(chkRelayControlEnabled, 0, 0);
+    options->addLayout(battery, 0, 1);
+    options->addWidget(relayBox, 1, 0);
+    options->addWidget(buzzerBox, 1, 1);
     ModelArea()->addLayout(options);
 
     // Not among the buttons a transfer disables, so the transfer guard keeps it out.

@@ -247,6 +247,8 @@ using frmMainViews = MainWindowFixture;
 TEST_F(frmMainViews, StatusGridLayout)
 {
     Load();
+    // The laid-out widths, as on a screen wide enough for them.
+    window->resize(1100, 720);
     const StatusGridTable &grid = *window->gridServerStatus;
     const int twips[] = {2500, 2500, 1300, 500, 2500, 1000};
     ASSERT_EQ(grid.columnCount(), 6);

@@ -348,6 +348,9 @@ TEST_F(DataLogFrameTest, DownloadKeepsTheWholeLogOrNothing)
         << screen->lblServerError->text().toStdString();
     EXPECT_EQ(TextColour(screen->lblServerError), 0u);
     EXPECT_TRUE(ExportShown());
+    // The frame, and the grid in it, reach down as far as the tree does.
+    screen->layout()->activate();
+    EXPECT_GE(screen->frmDateTime->geometry().bottom(), screen->ServerTree->geometry().bottom());
     EXPECT_EQ(RawFile(), QString::fromLatin1(device->dataLog.toHex()));
     EXPECT_EQ(screen->gridLog->model()->headerData(13, Qt::Horizontal), QVariant(QString()));
     EXPECT_FALSE(screen->gridLog->isColumnHidden(13));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeModule.h"
+#include "ModuleNetwork.h"
 #include "ModuleLink.h"
 #include "ProgramInfo.h"
 #include "QtPrinters.h"
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QUdpSocket>
 
 #include <gtest/gtest.h>
 
@@ -24,41 +24,6 @@ using namespace Qt::StringLiterals;
 using discovery::frmMain;
 using discovery::NetworkSettings;
 using std::chrono::milliseconds;
-
-// The module port of this test process: other processes, other worktrees' runs among
-// them, broadcast on loopback too, and must never reach this test's modules.
-inline quint16 TestModulePort()
-{
-    static const quint16 port = [] {
-        for (quint32 n = quint32(QCoreApplication::applicationPid());; ++n) {
-            const quint16 candidate = quint16(20000 + n % 40000);
-            QUdpSocket probe;
-            if (probe.bind(QHostAddress(u"127.255.255.255"_s), candidate))
-                return candidate;
-        }
-    }();
-    return port;
-}
-
-// The program on a loopback network, with its waits at their shortest.
-inline NetworkSettings LoopbackNetwork(const QString &broadcast = u"127.255.255.255"_s)
-{
-    const QHostAddress address(broadcast);
-    // Nothing a test sends may leave this machine.
-    if (!address.isInSubnet(QHostAddress(u"127.0.0.0"_s), 8))
-        qFatal("refused broadcast address %s", qPrintable(broadcast));
-    return {address,
-            TestModulePort(),
-            QHostAddress(u"127.77.0.1"_s),
-            {.discoveryWait = milliseconds(300),
-             .setupRecordWait = milliseconds(300),
-             .restartWait = milliseconds(30),
-             .connectLimit = milliseconds(1000),
-             .udpSwitchWait = milliseconds(5),
-             .identifyPause = milliseconds(1),
-             .identifyLimit = milliseconds(300),
-             .programLimit = milliseconds(1500)}};
-}
 
 // The window as the program opens it, message boxes scripted.
 class DiscoveryTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 #include "AlertPopup.h"
 
 #include "DisplayText.h"
+#include "FormLayout.h"
 #include "WindowsColour.h"
 
 #include <QGuiApplication>
@@ -26,7 +27,7 @@ AlertPopup::AlertPopup(QWidget *parent)
     bold.setBold(true);
     m_title->setFont(bold);
     m_text = new QLabel(this);
-    m_text->setWordWrap(true);
+    WrapLabel(m_text);
     texts->addWidget(m_title);
     texts->addWidget(m_text);
     layout->addLayout(texts, 1);

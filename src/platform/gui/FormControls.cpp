@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QScreen>
 #include <QWidget>
 
@@ -25,6 +26,13 @@ void CentreOnScreen(QWidget *window)
     window->move(area.left() + (area.width() - window->width()) / 2,
                  area.top() + (area.height() - window->height()) / 2);
     FitToScreen(window);
+}
+
+void HideAsStars(QLineEdit *box)
+{
+    box->setEchoMode(QLineEdit::Password);
+    // The style's own mask is a bullet; 42 is the star.
+    box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
 }
 
 // Qt numbers its states unchecked 0, partly 1, checked 2; the stored values are 0, 1, 2 for

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QWidget;
 
 // A new control under the name the tests and the rest of the program know it by.
@@ -19,6 +20,9 @@ template <typename Control> Control *Named(Control *control, QStringView name)
 void SetBackColour(QWidget *box, int windowsColour);
 
 void CentreOnScreen(QWidget *window);
+
+// A password box: what is typed shows as one star a character.
+void HideAsStars(QLineEdit *box);
 
 // A grid column width laid out in twips, in pixels of the widget's own font.
 int TwipsToPixels(int twips, const QWidget &widget);

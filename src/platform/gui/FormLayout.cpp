@@ -35,9 +35,7 @@ int LineEditChrome(const QLineEdit &box)
     option.initFrom(&box);
     option.rect = box.contentsRect();
     option.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box) : 0;
-    option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
-    option.features = QStyleOptionFrame::None;
     const QMargins text = box.textMargins();
     const QMargins contents = box.contentsMargins();
     constexpr int kHorizontalMargin = 2; // the line edit's fixed inner margin on each side
@@ -129,7 +127,6 @@ void WrapLabel(QLabel *label)
 {
     label->setWordWrap(true);
     QSizePolicy policy = label->sizePolicy();
-    policy.setHeightForWidth(true);
     policy.setVerticalPolicy(QSizePolicy::Minimum);
     label->setSizePolicy(policy);
     label->installEventFilter(new LabelHeightKeeper(label));
@@ -148,6 +145,19 @@ void FitToScreen(QWidget *window)
     const QScreen *screen = window->screen();
     if (!screen)
         return;
+    // In a shown window, sizes that changed since the last layout pass count first: the
+    // shown widgets' layouts before the window's, which grows to its new minimum. Showing
+    // lays out a window not shown yet, and a hidden page when it shows.
+    if (window->isVisible()) {
+        const QList<QWidget *> children = window->findChildren<QWidget *>();
+        for (auto widget = children.crbegin(); widget != children.crend(); ++widget)
+            if (QLayout *layout = (*widget)->layout(); layout && (*widget)->isVisible())
+                layout->activate();
+        if (QLayout *layout = window->layout()) {
+            layout->invalidate();
+            layout->activate();
+        }
+    }
     const QRect area = screen->availableGeometry();
     // The frame the window manager adds is known only once shown; before that it is none.
     const QRect frame = window->frameGeometry();

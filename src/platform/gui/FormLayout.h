@@ -24,6 +24,7 @@ void WrapLabel(QLabel *label);
 // the other when it is not, deciding again whenever the row's contents change.
 void StackWhenNarrow(QBoxLayout *row);
 
-// Shrinks the top-level window to the screen's available area where it is larger and
-// moves it so that the whole window, frame included, lies inside that area.
+// Gives the top-level window the size its layouts now ask for, shrinks it to the screen's
+// available area where it is larger and moves it so that the whole window, frame
+// included, lies inside that area.
 void FitToScreen(QWidget *window);
