@@ -107,6 +107,24 @@ private:
     bool m_checked = false; // Ready() ran on construction and no statement has used it yet
 };
 
+// Statements run on the connection between this and Commit() take effect together or not
+// at all: leaving the scope uncommitted rolls them back. Never held across a device wait,
+// an e-mail send or a message box.
+class DatabaseTransaction {
+public:
+    explicit DatabaseTransaction(DatabaseConnection &db);
+    ~DatabaseTransaction();
+    DatabaseTransaction(const DatabaseTransaction &) = delete;
+    DatabaseTransaction &operator=(const DatabaseTransaction &) = delete;
+
+    bool IsOpen() const { return m_open; }
+    [[nodiscard]] bool Commit();
+
+private:
+    DatabaseConnection &m_db;
+    bool m_open;
+};
+
 // The span of one polling cycle: after the first "database is locked" in it, every
 // further statement fails at once, so another program's lock costs one wait per cycle.
 class DatabaseCycle {

@@ -209,6 +209,9 @@ protected:
                               "saved.  Press Refresh and try again.");
     }
 
+    // The last line of an upload in which a page was not stored.
+    static QString Incomplete() { return QStringLiteral("Upload did not complete"); }
+
     std::optional<DeviceLink> link;
     FakeDevice device;
 };
