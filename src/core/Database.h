@@ -69,8 +69,9 @@ void CloseDatabase();
 // One operation on the program's single connection to zarvo.mdb. The connection lives
 // for the run, but before every statement it checks that zarvo.mdb is still the file it
 // opened (device and inode): a replaced file is reopened, a deleted one fails as a
-// missing file does, and nothing is ever created. No transaction or unread SELECT
-// survives a statement, so the file is never locked between operations. Statements are
+// missing file does, and nothing is ever created. No unread SELECT survives a
+// statement, and no transaction the operation, so the file is never locked between
+// operations. Statements are
 // prepared once and reused; every value is bound, never spliced in.
 class DatabaseConnection {
 public:

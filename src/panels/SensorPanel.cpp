@@ -298,8 +298,13 @@ QList<SensorRecord> SensorPanel::RowsToStore() const
 SensorRecord SensorPanel::Row(int row, const QString &upper, const QString &lower,
                               const QString &tol) const
 {
-    return {txtName.at(row)->text(), qint16(row), txtNotes.at(row)->text(),
-            lblSensorType.at(row)->text(), upper, lower, tol};
+    return {txtName.at(row)->text(),
+            qint16(row),
+            txtNotes.at(row)->text(),
+            lblSensorType.at(row)->text(),
+            upper,
+            lower,
+            tol};
 }
 
 // The database's own rule, before anything goes to the device: a value the table would
