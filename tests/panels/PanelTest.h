@@ -187,6 +187,7 @@ protected:
                 panel.template findChild<QLineEdit *>(row.box)->setText(row.text);
             const qsizetype first = device.Requests().size();
             EXPECT_EQ(Click(panel.btnSave), QList{Box(row.message)});
+            EXPECT_FALSE(panel.SaveLimits());
             EXPECT_EQ(Headers(first), QStringList{});
             EXPECT_TRUE(panel.lblStatus->isHidden());
         }
