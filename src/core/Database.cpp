@@ -445,6 +445,26 @@ bool DatabaseConnection::SelectEach(const QString &sql, const Bindings &bindings
     }
 }
 
+DatabaseTransaction::DatabaseTransaction(DatabaseConnection &db)
+    : m_db(db), m_open(db.Exec(QStringLiteral("BEGIN IMMEDIATE")))
+{
+}
+
+DatabaseTransaction::~DatabaseTransaction()
+{
+    if (m_open)
+        (void)m_db.Exec(QStringLiteral("ROLLBACK"));
+}
+
+bool DatabaseTransaction::Commit()
+{
+    // A commit that failed (a lock held elsewhere) leaves the transaction open: rolled back.
+    if (!m_open || !m_db.Exec(QStringLiteral("COMMIT")))
+        return false;
+    m_open = false;
+    return true;
+}
+
 std::optional<DatabaseVersion> DatabaseConnection::Version()
 {
     // Read before the rows it stands for: a commit in between only costs a second read.

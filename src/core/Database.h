@@ -69,8 +69,9 @@ void CloseDatabase();
 // One operation on the program's single connection to zarvo.mdb. The connection lives
 // for the run, but before every statement it checks that zarvo.mdb is still the file it
 // opened (device and inode): a replaced file is reopened, a deleted one fails as a
-// missing file does, and nothing is ever created. No transaction or unread SELECT
-// survives a statement, so the file is never locked between operations. Statements are
+// missing file does, and nothing is ever created. No unread SELECT survives a
+// statement, and no transaction the operation, so the file is never locked between
+// operations. Statements are
 // prepared once and reused; every value is bound, never spliced in.
 class DatabaseConnection {
 public:
@@ -105,6 +106,24 @@ private:
     QString m_error;
     bool m_open = false;
     bool m_checked = false; // Ready() ran on construction and no statement has used it yet
+};
+
+// Statements run on the connection between this and Commit() take effect together or not
+// at all: leaving the scope uncommitted rolls them back. Never held across a device wait,
+// an e-mail send or a message box.
+class DatabaseTransaction {
+public:
+    explicit DatabaseTransaction(DatabaseConnection &db);
+    ~DatabaseTransaction();
+    DatabaseTransaction(const DatabaseTransaction &) = delete;
+    DatabaseTransaction &operator=(const DatabaseTransaction &) = delete;
+
+    bool IsOpen() const { return m_open; }
+    [[nodiscard]] bool Commit();
+
+private:
+    DatabaseConnection &m_db;
+    bool m_open;
 };
 
 // The span of one polling cycle: after the first "database is locked" in it, every

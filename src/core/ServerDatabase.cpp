@@ -294,16 +294,14 @@ bool DeleteServerRecords(qint32 id, QString &error)
     DatabaseConnection db;
     // A server row left without its sensors, or sensors without their server, would be
     // polled or listed half-gone; one transaction keeps the two tables whole.
+    DatabaseTransaction transaction(db);
     const bool deleted =
-        db.IsOpen() && db.Handle().transaction() &&
+        transaction.IsOpen() &&
         db.Exec(QStringLiteral("DELETE FROM tblSensors WHERE ServerIDNum = ?"), {id}) &&
         db.Exec(QStringLiteral("DELETE FROM tblServers WHERE IDNum = ?"), {id}) &&
-        db.Handle().commit();
-    if (!deleted) {
-        error = db.LastError().isEmpty() ? db.Handle().lastError().text() : db.LastError();
-        if (db.IsOpen())
-            db.Handle().rollback();
-    }
+        transaction.Commit();
+    if (!deleted)
+        error = db.LastError();
     return deleted;
 }
 
@@ -329,47 +327,96 @@ bool LoadServers(QList<ServerTreeEntry> &nodes)
 
 // ---- Sensors ----
 
+namespace {
+
+struct SensorValues {
+    QVariant upper, lower, minutes;
+};
+
+std::optional<SensorValues> ValuesOf(const SensorRecord &row, QString &error)
+{
+    const auto upper = NumberValue(QStringLiteral("Upper limit"), row.upperLimit, false, error);
+    if (!upper)
+        return std::nullopt;
+    const auto lower = NumberValue(QStringLiteral("Lower limit"), row.lowerLimit, false, error);
+    if (!lower)
+        return std::nullopt;
+    const auto minutes = NumberValue(QStringLiteral("Time out of limits"), row.tol, true, error);
+    if (!minutes)
+        return std::nullopt;
+    return SensorValues{*upper, *lower, *minutes};
+}
+
+bool WriteSensorRow(DatabaseConnection &db, qint32 serverId, const SensorRecord &row,
+                    const SensorValues &values)
+{
+    const auto existing = db.Select(
+        QStringLiteral("SELECT COUNT(*) FROM tblSensors WHERE ServerIDNum = ? AND PortNum = ?"),
+        {serverId, int(row.port)});
+    if (!existing)
+        return false;
+    return existing->first().value(0).toInt() != 0
+               ? db.Exec(QStringLiteral("UPDATE tblSensors SET SensorName = ?, SensorNotes = ?,"
+                                        " SensorType = ?, UpperLimit = ?, LowerLimit = ?, TOL = ?"
+                                        " WHERE ServerIDNum = ? AND PortNum = ?"),
+                         {Text(row.name), Text(row.notes), Text(row.sensorType), values.upper,
+                          values.lower, values.minutes, serverId, int(row.port)})
+               : db.Exec(QStringLiteral("INSERT INTO tblSensors (ServerIDNum, SensorName, PortNum,"
+                                        " SensorNotes, SensorType, UpperLimit, LowerLimit, TOL)"
+                                        " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                         {serverId, Text(row.name), int(row.port), Text(row.notes),
+                          Text(row.sensorType), values.upper, values.lower, values.minutes});
+}
+
+} // namespace
+
+QString SensorRecordError(const SensorRecord &row)
+{
+    QString error;
+    ValuesOf(row, error);
+    return error;
+}
+
 bool SaveSensorRecord(qint32 serverId, const QString &name, qint16 port, const QString &notes,
                       const QString &sensorType, const QString &upperLimit,
                       const QString &lowerLimit, const QString &tol)
 {
-    const auto fail = [port](const QString &error) {
+    return SaveSensorRecords(serverId,
+                             {{name, port, notes, sensorType, upperLimit, lowerLimit, tol}});
+}
+
+bool SaveSensorRecords(qint32 serverId, const QList<SensorRecord> &rows)
+{
+    qint16 port = 0;
+    QString error;
+    const auto fail = [&port, &error] {
         Prompt::Show(QStringLiteral("Error saving sensor record for port ") +
                      QString::number(port) + QStringLiteral(", the error is ") + error);
         return false;
     };
-    QString error;
-    const auto upper = NumberValue(QStringLiteral("Upper limit"), upperLimit, false, error);
-    if (!upper)
-        return fail(error);
-    const auto lower = NumberValue(QStringLiteral("Lower limit"), lowerLimit, false, error);
-    if (!lower)
-        return fail(error);
-    const auto minutes = NumberValue(QStringLiteral("Time out of limits"), tol, true, error);
-    if (!minutes)
-        return fail(error);
-
-    DatabaseConnection db;
-    const auto existing = db.Select(
-        QStringLiteral("SELECT COUNT(*) FROM tblSensors WHERE ServerIDNum = ? AND PortNum = ?"),
-        {serverId, int(port)});
-    if (!existing)
-        return fail(db.LastError());
-    const bool stored =
-        existing->first().value(0).toInt() != 0
-            ? db.Exec(QStringLiteral("UPDATE tblSensors SET SensorName = ?, SensorNotes = ?,"
-                                     " SensorType = ?, UpperLimit = ?, LowerLimit = ?, TOL = ?"
-                                     " WHERE ServerIDNum = ? AND PortNum = ?"),
-                      {Text(name), Text(notes), Text(sensorType), *upper, *lower, *minutes,
-                       serverId, int(port)})
-            : db.Exec(QStringLiteral("INSERT INTO tblSensors (ServerIDNum, SensorName, PortNum,"
-                                     " SensorNotes, SensorType, UpperLimit, LowerLimit, TOL)"
-                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                      {serverId, Text(name), int(port), Text(notes), Text(sensorType), *upper,
-                       *lower, *minutes});
-    if (!stored)
-        return fail(db.LastError());
-    return true;
+    // Every row is checked before the first is written, and the message waits until the
+    // transaction is over: no lock is held while the operator reads it.
+    QList<SensorValues> values;
+    for (const SensorRecord &row : rows) {
+        port = row.port;
+        const auto checked = ValuesOf(row, error);
+        if (!checked)
+            return fail();
+        values.append(*checked);
+    }
+    {
+        DatabaseConnection db;
+        DatabaseTransaction transaction(db);
+        bool written = transaction.IsOpen();
+        for (qsizetype i = 0; written && i < rows.size(); ++i) {
+            port = rows.at(i).port;
+            written = WriteSensorRow(db, serverId, rows.at(i), values.at(i));
+        }
+        if (written && transaction.Commit())
+            return true;
+        error = db.LastError();
+    }
+    return fail();
 }
 
 bool LoadSensorNotes(qint32 serverId, qint16 port, QString &notes)

@@ -49,9 +49,24 @@ bool DeleteServerRecords(qint32 id, QString &error);
 bool LoadServers(QList<ServerTreeEntry> &nodes);
 
 // Sensors.
+// One tblSensors row as a panel hands it over: the texts it shows.
+struct SensorRecord {
+    QString name;
+    qint16 port = 0;
+    QString notes;
+    QString sensorType;
+    QString upperLimit;
+    QString lowerLimit;
+    QString tol;
+};
+// Why the table refuses the row's limits or minutes; empty when it takes them. The save
+// applies this same rule.
+QString SensorRecordError(const SensorRecord &row);
 bool SaveSensorRecord(qint32 serverId, const QString &name, qint16 port, const QString &notes,
                       const QString &sensorType, const QString &upperLimit,
                       const QString &lowerLimit, const QString &tol);
+// A server's rows, all of them or, after a failure, none: one transaction.
+bool SaveSensorRecords(qint32 serverId, const QList<SensorRecord> &rows);
 bool LoadSensorNotes(qint32 serverId, qint16 port, QString &notes);
 bool CountNamedSensors(qint16 &count);
 // What a polling cycle reads of a sensor row; a limit the row does not hold is absent.

@@ -48,6 +48,7 @@ SensorRows FinchPanel::Rows(const QStringList &captions, int limitRows, bool clo
     rows.closesConnection = closesConnection;
     rows.nameFilter = false;
     rows.keyWhitensLimit = false;
+    rows.notesCaption = QStringLiteral("Notes");
     rows.storeCaption = QStringLiteral("Store Calibration Factors");
     rows.resetCaption = QStringLiteral("Clear Calibration Factors");
     return rows;

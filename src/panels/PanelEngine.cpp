@@ -138,8 +138,9 @@ void PanelEngine::RunTransfer(const std::function<void()> &action)
 
 void PanelEngine::Pause(int milliseconds)
 {
+    // A coarse timer, Qt's choice from 2000 ms on, may fire 5 % early.
     QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -218,11 +219,17 @@ bool PanelEngine::GetLimits(bool calOnly)
         calOnly && std::any_of(m_tables.download.begin(), m_tables.download.end(),
                                [](const Step &step) { return step.endsCalibration; });
     ShowStatus(QStringLiteral("Downloading..."));
-    if (!partial)
+    if (!partial) {
         ClearTextBoxes();
+        // Only what this download reads may go back to the device.
+        for (auto &[number, buffer] : m_pages)
+            buffer.state = PageState::Unread;
+    }
     for (const Step &step : m_tables.download) {
-        if (step.gate && !step.gate())
+        if (step.gate && !step.gate()) {
+            m_pages[step.page].state = PageState::Unused;
             continue;
+        }
         if (!step.status.isEmpty())
             ShowStatus(step.status);
         const QByteArray request = PadWithNulls(ReadRequest(step.page));
@@ -240,7 +247,7 @@ bool PanelEngine::GetLimits(bool calOnly)
             buffer = {reply.left(kFrameLength), PageState::Read};
             ParseLimits(buffer.bytes, step.page);
         } else {
-            buffer.state = PageState::Failed;
+            buffer.state = PageState::Unread;
             if (EndsTransfer(step, reply))
                 return false;
         }
@@ -278,14 +285,14 @@ bool PanelEngine::UploadAllowed(bool calOnly) const
             continue;
         const PageState state = stateOf(step->page);
         // A calibration upload is all about the page that ends it: it must have been read.
-        if (state == PageState::Failed ||
+        if (state == PageState::Unread ||
             (calOnly && step->endsCalibration && state != PageState::Read))
             return false;
     }
     if (calOnly)
         return true;
     for (const int page : m_tables.readBeforeSave) {
-        if (stateOf(page) == PageState::Failed)
+        if (stateOf(page) == PageState::Unread)
             return false;
     }
     return true;
@@ -358,7 +365,7 @@ bool PanelEngine::SaveLimits(bool calOnly)
         RefuseUnreadPages();
         return false;
     }
-    if (!CheckEntries(calOnly) || !CheckFields(calOnly))
+    if (!CheckEntries(calOnly) || !CheckFields(calOnly) || (!calOnly && !CheckRows()))
         return false;
     ShowStatus(QStringLiteral("Uploading..."));
     const std::vector<const Step *> steps = UploadSteps(calOnly);
@@ -369,8 +376,9 @@ bool PanelEngine::SaveLimits(bool calOnly)
         buffer.bytes.replace(0, 3, DeviceCommand::StorePage());
         InsertLimits(buffer.bytes, step->page);
     }
+    bool allStored = true;
     for (const Step *step : steps) {
-        // Only pages read from this device in this opening go back to it.
+        // A page this model does not use stays as the device holds it.
         if (step->frame.isEmpty() && m_pages[step->page].state != PageState::Read)
             continue;
         if (!step->status.isEmpty())
@@ -381,12 +389,18 @@ bool PanelEngine::SaveLimits(bool calOnly)
             reply = page;
         else if (Exchange(page, reply, step->closeAfter))
             continue;
+        allStored = false;
         if (EndsTransfer(*step, reply))
             return false;
     }
+    HideStatus();
+    // The sensor table tells what the device holds: it changes only after a whole upload.
+    if (!allStored) {
+        AddStatusLine(QStringLiteral("Upload did not complete"));
+        return true;
+    }
     if (!calOnly)
         StoreRows();
-    HideStatus();
     if (!m_tables.uploadComplete.isEmpty())
         AddStatusLine(m_tables.uploadComplete);
     return true;

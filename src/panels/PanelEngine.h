@@ -67,7 +67,8 @@ public:
     // boxes are not cleared first.
     bool GetLimits(bool calOnly = false);
     // Checks, then uploads the pages read from this device; false when refused or ended
-    // early. With calOnly only the pages up to the calibration end go.
+    // early. The sensor rows are stored only when every page was. With calOnly only the
+    // pages up to the calibration end go.
     bool SaveLimits(bool calOnly = false);
     void ParseLimits(const QByteArray &strReceive, int page);
     virtual void InsertLimits(QByteArray &strSend, int page);
@@ -88,6 +89,9 @@ protected:
     virtual void ParsePage(const QByteArray & /*page*/, int /*number*/) {}
     virtual void AfterDownload() {}
     virtual bool CheckEntries(bool /*calOnly*/) { return true; }
+    // Whether the database will take the rows a full upload stores; checked before the
+    // first exchange.
+    virtual bool CheckRows() { return true; }
     virtual void StoreRows() {}
     virtual bool RowNamed(int /*row*/) const { return true; }
     // How a refusal names the field's box.
@@ -98,7 +102,7 @@ protected:
     void RunTransfer(const std::function<void()> &action);
     // The fixed pause between a calibration upload and the download that shows it.
     static void Pause(int milliseconds);
-    // Upload is refused while a page it needs failed in the latest download.
+    // Upload is refused unless the latest download read every page it needs.
     bool UploadAllowed(bool calOnly) const;
     void RefuseUnreadPages() const;
     void AddStatusLine(const QString &line);
@@ -120,7 +124,8 @@ public slots:
     void reject() override;
 
 private:
-    enum class PageState { Unread, Read, Failed };
+    // Unused: the latest download skipped the page, which this device does not have.
+    enum class PageState { Unread, Read, Unused };
     struct PageBuffer {
         QByteArray bytes;
         PageState state = PageState::Unread;

@@ -108,7 +108,7 @@ void SensorPanel::BuildRows(const SensorRows &rows)
             heading->setObjectName(rows.headingStem + u'(' + QString::number(named++) + u')');
         m_grid->addWidget(heading, 0, c + 2);
     }
-    frmNotes = Named(new QGroupBox(QStringLiteral("Sensor Notes"), this), u"frmNotes");
+    frmNotes = Named(new QGroupBox(rows.notesCaption, this), u"frmNotes");
     auto *notes = new QVBoxLayout(frmNotes);
     frmNotes->hide();
     const auto box = [this](const char16_t *stem, int i, KeyRule *rule) {
@@ -293,20 +293,46 @@ void SensorPanel::ParseCurrentData(const QByteArray &reply)
     }
 }
 
-// Rows without limit boxes store empty limits.
-void SensorPanel::StoreRows()
+QList<SensorRecord> SensorPanel::RowsToStore() const
 {
     const auto limit = [](const QList<QLineEdit *> &boxes, int i) {
         return i < boxes.size() ? boxes.at(i)->text() : QString();
     };
+    QList<SensorRecord> rows;
     for (int i = 0; i < txtName.size(); ++i)
-        StoreRow(i, limit(txtUL, i), limit(txtLL, i), txtTOL.at(i)->text());
+        rows.append(Row(i, limit(txtUL, i), limit(txtLL, i), txtTOL.at(i)->text()));
+    return rows;
 }
 
-void SensorPanel::StoreRow(int row, const QString &upper, const QString &lower, const QString &tol)
+SensorRecord SensorPanel::Row(int row, const QString &upper, const QString &lower,
+                              const QString &tol) const
 {
-    SaveSensorRecord(DatabaseID, txtName.at(row)->text(), qint16(row), txtNotes.at(row)->text(),
-                     lblSensorType.at(row)->text(), upper, lower, tol);
+    return {txtName.at(row)->text(),
+            qint16(row),
+            txtNotes.at(row)->text(),
+            lblSensorType.at(row)->text(),
+            upper,
+            lower,
+            tol};
+}
+
+// The database's own rule, before anything goes to the device: a value the table would
+// refuse must not reach the device either.
+bool SensorPanel::CheckRows()
+{
+    for (const SensorRecord &row : RowsToStore()) {
+        const QString error = SensorRecordError(row);
+        if (!error.isEmpty()) {
+            Prompt::Show(lblSensorType.at(row.port)->text() + QStringLiteral(": ") + error);
+            return false;
+        }
+    }
+    return true;
+}
+
+void SensorPanel::StoreRows()
+{
+    SaveSensorRecords(DatabaseID, RowsToStore());
 }
 
 void SensorPanel::CloseConnection() const

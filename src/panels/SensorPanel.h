@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PanelEngine.h"
+#include "ServerDatabase.h"
 
 #include <QStringList>
 
@@ -38,6 +39,7 @@ struct SensorRows {
     bool nameFilter = true;          // names refuse "\\" and "/"
     bool keyWhitensLimit = true;     // typing in a limit box takes back a refusal's yellow
     std::map<int, QString> headings; // a label across the columns above row n
+    QString notesCaption = QStringLiteral("Sensor Notes"); // frmNotes
     QString headingStem; // set: the captioned column headings are named stem(0), stem(1), ...
 };
 
@@ -84,8 +86,12 @@ protected:
     // Whole-number readings, as each row's sensor type shows them.
     void ParseCurrentData(const QByteArray &reply) override;
     void AfterDownload() override;
+    // The sensor table rows a full upload stores; by default each row's limits and delay as
+    // shown (rows without limit boxes store empty limits).
+    virtual QList<SensorRecord> RowsToStore() const;
+    SensorRecord Row(int row, const QString &upper, const QString &lower, const QString &tol) const;
+    bool CheckRows() override;
     void StoreRows() override;
-    void StoreRow(int row, const QString &upper, const QString &lower, const QString &tol);
     bool RowNamed(int row) const override;
     QString FieldTitle(const Field &field) const override;
 

@@ -59,8 +59,10 @@ frmRK730::frmRK730(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
 }
 
 // The sensor table keeps no limits or delay for this model.
-void frmRK730::StoreRows()
+QList<SensorRecord> frmRK730::RowsToStore() const
 {
+    QList<SensorRecord> rows;
     for (int i = 0; i < txtName.size(); ++i)
-        StoreRow(i, {}, {}, {});
+        rows.append(Row(i, {}, {}, {}));
+    return rows;
 }

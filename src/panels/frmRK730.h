@@ -10,5 +10,5 @@ public:
     explicit frmRK730(QWidget *parent = nullptr);
 
 protected:
-    void StoreRows() override;
+    QList<SensorRecord> RowsToStore() const override;
 };

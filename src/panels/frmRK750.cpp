@@ -103,8 +103,10 @@ frmRK750::frmRK750(QWidget *parent) : SensorPanel(Rows(), Tables(), parent)
 }
 
 // The sensor table keeps no limits for this model, and a delay of 0.
-void frmRK750::StoreRows()
+QList<SensorRecord> frmRK750::RowsToStore() const
 {
+    QList<SensorRecord> rows;
     for (int i = 0; i < txtName.size(); ++i)
-        StoreRow(i, {}, {}, QStringLiteral("0"));
+        rows.append(Row(i, {}, {}, QStringLiteral("0")));
+    return rows;
 }

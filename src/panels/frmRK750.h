@@ -14,5 +14,5 @@ public:
     QComboBox *cmboNormalState[4] = {};
 
 protected:
-    void StoreRows() override;
+    QList<SensorRecord> RowsToStore() const override;
 };

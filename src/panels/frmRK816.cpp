@@ -174,10 +174,11 @@ void frmRK816::ParseCurrentData(const QByteArray &reply)
 }
 
 // An input has no limits: its logic level stands in the lower limit.
-void frmRK816::StoreRows()
+QList<SensorRecord> frmRK816::RowsToStore() const
 {
+    QList<SensorRecord> rows;
     for (int i = 0; i < kRows; ++i)
-        SaveSensorRecord(DatabaseID, txtName.at(i)->text(), qint16(i), txtNotes.at(i)->text(),
-                         lblSensorType.at(i)->text(), QString(),
-                         QString::number(cmboNoNc.at(i)->currentIndex()), txtTOL.at(i)->text());
+        rows.append(Row(i, QString(), QString::number(cmboNoNc.at(i)->currentIndex()),
+                        txtTOL.at(i)->text()));
+    return rows;
 }

@@ -27,5 +27,5 @@ public:
 
 protected:
     void ParseCurrentData(const QByteArray &reply) override;
-    void StoreRows() override;
+    QList<SensorRecord> RowsToStore() const override;
 };

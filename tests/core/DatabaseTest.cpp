@@ -5,6 +5,7 @@
 #include "TempProgramFolder.h"
 
 #include <QFile>
+#include <QSqlQuery>
 
 #include <functional>
 
@@ -251,6 +252,31 @@ TEST_F(DatabaseTest, SensorLimitsThatAreNotNumbersAreRefusedAndNothingIsStored)
                           QLatin1String(row.description));
         }
     }
+    EXPECT_EQ(Rows(u"SELECT * FROM tblSensors"_s), before);
+}
+
+// Another program reading the file when the rows are committed: none of them is kept, and
+// the operator is told.
+TEST_F(DatabaseTest, SensorRowsWhoseCommitFailsAreAllTakenBack)
+{
+    ASSERT_TRUE(SaveSensorRecord(1, u"Kept"_s, 3, {}, {}, u"30"_s, u"10"_s, u"2"_s));
+    const QStringList before = Rows(u"SELECT * FROM tblSensors"_s);
+    DatabaseModule().busyTimeoutMs = 20;
+    {
+        QSqlDatabase reader =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
+        reader.setDatabaseName(File(u"zarvo.mdb"_s));
+        ASSERT_TRUE(reader.open());
+        QSqlQuery read(reader);
+        ASSERT_TRUE(read.exec(u"BEGIN"_s) && read.exec(u"SELECT * FROM tblSensors"_s));
+        EXPECT_FALSE(SaveSensorRecords(
+            1, {{u"Changed"_s, 3, {}, {}, {}, {}, {}}, {u"New"_s, 4, {}, {}, {}, {}, {}}}));
+        EXPECT_TRUE(m_prompt.Texts().value(0).startsWith(
+            u"Error saving sensor record for port 4, the error is database is locked"_s));
+        read.finish();
+        reader.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
     EXPECT_EQ(Rows(u"SELECT * FROM tblSensors"_s), before);
 }
 

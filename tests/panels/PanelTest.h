@@ -187,6 +187,7 @@ protected:
                 panel.template findChild<QLineEdit *>(row.box)->setText(row.text);
             const qsizetype first = device.Requests().size();
             EXPECT_EQ(Click(panel.btnSave), QList{Box(row.message)});
+            EXPECT_FALSE(panel.SaveLimits());
             EXPECT_EQ(Headers(first), QStringList{});
             EXPECT_TRUE(panel.lblStatus->isHidden());
         }
@@ -208,6 +209,9 @@ protected:
         return QStringLiteral("Some settings could not be read from the device, so nothing was "
                               "saved.  Press Refresh and try again.");
     }
+
+    // The last line of an upload in which a page was not stored.
+    static QString Incomplete() { return QStringLiteral("Upload did not complete"); }
 
     std::optional<DeviceLink> link;
     FakeDevice device;

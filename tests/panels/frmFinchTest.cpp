@@ -173,18 +173,19 @@ TEST_F(frmFinchTest, EachFailingExchangeGivesItsLine)
             {{DeviceCommand::ReadPage(0)}, B::WrongEcho, {u"Failed to upload limits"_s}},
         },
         false);
-    // A fresh read that fails skips its page; only page 0's are told.
+    // A fresh read that fails skips its page; only page 0's are told, and the upload is
+    // not complete.
     ExpectFailureLines<frmFinch>(
         {
             {{DeviceCommand::ReadPage(0)},
              B::WrongEcho,
-             {u"Failed to download the limits"_s},
+             {u"Failed to download the limits"_s, Incomplete()},
              {u"AABBCC04"_s, u"DDCCBB04"_s, u"AABBCC00"_s, u"AABBCC02"_s, u"DDCCBB02"_s,
               u"AABBCC03"_s, u"DDCCBB03"_s}},
-            {{StoreHeader(0)}, B::WrongEcho, {u"Failed to download the limits"_s}},
+            {{StoreHeader(0)}, B::WrongEcho, {u"Failed to download the limits"_s, Incomplete()}},
             {{DeviceCommand::ReadPage(4), StoreHeader(2)},
              B::Silent,
-             {},
+             {Incomplete()},
              {u"AABBCC04"_s, u"AABBCC00"_s, u"DDCCBB00"_s, u"AABBCC02"_s, u"DDCCBB02"_s,
               u"AABBCC03"_s, u"DDCCBB03"_s}},
         },
@@ -363,9 +364,11 @@ TEST_F(frmFinchTest, ShowsItsTextsAndLeavesTheConnectionOpenOnClose)
                 "value (in minutes).    \n"
                 "Two stage door alarm time delay.  Generate a full alarm after this time delay "
                 "(min).  Enter a value from 1 to 255 minutes, or 0 to disable two stage alarm.\n"
-                "Temperature Calibration\nActual Temperature\nCorrection\nCF\nClose\n"
+                "Temperature Calibration\nActual Temperature\nCorrection\nCF\n"
                 "Store Calibration Factors\nClear Calibration Factors\n"
-                "Sensor Notes\nCal\nRefresh\nNotes\nSave");
+                "Cal\nRefresh\nNotes\nSave");
+    EXPECT_EQ(panel.frmNotes->title(), u"Notes"_s);
+    EXPECT_EQ(panel.findChild<QPushButton *>(u"btnCloseCal"_s)->text(), u"Close"_s);
     // Names take any character; delays only digits.
     QTest::keyClicks(panel.txtName.at(0), u"A/B\\"_s);
     QTest::keyClicks(panel.txtAlarmReminderTimeDelay, u"-5x"_s);

@@ -4,6 +4,7 @@
 #include "ServerDatabase.h"
 #include "frmRK715.h"
 
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -259,7 +260,7 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
 TEST_F(frmRK715Test, EachFailingStoreGivesItsLine)
 {
     using B = FakeDevice::Behaviour;
-    const QString done = u"Upload complete"_s;
+    const QString done = Incomplete();
     const struct {
         int page;
         B behaviour;
@@ -286,9 +287,10 @@ TEST_F(frmRK715Test, EachFailingStoreGivesItsLine)
         EXPECT_EQ(Lines(panel), row.lines);
         EXPECT_TRUE(panel.lblStatus->isHidden());
     }
-    // The busy store ended the upload there: nothing after page 0, no rows, no message box.
+    // The busy store ended the upload there: nothing after page 0, no message box. No upload
+    // was whole: no rows.
     EXPECT_TRUE(prompt.Messages().isEmpty());
-    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=10"_s});
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
 }
 
 TEST_F(frmRK715Test, BusyStoreOfTheLimitsSendsNothingAfter)
@@ -355,6 +357,15 @@ TEST_F(frmRK715Test, NothingIsSentWhileABoxHoldsWhatItsFieldCannotHold)
         {u"txtCF(0)"_s, u"x"_s,
          u"Temperature Sensor Port 1, Correction: \"x\" cannot be stored.  Enter a number from "
          "-3276.8 to 3276.7."_s},
+        {u"txtLL(0)"_s, u"nan"_s,
+         u"Temperature Sensor Port 1, Lower Limit: \"nan\" cannot be stored.  Enter a number "
+         "from -3276.8 to 3276.7."_s},
+        {u"txtUL(1)"_s, u"-inf"_s,
+         u"Temperature Sensor Port 2, Upper Limit: \"-inf\" cannot be stored.  Enter a number "
+         "from -3276.8 to 3276.7."_s},
+        {u"txtUL(2)"_s, u"1e999"_s,
+         u"Temperature Sensor Port 3, Upper Limit: \"1e999\" cannot be stored.  Enter a number "
+         "from -3276.8 to 3276.7."_s},
     };
     for (const auto &row : rows) {
         frmRK715 panel;
@@ -456,7 +467,20 @@ TEST_F(frmRK715Test, CalibrationStoresTheNewFactorsAndShowsWhatTheDeviceHolds)
     prompt.Queue(Prompt::Answer::Cancel);
     Click(panel.btnReset);
     EXPECT_EQ(panel.txtCF.at(0)->text(), u"6.5"_s);
+    // The pause between the store and the download after it lasts at least its time.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 stored = -1;
+    qint64 next = -1;
+    const auto timing = QObject::connect(&device, &FakeDevice::Received, [&](const QByteArray &r) {
+        if (r.startsWith(StoreHeader(12)))
+            stored = clock.elapsed();
+        else if (stored >= 0 && next < 0)
+            next = clock.elapsed();
+    });
     Click(panel.btnReset);
+    QObject::disconnect(timing);
+    EXPECT_GE(next - stored, 2000);
     EXPECT_EQ(device.pages[12].mid(8, 18), QByteArray(16, '\0') + QByteArray::fromHex("0709"));
     EXPECT_EQ(panel.txtCF.at(0)->text(), u".0"_s);
     EXPECT_EQ(panel.txtCF.at(8)->text(), u"7"_s);
@@ -535,6 +559,7 @@ TEST_F(frmRK715Test, ShowsItsTexts)
     const QRect screen = panel.screen()->availableGeometry();
     EXPECT_LE(std::abs(panel.x() - std::max(0, (screen.width() - panel.width()) / 2)), 10);
     EXPECT_LE(std::abs(panel.y() - std::max(0, (screen.height() - panel.height()) / 2)), 10);
+    EXPECT_EQ(panel.findChild<QPushButton *>(u"btnCloseCal"_s)->text(), u"Close"_s);
     QTest::mouseClick(panel.btnNotes, Qt::LeftButton);
     EXPECT_FALSE(panel.frmNotes->isHidden());
     EXPECT_EQ(panel.btnNotes->text(), u"Hide"_s);

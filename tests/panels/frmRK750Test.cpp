@@ -205,15 +205,20 @@ TEST_F(frmRK750Test, EachFailingStoreGivesItsLine)
             {{StoreHeader(0)}, B::Busy, {busy}, {u"DDCCBB00"_s}},
             {{StoreHeader(0)},
              B::WrongEcho,
-             {u"Failed to upload the temperature sensor limits"_s},
+             {u"Failed to upload the temperature sensor limits"_s, Incomplete()},
              {}},
-            {{StoreHeader(1)}, B::WrongEcho, {u"Failed to upload the door sensor limits"_s}, {}},
-            {{StoreHeader(6)}, B::WrongEcho, {u"Failed to upload the sensor names"_s}, {}},
+            {{StoreHeader(1)},
+             B::WrongEcho,
+             {u"Failed to upload the door sensor limits"_s, Incomplete()},
+             {}},
+            {{StoreHeader(6)},
+             B::WrongEcho,
+             {u"Failed to upload the sensor names"_s, Incomplete()},
+             {}},
         },
         true);
-    // The busy store ended the upload before any row was stored.
-    EXPECT_EQ(Rows(u"SELECT DISTINCT ServerIDNum FROM tblSensors ORDER BY 1"_s),
-              (QStringList{u"ServerIDNum=2"_s, u"ServerIDNum=3"_s, u"ServerIDNum=4"_s}));
+    // Rows are stored only after a whole upload.
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
     EXPECT_TRUE(prompt.Messages().isEmpty());
 }
 

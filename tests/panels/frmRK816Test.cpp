@@ -215,7 +215,7 @@ TEST_F(frmRK816Test, EachFailingStepGivesItsLine)
 TEST_F(frmRK816Test, EachFailingStoreGivesItsLineAndABusyDeviceEndsTheUpload)
 {
     using B = FakeDevice::Behaviour;
-    const QString done = u"Upload complete"_s;
+    const QString done = Incomplete();
     const QString names = u"Failed to upload the Input names"_s;
     const QStringList all = {u"F3FF00BC"_s, u"DDCCBB00"_s, u"DDCCBB03"_s,
                              u"DDCCBB04"_s, u"DDCCBB05"_s, u"DDCCBB06"_s};
@@ -233,13 +233,17 @@ TEST_F(frmRK816Test, EachFailingStoreGivesItsLineAndABusyDeviceEndsTheUpload)
              {u"Failed to upload the Input parameters"_s, done},
              all},
             {{StoreHeader(4), StoreHeader(6)}, B::WrongEcho, {names, names, done}, all},
+            {{DeviceCommand::StoreCredentials(), StoreHeader(0), StoreHeader(3), StoreHeader(4),
+              StoreHeader(5), StoreHeader(6)},
+             B::Silent,
+             {u"Failed to upload user name and password"_s,
+              u"Failed to upload the Input parameters"_s, names, names, names, names, done},
+             all},
         },
         true);
-    // Busy ends before any row is stored, and shows no message box.
+    // No upload was whole: no row is stored, and no message box shown.
     EXPECT_TRUE(prompt.Messages().isEmpty());
-    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors WHERE ServerIDNum IN (1, 3)"_s),
-              QStringList{u"COUNT(*)=0"_s});
-    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=24"_s});
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
 }
 
 TEST_F(frmRK816Test, NothingIsSentWhileAPageIsUnreadOrADelayCannotBeStored)
@@ -257,7 +261,39 @@ TEST_F(frmRK816Test, NothingIsSentWhileAPageIsUnreadOrADelayCannotBeStored)
          u"7 min"_s,
          u"Dry Contact Input 8, Time Delay (min): \"7 min\" cannot be stored.  Enter a number "
          "from -32768 to 32767."_s},
+        {{},
+         u"txtTOL(1)"_s,
+         u"5.5"_s,
+         u"Dry Contact Input 2: Time out of limits \"5.5\" is not a whole number."_s},
     });
+}
+
+// A download that stopped at the busy credentials read leaves no page of its own: Save and
+// Command1 send nothing and store nothing, on the first opening and after a Refresh.
+TEST_F(frmRK816Test, ABusyCredentialsReadLeavesNothingToSave)
+{
+    FillDevice();
+    const QString stored = u"SELECT * FROM tblSensors ORDER BY PortNum"_s;
+    device.SetKnob(DeviceCommand::ReadCredentials(), Knob(FakeDevice::Behaviour::Busy));
+    for (const bool refresh : {false, true}) {
+        SCOPED_TRACE(refresh);
+        frmRK816 panel;
+        panel.DatabaseID = 7;
+        Open(panel);
+        if (refresh) {
+            QTest::mouseClick(panel.btnSave, Qt::LeftButton);
+            device.SetKnob(DeviceCommand::ReadCredentials(), Knob(FakeDevice::Behaviour::Busy));
+            QTest::mouseClick(panel.btnRefresh, Qt::LeftButton);
+        }
+        EXPECT_EQ(Lines(panel), QStringList{kBusyDownload});
+        const QStringList rows = Rows(stored);
+        const qsizetype first = device.Requests().size();
+        EXPECT_EQ(Click(panel.btnSave), QList{Box(UnreadRefusal())});
+        EXPECT_EQ(Click(panel.Command1), QList{Box(UnreadRefusal())});
+        EXPECT_EQ(Headers(first), QStringList{});
+        EXPECT_EQ(Rows(stored), rows);
+        EXPECT_EQ(rows.size(), refresh ? 8 : 0);
+    }
 }
 
 TEST_F(frmRK816Test, Command1DuringASaveStartsNothing)
@@ -376,4 +412,27 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
     QTest::mouseClick(panel.btnClose, Qt::LeftButton);
     EXPECT_FALSE(panel.isVisible());
     EXPECT_FALSE(ConnectionOpen());
+}
+
+// The rows of one Save go in together: a failure at the last row takes back the others.
+TEST_F(frmRK816Test, ARowSaveThatFailsLeavesTheRowsOfTheSaveBefore)
+{
+    FillDevice();
+    frmRK816 panel;
+    panel.DatabaseID = 7;
+    Open(panel);
+    QTest::mouseClick(panel.btnSave, Qt::LeftButton);
+    const QString all = u"SELECT * FROM tblSensors ORDER BY PortNum"_s;
+    const QStringList before = Rows(all);
+    ASSERT_EQ(before.size(), 8);
+    DatabaseConnection db;
+    ASSERT_TRUE(db.Exec(u"CREATE TRIGGER killed BEFORE UPDATE ON tblSensors WHEN NEW.PortNum = 7 "
+                        "BEGIN SELECT RAISE(ABORT, 'killed'); END"_s));
+    for (QLineEdit *name : std::as_const(panel.txtName))
+        name->setText(u"Renamed"_s);
+    EXPECT_EQ(Click(panel.btnSave),
+              QList{Box(u"Error saving sensor record for port 7, the error is killed Unable to "
+                        "fetch row"_s)});
+    EXPECT_EQ(Rows(all), before);
+    EXPECT_EQ(device.pages[3].mid(8, 7), "Renamed");
 }
