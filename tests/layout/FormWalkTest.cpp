@@ -304,6 +304,13 @@ private:
         const auto *area = qobject_cast<const QAbstractScrollArea *>(holder->parentWidget());
         if (area && area->viewport() == holder)
             return;
+        // Nor does it lie over a control beside it, which would hide that one's text.
+        for (const QObject *other : holder->children()) {
+            const auto *sibling = qobject_cast<const QWidget *>(other);
+            if (sibling && sibling != &widget && sibling->isVisible() && !sibling->isWindow() &&
+                sibling->geometry().intersects(widget.geometry()))
+                Fault(widget, u"lies over %1"_s.arg(Name(sibling)));
+        }
         if (!holder->rect().contains(widget.geometry()))
             Fault(widget, u"reaches out of its holder: %1,%2 %3x%4 in %5x%6"_s.arg(widget.x())
                               .arg(widget.y())
