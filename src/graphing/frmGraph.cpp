@@ -45,7 +45,6 @@ frmGraph::frmGraph(QWidget *parent) : QDialog(parent)
     // twips each way, at 15 twips a pixel.
     constexpr int kMargin = 2000 / 15;
     resize(screen()->availableGeometry().size() - QSize(kMargin, kMargin));
-    CentreOnScreen(this);
     setWindowState(Qt::WindowMaximized);
 
     XYChart4 = new GraphChart(this);

@@ -318,6 +318,13 @@ private:
         const auto *area = qobject_cast<const QAbstractScrollArea *>(holder->parentWidget());
         if (area && area->viewport() == holder)
             return;
+        // Nor does it lie over a control beside it, which would hide that one's text.
+        for (const QObject *other : holder->children()) {
+            const auto *sibling = qobject_cast<const QWidget *>(other);
+            if (sibling && sibling != &widget && sibling->isVisible() && !sibling->isWindow() &&
+                sibling->geometry().intersects(widget.geometry()))
+                Fault(widget, u"lies over %1"_s.arg(Name(sibling)));
+        }
         if (!holder->rect().contains(widget.geometry()))
             Fault(widget, u"reaches out of its holder: %1,%2 %3x%4 in %5x%6"_s.arg(widget.x())
                               .arg(widget.y())
@@ -563,14 +570,21 @@ QWidgetList ShowChartWizard(FormWalk &walk)
     return {wizard};
 }
 
-// Moved to the right of the screen before its files are listed, it widens and stays on it.
+// Against the screen's right edge, where a person may have moved it: a window that widens
+// there must stay on the screen.
+void ToTheRightEdge(QWidget *window)
+{
+    window->move(window->screen()->availableGeometry().right() - window->frameGeometry().width(),
+                 window->y());
+}
+
+// Its files listed only once it stands at the right edge.
 QWidgetList ShowChartWizardAtTheRight(FormWalk &walk)
 {
     ResetGraphing();
     auto *wizard = walk.Keep(std::make_unique<frmReportWizard>());
     wizard->show();
-    wizard->move(wizard->screen()->availableGeometry().right() - wizard->frameGeometry().width(),
-                 wizard->y());
+    ToTheRightEdge(wizard);
     WriteRecordFile();
     wizard->Form_Activate();
     return {wizard};
@@ -612,12 +626,14 @@ QWidgetList ShowModuleSetupAbout(FormWalk &walk)
 }
 
 // Packwell after a run on a database it could not make smaller.
-QWidgetList ShowPackwell(FormWalk &walk)
+template <bool kAtTheRightEdge> QWidgetList ShowPackwell(FormWalk &walk)
 {
     ProgramInfo::SetTitle(u"Packwell"_s);
     EXPECT_TRUE(QFile::copy(walk.File(u"zarvo.mdb"_s), walk.File(u"finch.mdb"_s)));
     auto *window = walk.Keep(std::make_unique<Main>());
     window->show();
+    if (kAtTheRightEdge)
+        ToTheRightEdge(window);
     window->btnCDB->click();
     return {window};
 }
@@ -781,7 +797,8 @@ const FormRow kForms[] = {
     {"Graph", ShowGraph},
     {"ModuleSetup", ShowModuleSetup},
     {"ModuleSetupAbout", ShowModuleSetupAbout},
-    {"Packwell", ShowPackwell},
+    {"Packwell", ShowPackwell<false>},
+    {"PackwellAtTheRight", ShowPackwell<true>},
 
     // ---- The device manager and the device panels ----
     {"DeviceManager", ShowDeviceManager},
