@@ -71,8 +71,8 @@ void CloseDatabase();
 // opened (device and inode): a replaced file is reopened, a deleted one fails as a
 // missing file does, and nothing is ever created. No unread SELECT survives a
 // statement, and no transaction the operation, so the file is never locked between
-// operations. Statements are
-// prepared once and reused; every value is bound, never spliced in.
+// operations. Statements are prepared once and reused; every value is bound, never
+// spliced in.
 class DatabaseConnection {
 public:
     DatabaseConnection();
