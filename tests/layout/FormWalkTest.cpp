@@ -130,6 +130,11 @@ QString Name(const QWidget *widget)
     return QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
 }
 
+QString Place(const QRect &rect)
+{
+    return u"%1,%2 %3x%4"_s.arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
+}
+
 // The width a line edit leaves its text, as it lays its text out.
 int TextArea(const QLineEdit &box)
 {
@@ -326,12 +331,8 @@ private:
                 Fault(widget, u"lies over %1"_s.arg(Name(sibling)));
         }
         if (!holder->rect().contains(widget.geometry()))
-            Fault(widget, u"reaches out of its holder: %1,%2 %3x%4 in %5x%6"_s.arg(widget.x())
-                              .arg(widget.y())
-                              .arg(widget.width())
-                              .arg(widget.height())
-                              .arg(holder->width())
-                              .arg(holder->height()));
+            Fault(widget, u"reaches out of its holder: %1 in %2"_s.arg(Place(widget.geometry()),
+                                                                         Place(holder->rect())));
     }
 
     // Every tab shows its whole caption, and no tab is scrolled out of sight.
@@ -390,11 +391,7 @@ QStringList CheckWindow(QWidget &window)
         walk.faults << u"needs at least %1x%2, larger than the screen"_s.arg(least.width())
                            .arg(least.height());
     if (!screen.contains(window.frameGeometry()))
-        walk.faults << u"starts at %1,%2 %3x%4, outside the screen"_s
-                           .arg(window.frameGeometry().x())
-                           .arg(window.frameGeometry().y())
-                           .arg(window.frameGeometry().width())
-                           .arg(window.frameGeometry().height());
+        walk.faults << u"starts at %1, outside the screen"_s.arg(Place(window.frameGeometry()));
     const auto checkPages = [&window, &walk] {
         walk.CheckShown();
         for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
