@@ -251,8 +251,8 @@ private:
                                  .arg(needed)
                                  .arg(label.height()));
             // A word longer than the line is cut all the same.
-            const QRect lines = label.fontMetrics().boundingRect(
-                QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label.text());
+            const QRect lines = label.fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000),
+                                                                 Qt::TextWordWrap, label.text());
             CheckFits(label, label.text(), room.width(), lines.width());
             return;
         }
@@ -280,8 +280,9 @@ private:
         // Nor wider: a box for a digit or two stays small beside the names. A password box
         // keeps the width of the text it hides.
         const QFontMetrics metrics = box.fontMetrics();
-        const int typed = std::max(metrics.horizontalAdvance(box.text()),
-                                   int(box.text().size()) * metrics.horizontalAdvance(box.text().front()));
+        const int typed =
+            std::max(metrics.horizontalAdvance(box.text()),
+                     int(box.text().size()) * metrics.horizontalAdvance(box.text().front()));
         if (TextArea(box) > typed)
             Fault(box, u"is %1 px wide for %2 px of text"_s.arg(TextArea(box)).arg(typed));
         box.setText(shown);
@@ -297,12 +298,15 @@ private:
     {
         if (button.text().isEmpty())
             return;
-        if (!button.isEnabled() && Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
+        if (!button.isEnabled() &&
+            Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
             Fault(button, u"greyed out is harder to read than a plain button"_s);
         if (qobject_cast<const QPushButton *>(&button)) {
-            // The style's margin and frame around the caption, as the button's size hint counts them.
+            // The style's margin and frame around the caption, as the button's size hint counts
+            // them.
             const QStyle &style = *button.style();
-            const int room = button.width() - style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) -
+            const int room = button.width() -
+                             style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) -
                              2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
             CheckFits(button, button.text(), room,
                       button.fontMetrics().size(Qt::TextShowMnemonic, button.text()).width());
@@ -332,7 +336,7 @@ private:
         }
         if (!holder->rect().contains(widget.geometry()))
             Fault(widget, u"reaches out of its holder: %1 in %2"_s.arg(Place(widget.geometry()),
-                                                                         Place(holder->rect())));
+                                                                       Place(holder->rect())));
     }
 
     // Every tab shows its whole caption, and no tab is scrolled out of sight.
@@ -533,8 +537,8 @@ QWidgetList ShowFolderPicker(FormWalk &walk)
 void WriteRecordFile()
 {
     const QString folder = Graphing().DataFolder;
-    EXPECT_TRUE(SaveSensorDatToFile(folder, 7, u"Freezer Room 2 Door Side"_s,
-                                    u"Cold Store North"_s, u"\u00b0F"_s, 90, 10));
+    EXPECT_TRUE(SaveSensorDatToFile(folder, 7, u"Freezer Room 2 Door Side"_s, u"Cold Store North"_s,
+                                    u"\u00b0F"_s, 90, 10));
     const QDateTime from(QDate(2026, 3, 1), QTime(10, 0));
     for (int hour = 0; hour < 31 * 24; hour += 6) {
         Clock::SetFixed(from.addSecs(qint64(hour) * 3600));
