@@ -130,6 +130,11 @@ QString Name(const QWidget *widget)
     return QString::fromLatin1(widget->metaObject()->className()) + u' ' + widget->objectName();
 }
 
+QString Place(const QRect &rect)
+{
+    return u"%1,%2 %3x%4"_s.arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height());
+}
+
 // The width a line edit leaves its text, as it lays its text out.
 int TextArea(const QLineEdit &box)
 {
@@ -246,8 +251,8 @@ private:
                                  .arg(needed)
                                  .arg(label.height()));
             // A word longer than the line is cut all the same.
-            const QRect lines = label.fontMetrics().boundingRect(
-                QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label.text());
+            const QRect lines = label.fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000),
+                                                                 Qt::TextWordWrap, label.text());
             CheckFits(label, label.text(), room.width(), lines.width());
             return;
         }
@@ -275,8 +280,9 @@ private:
         // Nor wider: a box for a digit or two stays small beside the names. A password box
         // keeps the width of the text it hides.
         const QFontMetrics metrics = box.fontMetrics();
-        const int typed = std::max(metrics.horizontalAdvance(box.text()),
-                                   int(box.text().size()) * metrics.horizontalAdvance(box.text().front()));
+        const int typed =
+            std::max(metrics.horizontalAdvance(box.text()),
+                     int(box.text().size()) * metrics.horizontalAdvance(box.text().front()));
         if (TextArea(box) > typed)
             Fault(box, u"is %1 px wide for %2 px of text"_s.arg(TextArea(box)).arg(typed));
         box.setText(shown);
@@ -292,12 +298,15 @@ private:
     {
         if (button.text().isEmpty())
             return;
-        if (!button.isEnabled() && Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
+        if (!button.isEnabled() &&
+            Contrast(button.palette()) < Contrast(QApplication::palette(&button)))
             Fault(button, u"greyed out is harder to read than a plain button"_s);
         if (qobject_cast<const QPushButton *>(&button)) {
-            // The style's margin and frame around the caption, as the button's size hint counts them.
+            // The style's margin and frame around the caption, as the button's size hint counts
+            // them.
             const QStyle &style = *button.style();
-            const int room = button.width() - style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) -
+            const int room = button.width() -
+                             style.pixelMetric(QStyle::PM_ButtonMargin, nullptr, &button) -
                              2 * style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &button);
             CheckFits(button, button.text(), room,
                       button.fontMetrics().size(Qt::TextShowMnemonic, button.text()).width());
@@ -326,12 +335,8 @@ private:
                 Fault(widget, u"lies over %1"_s.arg(Name(sibling)));
         }
         if (!holder->rect().contains(widget.geometry()))
-            Fault(widget, u"reaches out of its holder: %1,%2 %3x%4 in %5x%6"_s.arg(widget.x())
-                              .arg(widget.y())
-                              .arg(widget.width())
-                              .arg(widget.height())
-                              .arg(holder->width())
-                              .arg(holder->height()));
+            Fault(widget, u"reaches out of its holder: %1 in %2"_s.arg(Place(widget.geometry()),
+                                                                       Place(holder->rect())));
     }
 
     // Every tab shows its whole caption, and no tab is scrolled out of sight.
@@ -390,11 +395,7 @@ QStringList CheckWindow(QWidget &window)
         walk.faults << u"needs at least %1x%2, larger than the screen"_s.arg(least.width())
                            .arg(least.height());
     if (!screen.contains(window.frameGeometry()))
-        walk.faults << u"starts at %1,%2 %3x%4, outside the screen"_s
-                           .arg(window.frameGeometry().x())
-                           .arg(window.frameGeometry().y())
-                           .arg(window.frameGeometry().width())
-                           .arg(window.frameGeometry().height());
+        walk.faults << u"starts at %1, outside the screen"_s.arg(Place(window.frameGeometry()));
     const auto checkPages = [&window, &walk] {
         walk.CheckShown();
         for (QTabWidget *tabs : window.findChildren<QTabWidget *>()) {
@@ -487,7 +488,8 @@ template <typename Dialog> QWidgetList ShowDialog(FormWalk &walk)
     return {dialog};
 }
 
-QWidgetList ShowSettings(FormWalk &walk)
+// The settings at their longest, saved, then the dialog that shows them.
+template <typename Dialog> QWidgetList ShowSettings(FormWalk &walk)
 {
     ConfigRecord &r = Config();
     r.OrgName = u"Cold Store North Refrigerated Warehousing Company"_s;
@@ -498,29 +500,20 @@ QWidgetList ShowSettings(FormWalk &walk)
     r.ServerFailureEmailAddress = u"admin@cold-store-north.example.com, night@cold.example"_s;
     r.AlarmEmailSubjectLine = u"Alarm at the Cold Store North freezer rooms"_s;
     r.AdminUserName = u"administrator"_s;
-    r.AdminPassword = u"Secret1"_s;
+    r.AdminPassword = r.SMTPPassword = u"Secret1"_s;
     r.LogDir = u"/srv/vantrel/records/cold-store-north/freezer-rooms"_s;
+    r.SMTPUserName = r.FromAddress;
+    r.LoginDomain = u"COLD-STORE-NORTH"_s;
     r.CommunicationRetry = 9;
     r.TCPTimeOut = 60;
     r.UpdateRate = 999;
     r.OKHour = 12;
-    ValidateConfiguration();
-    EXPECT_TRUE(SaveConfiguration());
-    return ShowDialog<frmConfiguration>(walk);
-}
-
-QWidgetList ShowAdvancedEmail(FormWalk &walk)
-{
-    ConfigRecord &r = Config();
-    r.SMTPUserName = u"station.monitoring@cold-store-north.example.com"_s;
-    r.SMTPPassword = u"Secret1"_s;
-    r.LoginDomain = u"COLD-STORE-NORTH"_s;
     r.UseAuthentication = 1;
     r.SMTPPort = 587;
     r.SMTPTimeOut = 120;
     ValidateConfiguration();
     EXPECT_TRUE(SaveConfiguration());
-    return ShowDialog<frmAdvancedEmail>(walk);
+    return ShowDialog<Dialog>(walk);
 }
 
 QWidgetList ShowLogin(FormWalk &walk)
@@ -540,17 +533,12 @@ QWidgetList ShowFolderPicker(FormWalk &walk)
     return {dialog};
 }
 
-QWidgetList ShowSplash(FormWalk &walk)
-{
-    return ShowDialog<frmSplash>(walk);
-}
-
 // A record file of a freezer room with a month of hourly readings.
 void WriteRecordFile()
 {
     const QString folder = Graphing().DataFolder;
-    EXPECT_TRUE(SaveSensorDatToFile(folder, 7, u"Freezer Room 2 Door Side"_s,
-                                    u"Cold Store North"_s, u"\u00b0F"_s, 90, 10));
+    EXPECT_TRUE(SaveSensorDatToFile(folder, 7, u"Freezer Room 2 Door Side"_s, u"Cold Store North"_s,
+                                    u"\u00b0F"_s, 90, 10));
     const QDateTime from(QDate(2026, 3, 1), QTime(10, 0));
     for (int hour = 0; hour < 31 * 24; hour += 6) {
         Clock::SetFixed(from.addSecs(qint64(hour) * 3600));
@@ -558,16 +546,6 @@ void WriteRecordFile()
         EXPECT_TRUE(AppendAverageRecord(folder, 7, 20 + hour % 7));
     }
     Clock::SetFixed(std::nullopt);
-}
-
-QWidgetList ShowChartWizard(FormWalk &walk)
-{
-    ResetGraphing();
-    WriteRecordFile();
-    auto *wizard = walk.Keep(std::make_unique<frmReportWizard>());
-    wizard->show();
-    wizard->cmboSensors->setCurrentIndex(wizard->cmboSensors->count() - 1);
-    return {wizard};
 }
 
 // Against the screen's right edge, where a person may have moved it: a window that widens
@@ -578,15 +556,21 @@ void ToTheRightEdge(QWidget *window)
                  window->y());
 }
 
-// Its files listed only once it stands at the right edge.
-QWidgetList ShowChartWizardAtTheRight(FormWalk &walk)
+// At the right edge its files are listed only once it stands there.
+template <bool kAtTheRightEdge> QWidgetList ShowChartWizard(FormWalk &walk)
 {
     ResetGraphing();
+    if (!kAtTheRightEdge)
+        WriteRecordFile();
     auto *wizard = walk.Keep(std::make_unique<frmReportWizard>());
     wizard->show();
-    ToTheRightEdge(wizard);
-    WriteRecordFile();
-    wizard->Form_Activate();
+    if (kAtTheRightEdge) {
+        ToTheRightEdge(wizard);
+        WriteRecordFile();
+        wizard->Form_Activate();
+    } else {
+        wizard->cmboSensors->setCurrentIndex(wizard->cmboSensors->count() - 1);
+    }
     return {wizard};
 }
 
@@ -682,10 +666,40 @@ void ListIndexOne(FakeDevice &device)
         device.pages[0].replace(RecordByte(row) - 1, 2, QByteArray("\0\1", 2));
 }
 
-// A panel opened on its device, its download ended.
-template <typename Panel>
-Panel *OpenPanel(FormWalk &walk, qint16 family, qint16 subModel,
-                 void (*adjust)(FakeDevice &) = nullptr)
+// The RK718's input read as a water sensor, which shows "Water Not Detected".
+void WaterSensorInput(FakeDevice &device)
+{
+    device.pages[1].replace(10, 2, QByteArray(2, '\0'));
+}
+
+// Every contact number of the dialer 20 digits long.
+void LongPhoneNumbers(FakeDevice &device)
+{
+    for (int page = 8; page <= 13; ++page)
+        device.pages[page].replace(8, 52, QByteArray(52, char(9)));
+}
+
+// The calibration frame open beside the rows, the factors shown.
+template <typename Panel> void OpenCalibration(Panel &panel)
+{
+    panel.btnCal->click();
+    if (auto *factors = panel.template findChild<QPushButton *>(u"btnCF"_s))
+        factors->click();
+    EXPECT_TRUE(panel.frmCal->isVisible());
+}
+
+void OpenNotes(frmRK715 &panel)
+{
+    panel.btnNotes->click();
+    for (QLineEdit *notes : std::as_const(panel.txtNotes))
+        notes->setText(u"Defrost 02:00 daily"_s);
+}
+
+// A panel opened on its device, its download ended; `adjust` readies the device first,
+// `then` opens a frame of the panel.
+template <typename Panel, int family, int subModel, void (*adjust)(FakeDevice &) = nullptr,
+          void (*then)(Panel &) = nullptr>
+QWidgetList ShowPanel(FormWalk &walk)
 {
     FakeDevice &device = WidestDevice(walk, family, subModel, 25);
     if (adjust)
@@ -695,45 +709,13 @@ Panel *OpenPanel(FormWalk &walk, qint16 family, qint16 subModel,
     panel->show();
     QCoreApplication::processEvents();
     EXPECT_TRUE(QTest::qWaitFor([panel] { return !panel->Transferring(); }));
-    return panel;
-}
-
-// The RK718's input read as a water sensor, which shows "Water Not Detected".
-void WaterSensorInput(FakeDevice &device)
-{
-    device.pages[1].replace(10, 2, QByteArray(2, '\0'));
-}
-
-template <typename Panel, int family, int subModel, void (*adjust)(FakeDevice &) = nullptr>
-QWidgetList ShowPanel(FormWalk &walk)
-{
-    return {OpenPanel<Panel>(walk, family, subModel, adjust)};
-}
-
-// The calibration frame open beside the rows, the factors shown.
-template <typename Panel, int family, int subModel> QWidgetList ShowCalibration(FormWalk &walk)
-{
-    Panel *panel = OpenPanel<Panel>(walk, family, subModel);
-    panel->btnCal->click();
-    if (auto *factors = panel->template findChild<QPushButton *>(u"btnCF"_s))
-        factors->click();
-    EXPECT_TRUE(panel->frmCal->isVisible());
-    return {panel};
-}
-
-// The dialer with every contact number 20 digits long.
-QWidgetList ShowDialer(FormWalk &walk)
-{
-    auto *panel = OpenPanel<frmRK715PhoneParameters>(walk, 6, 5, [](FakeDevice &device) {
-        for (int page = 8; page <= 13; ++page)
-            device.pages[page].replace(8, 52, QByteArray(52, char(9)));
-    });
-    EXPECT_EQ(panel->txtPhoneNumber[0]->text(), QString(20, u'9'));
+    if (then)
+        then(*panel);
     return {panel};
 }
 
 // The device manager with a server loaded and its data log downloaded, ready to export.
-frmTreeConfiguration *OpenDeviceManager(FormWalk &walk)
+QWidgetList ShowDeviceManager(FormWalk &walk)
 {
     FakeDevice &device = WidestDevice(walk, 6, 10, 1);
     for (int r = 0; r < 40; ++r) {
@@ -754,31 +736,17 @@ frmTreeConfiguration *OpenDeviceManager(FormWalk &walk)
     screen->btnGetLogFile->click();
     EXPECT_TRUE(screen->btnExportLog->isVisible());
     EXPECT_EQ(screen->gridLog->model()->rowCount(), 40);
-    return screen;
-}
-
-QWidgetList ShowDeviceManager(FormWalk &walk)
-{
-    return {OpenDeviceManager(walk)};
+    return {screen};
 }
 
 // The server's alarm recipients in place of its frames.
 QWidgetList ShowAlarmRecipients(FormWalk &walk)
 {
-    frmTreeConfiguration *screen = OpenDeviceManager(walk);
+    const QWidgetList windows = ShowDeviceManager(walk);
+    auto *screen = static_cast<frmTreeConfiguration *>(windows.front());
     screen->btnServerEmailAddresses->click();
     EXPECT_EQ(screen->lstEmailAddr->count(), 2);
-    return {screen};
-}
-
-// A panel's notes beside its rows.
-QWidgetList ShowNotes(FormWalk &walk)
-{
-    auto *panel = OpenPanel<frmRK715>(walk, 6, 5);
-    panel->btnNotes->click();
-    for (QLineEdit *notes : std::as_const(panel->txtNotes))
-        notes->setText(u"Defrost 02:00 daily"_s);
-    return {panel};
+    return windows;
 }
 
 const FormRow kForms[] = {
@@ -786,14 +754,14 @@ const FormRow kForms[] = {
     {"TrendView", ShowTrendView},
     {"EventsView", ShowEventsView},
     {"AlarmPopup", ShowAlarmPopup},
-    {"Settings", ShowSettings},
-    {"AdvancedEmail", ShowAdvancedEmail},
+    {"Settings", ShowSettings<frmConfiguration>},
+    {"AdvancedEmail", ShowSettings<frmAdvancedEmail>},
     {"LogIn", ShowLogin},
     {"FolderPicker", ShowFolderPicker},
     {"About", ShowDialog<frmAbout>},
-    {"Splash", ShowSplash},
-    {"ChartWizard", ShowChartWizard},
-    {"ChartWizardAtTheRight", ShowChartWizardAtTheRight},
+    {"Splash", ShowDialog<frmSplash>},
+    {"ChartWizard", ShowChartWizard<false>},
+    {"ChartWizardAtTheRight", ShowChartWizard<true>},
     {"Graph", ShowGraph},
     {"ModuleSetup", ShowModuleSetup},
     {"ModuleSetupAbout", ShowModuleSetupAbout},
@@ -804,18 +772,18 @@ const FormRow kForms[] = {
     {"DeviceManager", ShowDeviceManager},
     {"AlarmRecipients", ShowAlarmRecipients},
     {"RK715", ShowPanel<frmRK715, 6, 5>},
-    {"RK715Calibration", ShowCalibration<frmRK715, 6, 5>},
-    {"RK715Dialer", ShowDialer},
-    {"RK715Notes", ShowNotes},
+    {"RK715Calibration", ShowPanel<frmRK715, 6, 5, nullptr, OpenCalibration<frmRK715>>},
+    {"RK715Dialer", ShowPanel<frmRK715PhoneParameters, 6, 5, LongPhoneNumbers>},
+    {"RK715Notes", ShowPanel<frmRK715, 6, 5, nullptr, OpenNotes>},
     {"RK718", ShowPanel<frmRK718, 5, 8, WaterSensorInput>},
-    {"RK718Calibration", ShowCalibration<frmRK718, 5, 8>},
+    {"RK718Calibration", ShowPanel<frmRK718, 5, 8, nullptr, OpenCalibration<frmRK718>>},
     {"RK730", ShowPanel<frmRK730, 5, 20>},
     {"RK750", ShowPanel<frmRK750, 5, 40, ListIndexOne>},
     {"RK816", ShowPanel<frmRK816, 6, 6, ListIndexOne>},
     {"Finch", ShowPanel<frmFinch, 3, 5>},
-    {"FinchCalibration", ShowCalibration<frmFinch, 3, 5>},
+    {"FinchCalibration", ShowPanel<frmFinch, 3, 5, nullptr, OpenCalibration<frmFinch>>},
     {"Finch416", ShowPanel<frmFinch416, 3, 6>},
-    {"Finch416Calibration", ShowCalibration<frmFinch416, 3, 6>},
+    {"Finch416Calibration", ShowPanel<frmFinch416, 3, 6, nullptr, OpenCalibration<frmFinch416>>},
 };
 
 class FormWalkTest : public FormWalk, public ::testing::WithParamInterface<FormRow> {};
