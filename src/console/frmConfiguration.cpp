@@ -57,7 +57,7 @@ QComboBox *List(QWidget *parent, QStringView name, const QList<std::pair<QString
     list->setEditable(typing);
     if (typing)
         list->setInsertPolicy(QComboBox::NoInsert);
-    SizeForText(list, int(longest), BoxText::Text);
+    SizeForText(list, int(longest));
     return list;
 }
 

@@ -47,23 +47,6 @@ int LineEditChrome(const QLineEdit &box)
     return outer.width();
 }
 
-class LabelHeightKeeper final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize || event->type() == QEvent::FontChange) {
-            auto *label = static_cast<QLabel *>(watched);
-            const int needed = label->heightForWidth(label->width());
-            if (needed > 0 && needed != label->minimumHeight())
-                label->setMinimumHeight(needed);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 class RowDirection final : public QObject {
 public:
     RowDirection(QBoxLayout *row, QWidget *owner) : QObject(owner), m_row(row) {}
@@ -113,23 +96,21 @@ void SizeForText(QLineEdit *box, int characters, BoxText kind)
     box->setFixedWidth(LineEditChrome(*box) + TextWidth(*box, characters, kind));
 }
 
-void SizeForText(QComboBox *box, int characters, BoxText kind)
+void SizeForText(QComboBox *box, int characters)
 {
-    // The list's own reckoning adds its arrow and frame to the text's room.
+    // The list reckons its room in wide letters and adds its arrow and frame.
     box->setMinimumContentsLength(characters);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    const int xs = box->fontMetrics().horizontalAdvance(QString(characters, u'X'));
-    const int extra = std::max(0, TextWidth(*box, characters, kind) - xs);
-    box->setMinimumWidth(box->minimumSizeHint().width() + extra);
 }
 
 void WrapLabel(QLabel *label)
 {
     label->setWordWrap(true);
+    // Never squeezed below the height its text takes at its width, also at the window's
+    // smallest.
     QSizePolicy policy = label->sizePolicy();
     policy.setVerticalPolicy(QSizePolicy::Minimum);
     label->setSizePolicy(policy);
-    label->installEventFilter(new LabelHeightKeeper(label));
 }
 
 void StackWhenNarrow(QBoxLayout *row)

@@ -13,11 +13,12 @@ class QWidget;
 // What a box holds: its width is worked out from the widest digit or from a wide letter.
 enum class BoxText { Digits, Text };
 
-// Fixes the box's width so that `characters` characters of its kind show whole.
+// Fixes the box's width so that `characters` characters of its kind show whole; a list
+// takes `characters` wide letters.
 void SizeForText(QLineEdit *box, int characters, BoxText kind);
-void SizeForText(QComboBox *box, int characters, BoxText kind);
+void SizeForText(QComboBox *box, int characters);
 
-// Breaks the label's lines at its width and keeps it at least as tall as its text then is.
+// Breaks the label's lines at its width; it is then as tall as its text.
 void WrapLabel(QLabel *label);
 
 // Lays the row's items out side by side while the screen is wide enough for them, one above
