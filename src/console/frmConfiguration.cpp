@@ -49,15 +49,11 @@ QComboBox *List(QWidget *parent, QStringView name, const QList<std::pair<QString
                 bool typing)
 {
     auto *list = Named(new QComboBox(parent), name);
-    qsizetype longest = 0;
-    for (const auto &[text, data] : entries) {
+    for (const auto &[text, data] : entries)
         list->addItem(text, data);
-        longest = std::max(longest, text.size());
-    }
     list->setEditable(typing);
     if (typing)
         list->setInsertPolicy(QComboBox::NoInsert);
-    SizeForText(list, int(longest));
     return list;
 }
 

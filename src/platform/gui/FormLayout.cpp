@@ -1,7 +1,6 @@
 #include "FormLayout.h"
 
 #include <QBoxLayout>
-#include <QComboBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,13 +93,6 @@ private:
 void SizeForText(QLineEdit *box, int characters, BoxText kind)
 {
     box->setFixedWidth(LineEditChrome(*box) + TextWidth(*box, characters, kind));
-}
-
-void SizeForText(QComboBox *box, int characters)
-{
-    // The list reckons its room in wide letters and adds its arrow and frame.
-    box->setMinimumContentsLength(characters);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
 }
 
 void WrapLabel(QLabel *label)

@@ -5,7 +5,6 @@
 // stack when the screen is too narrow for them, and windows that start on the screen.
 
 class QBoxLayout;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -13,10 +12,8 @@ class QWidget;
 // What a box holds: its width is worked out from the widest digit or from a wide letter.
 enum class BoxText { Digits, Text };
 
-// Fixes the box's width so that `characters` characters of its kind show whole; a list
-// takes `characters` wide letters.
+// Fixes the box's width so that `characters` characters of its kind show whole.
 void SizeForText(QLineEdit *box, int characters, BoxText kind);
-void SizeForText(QComboBox *box, int characters);
 
 // Breaks the label's lines at its width; it is then as tall as its text.
 void WrapLabel(QLabel *label);
