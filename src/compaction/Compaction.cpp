@@ -3,6 +3,8 @@
 #include "Database.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +53,38 @@ std::optional<TableCounts> CountRows(SqliteConnection &file)
     return counts;
 }
 
+// Writes what `from` holds, from its start, to a new file; the failure's description, or
+// nothing. A short write is tried again, so a full disk gives the system's reason.
+std::optional<QString> CopyFile(QFile &from, const QString &target)
+{
+    QFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+        return copy.errorString();
+    from.seek(0);
+    for (;;) {
+        const QByteArray block = from.read(1 << 20);
+        if (block.isEmpty())
+            break;
+        for (qint64 done = 0; done < block.size();) {
+            const qint64 written = copy.write(block.constData() + done, block.size() - done);
+            if (written <= 0)
+                return copy.errorString();
+            done += written;
+        }
+    }
+    if (from.error() != QFileDevice::NoError)
+        return from.errorString();
+    // On the disk before the original can be replaced.
+    if (::fsync(copy.handle()) != 0)
+        return SystemError();
+    return std::nullopt;
+}
+
+QString LogOf(const QString &path)
+{
+    return path + QStringLiteral("-wal");
+}
+
 } // namespace
 
 qint64 KBytes(qint64 bytes)
@@ -86,6 +121,13 @@ SqliteConnection::~SqliteConnection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
+void SqliteConnection::KeepLogOnClose()
+{
+    if (m_db.isOpen())
+        sqlite3_db_config(*static_cast<sqlite3 *const *>(m_db.driver()->handle().constData()),
+                          SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
 std::optional<QVariantList> SqliteConnection::Run(const QString &sql, const QVariantList &bindings)
 {
     if (!m_db.isOpen())
@@ -108,9 +150,11 @@ std::optional<QVariantList> SqliteConnection::Run(const QString &sql, const QVar
     return rows;
 }
 
-ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_bytes(path)
+ExclusiveDatabase::ExclusiveDatabase(const QString &path)
+    : m_path(path), m_bytes(path), m_hadLog(QFileInfo::exists(LogOf(path)))
 {
     m_file.emplace(path);
+    m_file->KeepLogOnClose();
     // In exclusive locking mode the lock taken by BEGIN EXCLUSIVE outlives the COMMIT and
     // is held until the connection closes. In WAL mode too it is a lock on the file
     // itself, which any other connection to it refuses.
@@ -123,15 +167,22 @@ ExclusiveDatabase::ExclusiveDatabase(const QString &path) : m_bytes(path)
         return;
     }
     const auto mode = m_file->Run(QStringLiteral("PRAGMA journal_mode"));
-    m_wal = mode && mode->value(0).toString() == QLatin1String("wal");
-    // What the log holds goes into the file, so that the file's bytes are the database.
-    if (!mode || (m_wal && !m_file->Run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"))))
+    if (!mode)
         return;
+    m_wal = mode->value(0).toString() == QLatin1String("wal");
     if (!m_bytes.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         Failed(m_bytes.errorString());
         return;
     }
     m_state = State::Held;
+}
+
+ExclusiveDatabase::~ExclusiveDatabase()
+{
+    // Reading a file in WAL mode makes an empty log beside it; one that was not there is
+    // not left behind. Removed while the file is held, so the log is nobody else's.
+    if (m_file && m_wal && !m_hadLog && QFileInfo(LogOf(m_path)).size() == 0)
+        QFile::remove(LogOf(m_path));
 }
 
 bool ExclusiveDatabase::Failed(const QString &error)
@@ -142,7 +193,7 @@ bool ExclusiveDatabase::Failed(const QString &error)
 
 QString ExclusiveDatabase::Error() const
 {
-    return m_error.isEmpty() ? m_file->Error() : m_error;
+    return m_error.isEmpty() && m_file ? m_file->Error() : m_error;
 }
 
 std::optional<TableCounts> ExclusiveDatabase::Counts()
@@ -152,23 +203,27 @@ std::optional<TableCounts> ExclusiveDatabase::Counts()
 
 bool ExclusiveDatabase::CopyBytes(const QString &target)
 {
-    QFile copy(target);
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-        return Failed(copy.errorString());
-    m_bytes.seek(0);
-    for (;;) {
-        const QByteArray block = m_bytes.read(1 << 20);
-        if (block.isEmpty())
-            break;
-        if (copy.write(block) != block.size())
-            return Failed(copy.errorString());
+    if (const auto error = CopyFile(m_bytes, target))
+        return Failed(*error);
+    QFile log(LogOf(m_path));
+    if (!m_wal || log.size() == 0)
+        return true;
+    // The log beside the copy, for the engine to fold into it and remove.
+    const QString copyLog = LogOf(target);
+    QFile::remove(copyLog); // one left when an earlier run was killed
+    std::optional<QString> error;
+    if (!log.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        error = log.errorString();
+    else
+        error = CopyFile(log, copyLog);
+    if (!error) {
+        SqliteConnection copy(target);
+        if (!copy.Run(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE")) ||
+            !copy.Run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")))
+            error = copy.Error();
     }
-    if (m_bytes.error() != QFileDevice::NoError)
-        return Failed(m_bytes.errorString());
-    // On the disk before the original can be replaced.
-    if (::fsync(copy.handle()) != 0)
-        return Failed(SystemError());
-    return true;
+    QFile::remove(copyLog);
+    return error ? Failed(*error) : true;
 }
 
 bool ExclusiveDatabase::WriteCopy(const QString &target)
@@ -184,9 +239,25 @@ bool ExclusiveDatabase::WriteCopy(const QString &target)
     return true;
 }
 
-void ExclusiveDatabase::Release()
+bool ExclusiveDatabase::ReplaceWith(const QString &copy)
 {
+    // Out of WAL mode first, its log folded in and removed: a program still waiting for
+    // the file when it is let go then finds a file renamed away, whose writes the engine
+    // refuses, instead of writing a log that the new file would take for its own. The
+    // index a crashed program left goes with the log.
+    if (m_wal) {
+        if (!m_file->Run(QStringLiteral("PRAGMA journal_mode = MEMORY")))
+            return false;
+        QFile::remove(m_path + QStringLiteral("-shm"));
+    }
+    QString error;
+    if (!ReplaceFile(copy, m_path, error)) {
+        if (m_wal)
+            m_file->Run(QStringLiteral("PRAGMA journal_mode = WAL"));
+        return Failed(error);
+    }
     m_file.reset();
+    return true;
 }
 
 QString CheckCopy(const QString &path, const TableCounts &original)

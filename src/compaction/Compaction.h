@@ -33,6 +33,9 @@ public:
     QString Error() const { return m_error; }
     // The engine's code for the last failure (5 when another connection holds a lock).
     QString ErrorCode() const { return m_code; }
+    // Closing then leaves a write-ahead log as it stands instead of folding it into the
+    // file and removing it.
+    void KeepLogOnClose();
 
 private:
     QString m_name;
@@ -45,35 +48,42 @@ private:
 // while this object lives, because the file is replaced at the end of a run and their
 // changes would be lost with the old one. Everything that reads the file goes through
 // this object: a second handle on it, once closed, would drop this process's locks with
-// it (POSIX record locks belong to the process).
+// it (POSIX record locks belong to the process). Until ReplaceWith() it changes no byte of
+// the file or of its write-ahead log.
 class ExclusiveDatabase {
 public:
     enum class State { Held, InUse, Failed };
 
     // Never creates the file; a missing one is Failed.
     explicit ExclusiveDatabase(const QString &path);
+    ~ExclusiveDatabase();
+    ExclusiveDatabase(const ExclusiveDatabase &) = delete;
+    ExclusiveDatabase &operator=(const ExclusiveDatabase &) = delete;
 
     State Status() const { return m_state; }
-    // The description of the last failure; not after Release().
+    // The description of the last failure.
     QString Error() const;
 
     std::optional<TableCounts> Counts();
-    // The file's bytes as they stand: whole, since nobody else can write to it.
+    // The database as it stands, also what only its write-ahead log holds: the file's
+    // bytes, whole since nobody else can write to them, with the log folded into the copy.
     bool CopyBytes(const QString &target);
     // A compacted copy written by the engine, in the file's journal mode; the engine
     // refuses a target that is not empty.
     bool WriteCopy(const QString &target);
-    // Lets the file go. Due before anything is renamed over it: a connection closed after
-    // that would leave its write-ahead log behind for the new file.
-    void Release();
+    // Puts `copy` in the file's place in one step and only then lets the file go, so that
+    // no other program can write to the file about to be replaced.
+    bool ReplaceWith(const QString &copy);
 
 private:
     bool Failed(const QString &error);
 
+    QString m_path;
     QFile m_bytes; // closed only after the engine's connection
     std::optional<SqliteConnection> m_file;
     State m_state = State::Failed;
     bool m_wal = false;
+    bool m_hadLog = false;
     QString m_error; // of a file operation; the engine's own are kept by m_file
 };
 

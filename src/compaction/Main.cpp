@@ -14,8 +14,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -174,16 +174,26 @@ std::optional<QString> Main::Run()
                      QStringLiteral("Overwrite?")) == Prompt::Answer::Yes;
     if (backUp) {
         Add(QStringLiteral("Creating backup of database."));
+        // The run ends here, before anything is compacted; the reason, where there is one,
+        // follows in the error box.
+        const auto notCreated = [this](const QString &reason) -> std::optional<QString> {
+            Add(QStringLiteral("Backup of database could not be created."));
+            if (reason.isEmpty())
+                return std::nullopt;
+            return reason;
+        };
         // The old backup stays until a new one is whole; a new one that is not is
         // removed, and so is one left when an earlier run was killed.
         const QString newBackup = ProgramFile(kNewBackup);
         QFile::remove(newBackup);
         const auto removeNewBackup = qScopeGuard([&] { QFile::remove(newBackup); });
         if (!database.CopyBytes(newBackup))
-            return database.Error();
+            return notCreated(database.Error());
         QString error;
         if (!ReplaceFile(newBackup, ProgramFile(kBackup), error))
-            return error;
+            return notCreated(error);
+        if (!QFileInfo(ProgramFile(kBackup)).isFile())
+            return notCreated({});
         Add(QStringLiteral("Backup of database created successfully."));
     }
 
@@ -206,9 +216,7 @@ std::optional<QString> Main::Run()
     // The copy takes the original's place in one step: there is never a moment without
     // finch.mdb, and the original stays whole until then.
     Add(QStringLiteral("Deleting original database"));
-    database.Release();
-    QString error;
-    if (!ReplaceFile(compacted, path, error)) {
+    if (!database.ReplaceWith(compacted)) {
         Add(QStringLiteral("Failed to delete original database"));
         return std::nullopt;
     }

@@ -2,6 +2,12 @@
 #include "PackwellFixture.h"
 
 #include <QFile>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
 
 TEST(Compaction, SizesInKBytesAndTheComparisonLine)
 {
@@ -94,19 +100,26 @@ TEST_F(CopyCheck, RefusesDamagedOrShortCopies)
     // In WAL mode, rows a killed program left in the log only are in the bytes copied.
     const QString logged = File(QStringLiteral("logged.mdb"));
     ASSERT_EQ(MakeDatabase(logged), QString());
-    QProcess writer;
-    writer.start(QStringLiteral(SQLITE3_PROGRAM), {logged});
-    writer.write("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;\n"
-                 "INSERT INTO tblReadings (note) VALUES ('only in the log'); SELECT 'written';\n");
-    QByteArray said;
-    while (!said.contains("written")) {
-        ASSERT_TRUE(writer.waitForReadyRead(5000));
-        said += writer.readAllStandardOutput();
-    }
-    writer.kill();
-    writer.waitForFinished();
+    ASSERT_TRUE(LeaveCrashedWritersLog(logged));
+    const QMap<QString, QByteArray> left = Files();
     ExclusiveDatabase held(logged);
     ASSERT_EQ(held.Status(), ExclusiveDatabase::State::Held);
     ASSERT_TRUE(held.CopyBytes(File(QStringLiteral("logged.bak"))));
-    EXPECT_TRUE(Dump(File(QStringLiteral("logged.bak"))).contains(QStringLiteral("only in the log")));
+    // ... folded into the copy alone: the file and its log keep their bytes.
+    QMap<QString, QByteArray> files = Files();
+    EXPECT_EQ(files.take(QStringLiteral("logged.bak")).mid(18, 2), "\2\2");
+    EXPECT_TRUE(files == left);
+    EXPECT_TRUE(
+        Dump(File(QStringLiteral("logged.bak"))).contains(QStringLiteral("only in the log")));
+
+    // A disk that fills during the copy gives the system's reason. Mounting a small file
+    // system of its own needs the right to; without it that is all this test cannot show.
+    const QString full = File(QStringLiteral("full"));
+    ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("full")));
+    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
+    const auto unmount =
+        qScopeGuard([&] { ::umount2(QFile::encodeName(full).constData(), MNT_DETACH); });
+    EXPECT_FALSE(held.CopyBytes(full + QStringLiteral("/logged.bak")));
+    EXPECT_EQ(held.Error(), QStringLiteral("No space left on device"));
 }

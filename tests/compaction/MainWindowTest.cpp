@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -52,7 +53,7 @@ struct RunCase {
     bool compactFirst;
     bool oldBackup;
     Prompt::Answer overwrite;
-    bool wal = false; // the file in WAL mode, and compacted a second time
+    bool wal = false; // the file in WAL mode with a killed writer's log, compacted twice
 };
 
 void PrintTo(const RunCase &run, std::ostream *out)
@@ -83,12 +84,10 @@ TEST_P(WholeRun, BacksUpCompactsChecksAndReplaces)
         ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
         stale.write("stale");
     }
-    const QString original = Dump(Database());
-    // After the dump: reading a file in WAL mode read-only leaves the engine's files behind.
     if (run.wal) {
-        ASSERT_EQ(Sqlite(Database(), QStringLiteral("PRAGMA journal_mode = WAL")),
-                  QStringLiteral("wal\n"));
+        ASSERT_TRUE(LeaveCrashedWritersLog(Database()));
     }
+    const QString original = Dump(Database());
     const QByteArray originalBytes = ReadAll(Database());
     const qint64 startSize = QFileInfo(Database()).size();
     const QString kbytes = QString::number((startSize + 500) / 1000);
@@ -129,7 +128,11 @@ TEST_P(WholeRun, BacksUpCompactsChecksAndReplaces)
                             QStringLiteral("zarvo.mdb")};
     EXPECT_EQ(Files().keys(), files);
     EXPECT_EQ(ReadAll(Database()).mid(18, 2), run.wal ? "\2\2" : "\1\1");
-    EXPECT_EQ(ReadAll(File(QStringLiteral("finch.bak"))), backedUp ? originalBytes : oldBackup);
+    const QByteArray backup = ReadAll(File(QStringLiteral("finch.bak")));
+    if (run.wal) // with what the log held
+        EXPECT_TRUE(backup.contains("only in the log"));
+    else
+        EXPECT_EQ(backup, backedUp ? originalBytes : oldBackup);
     if (run.wal) {
         const QByteArray compacted = ReadAll(Database());
         prompt.Queue(Prompt::Answer::Yes);
@@ -204,9 +207,8 @@ TEST_F(Refusals, LeaveTheDatabaseAsItWas)
                QStringLiteral(" was left by an earlier run and cannot be written over (") + error +
                QStringLiteral(").  Please remove it and compact the database again.");
     };
-    const QStringList backedUp{started, creating,
-                               QStringLiteral("Backup of database created successfully."),
-                               compacting};
+    const QStringList backedUp{
+        started, creating, QStringLiteral("Backup of database created successfully."), compacting};
 
     const Refusal refusals[] = {
         {"held by sqlite3 at the button", hold, {}, true, {kLocked}, {}, {}},
@@ -278,6 +280,16 @@ TEST_F(Refusals, LeaveTheDatabaseAsItWas)
           QStringLiteral("Successfully compacted database"),
           QStringLiteral("Compacted database failed its check: ") + checkFailure},
          {QStringLiteral("finchCompact.mdb")}},
+        {"log of a crashed writer, not to be compacted",
+         [&] {
+             make();
+             ASSERT_TRUE(LeaveCrashedWritersLog(Database()));
+         },
+         {Prompt::Answer::No},
+         true,
+         {question},
+         {},
+         {}},
         // Last: the folder in its way stays.
         {"backup that cannot be written",
          [&] {
@@ -287,7 +299,7 @@ TEST_F(Refusals, LeaveTheDatabaseAsItWas)
          {Prompt::Answer::Yes},
          true,
          {question, QStringLiteral("File exists")},
-         {started, creating},
+         {started, creating, QStringLiteral("Backup of database could not be created.")},
          {}},
     };
 
@@ -401,4 +413,61 @@ TEST_F(PackwellWindow, ProgramRunsUntilItsWindowCloses)
                                       .arg((database.size() + 500) / 1000)}));
     EXPECT_EQ(ReadAll(Database()), database);
     EXPECT_EQ(ProgramInfo::Title(), QStringLiteral("Packwell"));
+}
+
+// Another program that opens the file for each of its commits, and commits all through
+// repeated compactions: every commit it was told succeeded is in the file at the end, and
+// whenever it holds the file the operator is told it is in use.
+TEST_F(PackwellWindow, LosesNoCommitOfAProgramWritingMeanwhile)
+{
+    ASSERT_EQ(MakeDatabase(Database()), QString());
+    ASSERT_EQ(Sqlite(Database(), QStringLiteral("PRAGMA journal_mode = WAL")),
+              QStringLiteral("wal\n"));
+    QProcess writer;
+    writer.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sqlite3, sys, time\n"
+                                 "for i in range(1, 1000000):\n"
+                                 "    try:\n"
+                                 "        c = sqlite3.connect(sys.argv[1], timeout=0.2, "
+                                 "isolation_level=None)\n"
+                                 "        c.execute('INSERT INTO tblReadings (note) VALUES (?)', "
+                                 "('commit %d' % i,))\n"
+                                 "        c.close()\n"
+                                 "        print('commit %d' % i, flush=True)\n"
+                                 "    except sqlite3.Error as e:\n"
+                                 "        print(e, flush=True)\n"
+                                 "    time.sleep(0.003)\n"),
+                  Database()});
+    QByteArray said;
+    int complete = 0;
+    ScriptedPrompt answers;
+    for (int run = 0; run < 1000 && complete < 10; ++run) {
+        // A commit of the writer's between each two runs.
+        for (const qsizetype commits = said.count("commit"); said.count("commit") == commits;
+             said += writer.readAllStandardOutput())
+            ASSERT_TRUE(writer.waitForReadyRead(5000));
+        window.PackwellTest();
+        complete += Lines().contains(QStringLiteral("Complete"));
+    }
+    writer.kill();
+    writer.waitForFinished();
+    said += writer.readAllStandardOutput();
+    EXPECT_EQ(complete, 10);
+    for (const QString &text : answers.Texts())
+        if (!text.startsWith(QStringLiteral("A copy of the database already exists.")))
+            EXPECT_EQ(text, kLocked);
+
+    QSet<QString> committed;
+    for (const QString &line : QString::fromUtf8(said).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("commit ")))
+            committed.insert(line);
+    EXPECT_GE(committed.size(), 10);
+    const QStringList stored =
+        Sqlite(Database(),
+               QStringLiteral("SELECT note FROM tblReadings WHERE note LIKE 'commit %'"))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QSet<QString> lost = committed - QSet<QString>(stored.begin(), stored.end());
+    EXPECT_TRUE(lost.isEmpty()) << QStringList(lost.values()).join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(IntegrityCheck(Database()), QStringLiteral("ok\n"));
 }

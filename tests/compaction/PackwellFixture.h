@@ -51,6 +51,24 @@ inline QString MakeDatabase(const QString &path, const QString &extraSql = {})
                   extraSql);
 }
 
+// The file in WAL mode with a row that only its log holds, and the index beside it, as a
+// program killed after a commit leaves them.
+inline bool LeaveCrashedWritersLog(const QString &path)
+{
+    QProcess writer;
+    writer.start(QStringLiteral(SQLITE3_PROGRAM), {path});
+    writer.write("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;\n"
+                 "INSERT INTO tblReadings (note) VALUES ('only in the log'); SELECT 'written';\n");
+    QByteArray said;
+    while (!said.contains("written")) {
+        if (!writer.waitForReadyRead(5000))
+            return false;
+        said += writer.readAllStandardOutput();
+    }
+    writer.kill();
+    return writer.waitForFinished();
+}
+
 class PackwellFixture : public TempProgramFolder {
 protected:
     void SetUp() override
