@@ -280,6 +280,16 @@ TEST_F(Refusals, LeaveTheDatabaseAsItWas)
           QStringLiteral("Successfully compacted database"),
           QStringLiteral("Compacted database failed its check: ") + checkFailure},
          {QStringLiteral("finchCompact.mdb")}},
+        {"in WAL mode, not to be compacted",
+         [&] {
+             make();
+             Sqlite(Database(), QStringLiteral("PRAGMA journal_mode = WAL"));
+         },
+         {Prompt::Answer::No},
+         true,
+         {question},
+         {},
+         {}},
         {"log of a crashed writer, not to be compacted",
          [&] {
              make();
