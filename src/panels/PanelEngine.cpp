@@ -186,12 +186,12 @@ void PanelEngine::SetBoxText(const QString &control, const QString &text)
 
 bool PanelEngine::Exchange(const QByteArray &request, QByteArray &reply, bool closeAfter) const
 {
-    // A page's sensor names are the operator's text: "error" in them is no error reply.
+    // A page read back holds the operator's names: "error" in them is no error reply. A
+    // store gets no such leeway: its echo is our own bytes or it is refused.
     TextFields names;
-    const bool pageExchange = request.startsWith(DeviceCommand::ReadPage(0).left(3)) ||
-                              request.startsWith(DeviceCommand::StorePage());
+    const bool pageRead = request.startsWith(DeviceCommand::ReadPage(0).left(3));
     for (const Field &field : m_tables.fields) {
-        if (pageExchange && field.page == uchar(request.at(3)) && field.codec == Codec::Name)
+        if (pageRead && field.page == uchar(request.at(3)) && field.codec == Codec::Name)
             names.append({field.byte, kNameLength});
     }
     const bool accepted = ReadFromKV(IPAddress, kDevicePort, request, reply, kFrameLength,
@@ -218,7 +218,9 @@ bool PanelEngine::GetLimits(bool calOnly)
     const bool partial =
         calOnly && std::any_of(m_tables.download.begin(), m_tables.download.end(),
                                [](const Step &step) { return step.endsCalibration; });
-    ShowStatus(QStringLiteral("Downloading..."));
+    // A model whose steps carry their own captions shows the first one from the start.
+    const QString &firstCaption = m_tables.download.front().status;
+    ShowStatus(firstCaption.isEmpty() ? QStringLiteral("Downloading...") : firstCaption);
     if (!partial) {
         ClearTextBoxes();
         // Only what this download reads may go back to the device.
@@ -393,16 +395,22 @@ bool PanelEngine::SaveLimits(bool calOnly)
         if (EndsTransfer(*step, reply))
             return false;
     }
-    HideStatus();
     // The sensor table tells what the device holds: it changes only after a whole upload.
-    if (!allStored) {
-        AddStatusLine(QStringLiteral("Upload did not complete"));
+    if (allStored && !calOnly)
+        StoreRows();
+    HideStatus();
+    if (allStored) {
+        if (!m_tables.uploadComplete.isEmpty())
+            AddStatusLine(m_tables.uploadComplete);
         return true;
     }
-    if (!calOnly)
-        StoreRows();
-    if (!m_tables.uploadComplete.isEmpty())
-        AddStatusLine(m_tables.uploadComplete);
+    // Said where the model's own lines leave it untold: it writes a completion line, or some
+    // of its stores fail without a line.
+    const bool silentStore =
+        std::any_of(m_tables.upload.begin(), m_tables.upload.end(),
+                    [](const Step &step) { return step.failureLine.isEmpty(); });
+    if (!m_tables.uploadComplete.isEmpty() || silentStore)
+        AddStatusLine(QStringLiteral("Upload did not complete"));
     return true;
 }
 

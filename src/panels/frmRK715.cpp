@@ -183,8 +183,15 @@ void frmRK715::ApplyGates()
     }
     txtBattV->setVisible(battery);
     lblBattV->setVisible(battery);
+}
+
+// The last step of a download that ran on: the correction page, where the device has it,
+// has been exchanged, and the filter frame follows the revision.
+void frmRK715::AfterDownload()
+{
     if (ReadsCorrectionPage())
-        frmRK715rev23->setVisible(d.DeviceRevision != 24);
+        frmRK715rev23->setVisible(Decoded().DeviceRevision != 24);
+    SensorPanel::AfterDownload();
 }
 
 void frmRK715::ParseCurrentData(const QByteArray &reply)

@@ -24,6 +24,7 @@ public:
 protected:
     void ApplyGates() override;
     void ParseCurrentData(const QByteArray &reply) override;
+    void AfterDownload() override;
     bool CheckEntries(bool calOnly) override;
     QString FieldTitle(const Field &field) const override;
     void btnCal_Click() override;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+#include <functional>
 #include <optional>
 
 // A 16-bit value as a page holds it, high byte first.
@@ -22,6 +23,23 @@ inline QByteArray StoreHeader(int page)
 {
     return DeviceCommand::StorePage().append(char(page));
 }
+
+// Runs `act` the moment `watched` gets an event of `type` (a label shown or hidden).
+struct OnEvent : QObject {
+    OnEvent(QObject *watched, QEvent::Type type, std::function<void()> act)
+        : type(type), act(std::move(act))
+    {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject * /*watched*/, QEvent *event) override
+    {
+        if (event->type() == type)
+            act();
+        return false;
+    }
+    QEvent::Type type;
+    std::function<void()> act;
+};
 
 // A panel's world: scripted message boxes, the program's device link with the shortest
 // reply wait, and a fake device on this test's own loopback address.
@@ -142,6 +160,7 @@ protected:
         FakeDevice::Behaviour behaviour;
         QStringList lines;
         QStringList sent = {};
+        QByteArray errorText = "Error";
     };
     template <typename Panel> void ExpectFailureLines(const QList<Failing> &rows, bool store)
     {
@@ -152,8 +171,10 @@ protected:
             panel.DatabaseID = ++id;
             if (store)
                 Open(panel);
+            FakeDevice::Knob knob = Knob(row.behaviour);
+            knob.errorText = row.errorText;
             for (const QByteArray &header : row.headers)
-                device.SetKnob(header, Knob(row.behaviour));
+                device.SetKnob(header, knob);
             const qsizetype first = device.Requests().size();
             if (store) {
                 panel.lstStatus->clear();
@@ -209,6 +230,9 @@ protected:
         return QStringLiteral("Some settings could not be read from the device, so nothing was "
                               "saved.  Press Refresh and try again.");
     }
+
+    // Written from byte 5 over a store's echo: "ERROR" inside the first name field.
+    static QByteArray ErrorInName() { return "----ERROR"; }
 
     // The last line of an upload in which a page was not stored.
     static QString Incomplete() { return QStringLiteral("Upload did not complete"); }

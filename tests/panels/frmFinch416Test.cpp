@@ -281,8 +281,10 @@ TEST_F(frmFinch416Test, EachFailingExchangeGivesItsLine)
              {Incomplete()},
              {u"AABBCC04"_s, u"AABBCC00"_s, u"DDCCBB00"_s, u"AABBCC02"_s, u"DDCCBB02"_s,
               u"AABBCC03"_s, u"AABBCC05"_s, u"DDCCBB05"_s}},
+            {{StoreHeader(5)}, B::ErrorText, {Incomplete()}, {}, ErrorInName()},
         },
         true);
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
 }
 
 // Nothing goes to the device over a page that failed to download (its boxes are empty),

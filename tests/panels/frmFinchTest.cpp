@@ -188,8 +188,10 @@ TEST_F(frmFinchTest, EachFailingExchangeGivesItsLine)
              {Incomplete()},
              {u"AABBCC04"_s, u"AABBCC00"_s, u"DDCCBB00"_s, u"AABBCC02"_s, u"DDCCBB02"_s,
               u"AABBCC03"_s, u"DDCCBB03"_s}},
+            {{StoreHeader(2)}, B::ErrorText, {Incomplete()}, {}, ErrorInName()},
         },
         true);
+    EXPECT_EQ(Rows(u"SELECT COUNT(*) FROM tblSensors"_s), QStringList{u"COUNT(*)=0"_s});
 }
 
 TEST_F(frmFinchTest, SaveRefusesWhatTheDeviceCannotHoldAndPagesThatFailed)

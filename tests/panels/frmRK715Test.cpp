@@ -240,7 +240,7 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
          {u"Failed to download temperature correction factors"_s, done},
          {}},
     };
-    device.revision = 23;
+    device.revision = 24;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.header.toHex().toStdString());
         FakeDevice::Knob knob = Knob(row.behaviour);
@@ -250,6 +250,8 @@ TEST_F(frmRK715Test, EachFailingStepGivesItsLine)
         Open(panel);
         EXPECT_EQ(Lines(panel), row.lines);
         EXPECT_TRUE(panel.lblStatus->isHidden());
+        // The filter frame follows the revision only once the correction page was exchanged.
+        EXPECT_EQ(panel.frmRK715rev23->isHidden(), row.lines.last() == done);
         if (!row.lastRequest.isEmpty()) {
             EXPECT_EQ(Headers().last(), row.lastRequest);
         }
@@ -273,6 +275,7 @@ TEST_F(frmRK715Test, EachFailingStoreGivesItsLine)
         {0, B::WrongEcho, {u"Failed to upload the temperature sensor limits"_s, done}},
         {1, B::WrongEcho, {u"Failed to upload the door sensor limits"_s, done}},
         {5, B::WrongEcho, {u"Failed to upload the sensor names"_s, done}},
+        {5, B::ErrorText, {u"Failed to upload the sensor names"_s, done}},
         {7, B::WrongEcho, {u"Upload to upload the sensor names"_s, done}},
     };
     device.revision = 23;
@@ -282,7 +285,9 @@ TEST_F(frmRK715Test, EachFailingStoreGivesItsLine)
         panel.DatabaseID = 3;
         Open(panel);
         panel.lstStatus->clear();
-        device.SetKnob(StoreHeader(row.page), Knob(row.behaviour));
+        FakeDevice::Knob knob = Knob(row.behaviour);
+        knob.errorText = ErrorInName();
+        device.SetKnob(StoreHeader(row.page), knob);
         QTest::mouseClick(panel.btnSave, Qt::LeftButton);
         EXPECT_EQ(Lines(panel), row.lines);
         EXPECT_TRUE(panel.lblStatus->isHidden());

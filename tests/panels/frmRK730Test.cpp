@@ -164,6 +164,11 @@ TEST_F(frmRK730Test, EachFailingStoreGivesItsLine)
              {u"Failed to upload the door sensor limits"_s, stored},
              {}},
             {{StoreHeader(4)}, B::WrongEcho, {u"Failed to upload the sensor names"_s, stored}, {}},
+            {{StoreHeader(3)},
+             B::ErrorText,
+             {u"Failed to upload the sensor names"_s, stored},
+             {},
+             ErrorInName()},
             {{StoreHeader(7)}, B::WrongEcho, {u"Upload to upload the sensor names"_s, stored}, {}},
         },
         true);

@@ -70,7 +70,11 @@ TEST_F(frmRK750Test, SavingUneditedGivesEveryPageBackAndEachEditChangesItsBytes)
     frmRK750 panel;
     panel.DatabaseID = 4;
     RecordCaptions(panel);
+    QString shownWith;
+    const OnEvent shown(panel.lblStatus, QEvent::Show,
+                        [&] { shownWith = panel.lblStatus->text(); });
     Open(panel);
+    EXPECT_EQ(shownWith, u"Downloading page 3"_s);
     EXPECT_EQ(Headers(), (QStringList{u"AABBCC03"_s, u"AABBCC04"_s, u"AABBCC05"_s, u"AABBCC06"_s,
                                       u"AABBCC07"_s, u"AABBCC00"_s, u"AABBCC01"_s, u"3FCDDC00"_s}));
     EXPECT_EQ(captions, (QStringList{u"Downloading page 3"_s, u"Downloading page 4"_s,
@@ -205,16 +209,15 @@ TEST_F(frmRK750Test, EachFailingStoreGivesItsLine)
             {{StoreHeader(0)}, B::Busy, {busy}, {u"DDCCBB00"_s}},
             {{StoreHeader(0)},
              B::WrongEcho,
-             {u"Failed to upload the temperature sensor limits"_s, Incomplete()},
+             {u"Failed to upload the temperature sensor limits"_s},
              {}},
-            {{StoreHeader(1)},
-             B::WrongEcho,
-             {u"Failed to upload the door sensor limits"_s, Incomplete()},
-             {}},
-            {{StoreHeader(6)},
-             B::WrongEcho,
-             {u"Failed to upload the sensor names"_s, Incomplete()},
-             {}},
+            {{StoreHeader(1)}, B::WrongEcho, {u"Failed to upload the door sensor limits"_s}, {}},
+            {{StoreHeader(6)}, B::WrongEcho, {u"Failed to upload the sensor names"_s}, {}},
+            {{StoreHeader(3)},
+             B::ErrorText,
+             {u"Failed to upload the sensor names"_s},
+             {},
+             ErrorInName()},
         },
         true);
     // Rows are stored only after a whole upload.

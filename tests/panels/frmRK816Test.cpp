@@ -233,6 +233,7 @@ TEST_F(frmRK816Test, EachFailingStoreGivesItsLineAndABusyDeviceEndsTheUpload)
              {u"Failed to upload the Input parameters"_s, done},
              all},
             {{StoreHeader(4), StoreHeader(6)}, B::WrongEcho, {names, names, done}, all},
+            {{StoreHeader(3)}, B::ErrorText, {names, done}, all, ErrorInName()},
             {{DeviceCommand::StoreCredentials(), StoreHeader(0), StoreHeader(3), StoreHeader(4),
               StoreHeader(5), StoreHeader(6)},
              B::Silent,
@@ -385,8 +386,11 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
               panel.optEnableBuzzer[0]->geometry().bottom());
     // The options on two lines: relay control by phone, then the battery box and Command1;
     // under them the relay options it overrides, then the buzzer's.
-    const QWidget *options[] = {panel.chkRelayControlEnabled, panel.lblBattV, panel.txtBattV,
-                                panel.Command1, panel.optRelayLogic[0]->parentWidget(),
+    const QWidget *options[] = {panel.chkRelayControlEnabled,
+                                panel.lblBattV,
+                                panel.txtBattV,
+                                panel.Command1,
+                                panel.optRelayLogic[0]->parentWidget(),
                                 panel.optEnableBuzzer[0]->parentWidget()};
     for (int a = 0; a < int(std::size(options)); ++a) {
         EXPECT_EQ(options[a]->y() > panel.chkRelayControlEnabled->geometry().bottom(), a >= 4) << a;
@@ -410,25 +414,35 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
     EXPECT_FALSE(ConnectionOpen());
 }
 
-// The rows of one Save go in together: a failure at the last row takes back the others.
+// The rows of one Save go in together, before the status label goes: a failure at the last
+// row or at one in the middle takes back the others.
 TEST_F(frmRK816Test, ARowSaveThatFailsLeavesTheRowsOfTheSaveBefore)
 {
     FillDevice();
-    frmRK816 panel;
-    panel.DatabaseID = 7;
-    Open(panel);
-    QTest::mouseClick(panel.btnSave, Qt::LeftButton);
     const QString all = u"SELECT * FROM tblSensors ORDER BY PortNum"_s;
-    const QStringList before = Rows(all);
-    ASSERT_EQ(before.size(), 8);
-    DatabaseConnection db;
-    ASSERT_TRUE(db.Exec(u"CREATE TRIGGER killed BEFORE UPDATE ON tblSensors WHEN NEW.PortNum = 7 "
-                        "BEGIN SELECT RAISE(ABORT, 'killed'); END"_s));
-    for (QLineEdit *name : std::as_const(panel.txtName))
-        name->setText(u"Renamed"_s);
-    EXPECT_EQ(Click(panel.btnSave),
-              QList{Box(u"Error saving sensor record for port 7, the error is killed Unable to "
-                        "fetch row"_s)});
-    EXPECT_EQ(Rows(all), before);
-    EXPECT_EQ(device.pages[3].mid(8, 7), "Renamed");
+    for (const int port : {7, 3}) {
+        SCOPED_TRACE(port);
+        frmRK816 panel;
+        panel.DatabaseID = 7;
+        Open(panel);
+        QStringList whenHidden;
+        const OnEvent hidden(panel.lblStatus, QEvent::Hide, [&] { whenHidden = Rows(all); });
+        QTest::mouseClick(panel.btnSave, Qt::LeftButton);
+        const QStringList before = Rows(all);
+        ASSERT_EQ(before.size(), 8);
+        EXPECT_EQ(whenHidden, before);
+        DatabaseConnection db;
+        ASSERT_TRUE(
+            db.Exec(u"CREATE TRIGGER killed BEFORE UPDATE ON tblSensors WHEN "
+                    "NEW.PortNum = %1 BEGIN SELECT RAISE(ABORT, 'killed'); END"_s.arg(port)));
+        const QString name = u"Renamed "_s + QString::number(port);
+        for (QLineEdit *box : std::as_const(panel.txtName))
+            box->setText(name);
+        EXPECT_EQ(Click(panel.btnSave),
+                  QList{Box(u"Error saving sensor record for port %1, the error is killed Unable "
+                            "to fetch row"_s.arg(port))});
+        EXPECT_EQ(Rows(all), before);
+        EXPECT_EQ(device.pages[3].mid(8, 9), name.toLatin1());
+        ASSERT_TRUE(db.Exec(u"DROP TRIGGER killed"_s));
+    }
 }
