@@ -229,6 +229,9 @@ TEST_F(ServerFrameTest, RefusedEntriesTurnYellowUntilTypedIn)
     }
     EXPECT_TRUE(device->Requests().isEmpty());
     EXPECT_TRUE(Servers().isEmpty());
+    NewServer(QString(237, u'x'), device->Address(), false);
+    Save();
+    EXPECT_EQ(Servers().size(), 1) << "the longest name";
 }
 
 // Another tool named the device "Error LED rack"; names are the user's, whatever they say.
