@@ -105,12 +105,15 @@ void frmTreeConfiguration::ShowLog(const LogTable &table)
     QHeaderView *header = gridLog->horizontalHeader();
     for (int column = 0; column < table.widths.size(); ++column) {
         const int twips = table.widths[column];
-        gridLog->setColumnHidden(column, twips == 0);
         const int width =
             twips == kDefaultWidth ? header->defaultSectionSize() : TwipsToPixels(twips, *gridLog);
-        // Never narrower than its heading, which then shows whole.
-        gridLog->setColumnWidth(column,
-                                twips == 0 ? 0 : std::max(width, header->sectionSizeHint(column)));
+        // Narrower than a character (the record number, the smaller grids' sort key) is
+        // meant unseen; any other column is never narrower than its heading, which then
+        // shows whole.
+        const bool unseen = width < gridLog->fontMetrics().averageCharWidth();
+        gridLog->setColumnHidden(column, unseen);
+        if (!unseen)
+            gridLog->setColumnWidth(column, std::max(width, header->sectionSizeHint(column)));
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,6 +36,18 @@ const QString kNameRule =
 const QString kOnThePhone =
     QStringLiteral(" is currently on the phone. The server will be added to the monitoring "
                    "system but will not be enabled.");
+
+// A typed name must also be an ordinary name of its own, printable, and short enough for
+// every server number, counted in the bytes the file name is written in.
+bool IsNameForEntry(const QString &name)
+{
+    if (!IsPlainFileName(name) || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return false;
+    return QFile::encodeName(name).size() <= kMaxPlainFileNameBytes;
+}
 
 // The stored row of a newly added server: the newest holding its address.
 std::optional<qint32> AddedServerID(const QString &ipAddress)
@@ -161,10 +174,6 @@ void frmTreeConfiguration::AddAServer()
 
 void frmTreeConfiguration::mnuEditServer_Click()
 {
-    if (m_busy) {
-        lblServerError->setText(QStringLiteral("System Busy"));
-        return;
-    }
     const QTreeWidgetItem *node = SelectedNode();
     if (!node) {
         Prompt::Show(QStringLiteral("Please select a server from the list to edit"));
@@ -174,6 +183,10 @@ void frmTreeConfiguration::mnuEditServer_Click()
     if (!id) {
         m_currentFrame = -1;
         ShowFrame(-1);
+        return;
+    }
+    if (m_busy) {
+        lblServerError->setText(QStringLiteral("System Busy"));
         return;
     }
     const BusyScope busy(*this);
@@ -276,7 +289,7 @@ void frmTreeConfiguration::SaveAServer()
         }
     }
     // The name is part of the server's record file name.
-    if (!IsPlainFileName(txtServerName->text())) {
+    if (!IsNameForEntry(txtServerName->text())) {
         SetBackColour(txtServerName, kColourYellow);
         txtServerName->setFocus();
         Prompt::Show(kNameRule);

@@ -201,12 +201,16 @@ bool frmTreeConfiguration::eventFilter(QObject *watched, QEvent *event)
             lstEmailAddr_MouseDown(mouse->button(), mouse->position().toPoint());
             return true;
         }
-        if (watched == txtSearchCriteria)
+        if (watched == txtSearchCriteria && mouse->button() == Qt::LeftButton)
             txtSearchCriteria_Click();
     } else if (event->type() == QEvent::KeyPress && watched == txtSearchCriteria) {
-        if (txtSearchCriteria->text() == kSearchDesignText)
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        const int key = keyEvent->key();
+        // Only a typed character empties the design text: not Shift alone, not a move away.
+        const bool typed =
+            !keyEvent->text().isEmpty() && key != Qt::Key_Tab && key != Qt::Key_Backtab;
+        if (typed && txtSearchCriteria->text() == kSearchDesignText)
             txtSearchCriteria->clear();
-        const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             FindServer();
             return true;

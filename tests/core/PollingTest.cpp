@@ -279,11 +279,18 @@ TEST_F(PollingTest, EverySensorKeepsItsRowWhenAnEarlierServerIsBusy)
 {
     a.channels[0] = {60, 0, 0};
     b.channels[0] = {70, 0, 0};
-    const qint32 sa = AddSensor(AddServerAt(a, u"A"_s, u"RK730"_s), u"One"_s, 0);
-    const qint32 sb = AddSensor(AddServerAt(b, u"B"_s, u"RK730"_s), u"Two"_s, 0);
+    // Stored under names the device manager no longer takes: still polled, still recorded.
+    const qint32 dots = AddServerAt(a, u".."_s, u"RK715"_s);
+    const qint32 tab = AddServerAt(b, u"B\t2"_s, u"RK715"_s);
+    const qint32 sa = AddSensor(dots, u"One"_s, 0);
+    const qint32 sb = AddSensor(tab, u"Two"_s, 0);
     LogRoutine();
     ASSERT_EQ(RowOf(sa), 1);
     ASSERT_EQ(RowOf(sb), 2);
+    EXPECT_EQ(ReadAll(ServerLogFileName(Folder(), u".."_s, dots)).size(), ServerLogRecord::kLength);
+    EXPECT_EQ(ReadAll(ServerLogFileName(Folder(), u"B\t2"_s, tab)).size(),
+              ServerLogRecord::kLength);
+    EXPECT_EQ(ErrorRows(), QStringList());
 
     a.SetKnob(DeviceCommand::ReadCurrentData(), {FakeDevice::Behaviour::Busy});
     b.channels[0] = {71, 0, 0};

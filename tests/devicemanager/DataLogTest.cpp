@@ -354,6 +354,7 @@ TEST_F(DataLogFrameTest, DownloadKeepsTheWholeLogOrNothing)
     EXPECT_EQ(RawFile(), QString::fromLatin1(device->dataLog.toHex()));
     EXPECT_EQ(screen->gridLog->model()->headerData(13, Qt::Horizontal), QVariant(QString()));
     EXPECT_FALSE(screen->gridLog->isColumnHidden(13));
+    EXPECT_TRUE(screen->gridLog->isColumnHidden(0)) << "Record #, 10 twips wide";
 
     const QString raw = RawFile();
     struct Case {

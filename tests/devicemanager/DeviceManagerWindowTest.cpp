@@ -18,6 +18,7 @@ TEST_F(BusyTest, AnOperationUnderWayShutsOutEveryOther)
     Answer({});
 
     bool busy = false;
+    bool rootHidesFrames = false;
     QString label;
     QTimer::singleShot(300, screen.get(), [&] {
         busy = screen->Busy() && screen->cursor().shape() == Qt::WaitCursor;
@@ -34,12 +35,19 @@ TEST_F(BusyTest, AnOperationUnderWayShutsOutEveryOther)
         screen->btnExportLog_Click();
         QTest::keyClick(screen.get(), Qt::Key_Escape);
         screen->close();
+        // The root node is answered before the busy mark: all frames hidden.
+        Click(Node(1));
+        screen->mnuEditServer->trigger();
+        rootHidesFrames = !screen->frmSetup0->isVisible() &&
+                          screen->lblServerError->text() != QStringLiteral("System Busy");
+        Click(Node(3));
         screen->mnuEditServer->trigger();
         label = screen->lblServerError->text();
     });
     QTest::mouseClick(screen->btnSaveServer, Qt::LeftButton);
 
     EXPECT_TRUE(busy);
+    EXPECT_TRUE(rootHidesFrames);
     EXPECT_EQ(label, QStringLiteral("System Busy"));
     EXPECT_TRUE(Messages().isEmpty());
     QStringList headers;

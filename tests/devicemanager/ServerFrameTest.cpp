@@ -212,8 +212,10 @@ TEST_F(ServerFrameTest, RefusedEntriesTurnYellowUntilTypedIn)
 
     // The name is part of a record file's name.
     const auto device = Device();
+    // A lone surrogate is written as three bytes.
     for (const QString &name : {QStringLiteral("Lab/2"), QStringLiteral("Lab\r\n"),
-                                QStringLiteral("."), QStringLiteral(".."), QString(238, u'x')}) {
+                                QStringLiteral("Lab\t2"), QStringLiteral("."), QStringLiteral(".."),
+                                QString(238, u'x'), QString(QString(118, QChar(0xD800)) + u'x')}) {
         Answer({});
         NewServer(name, device->Address());
         Save();
@@ -227,6 +229,9 @@ TEST_F(ServerFrameTest, RefusedEntriesTurnYellowUntilTypedIn)
     }
     EXPECT_TRUE(device->Requests().isEmpty());
     EXPECT_TRUE(Servers().isEmpty());
+    NewServer(QString(237, u'x'), device->Address(), false);
+    Save();
+    EXPECT_EQ(Servers().size(), 1) << "the longest name";
 }
 
 // Another tool named the device "Error LED rack"; names are the user's, whatever they say.
@@ -371,30 +376,44 @@ TEST_F(ServerFrameTest, EditServerWithoutASelectedServer)
 
 TEST_F(ServerFrameTest, AnAddedServerIsSelectedByItsNewNumber)
 {
-    Add(QStringLiteral("Alpha"), UnusedLoopbackAddress());
-    Add(QStringLiteral("Mike"), UnusedLoopbackAddress());
-    Open();
-    screen->cmboUnits->setCurrentIndex(1);
-    screen->mnuAdd->trigger();
-    screen->lblServerError->setText(QStringLiteral("the last server's result"));
-    NewServer(QStringLiteral("Bravo"), UnusedLoopbackAddress(), false);
-    Save();
-    EXPECT_EQ(screen->ServerTree->currentItem(), Node(3));
-    EXPECT_EQ(screen->CurrentServerID(), LastId(QStringLiteral("tblServers")));
-    EXPECT_TRUE(Node(3)->text(0).startsWith(QStringLiteral("Bravo ")));
-    // The frame now edits Bravo: a corrected address saved again updates the one row.
-    EXPECT_EQ(screen->frmSetup0->title(), QStringLiteral("Edit: Bravo"));
-    EXPECT_TRUE(screen->lblServerError->isVisible());
-    EXPECT_EQ(screen->lblServerError->text(), QString());
-    const auto device = Device();
-    screen->txtServerIPAddress->setText(device->Address());
-    screen->chkEnable->setChecked(true);
-    Save();
-    EXPECT_EQ(Rows(QStringLiteral("SELECT ServerName, ServerIPAddress, Enabled FROM tblServers "
-                                  "WHERE ServerName = 'Bravo'")),
-              QStringList(QStringLiteral("ServerName=Bravo|ServerIPAddress=") + device->Address() +
-                          QStringLiteral("|Enabled=1")));
-    EXPECT_TRUE(Messages().isEmpty());
+    // One after the other: the first server of an empty database, one whose name sorts
+    // between two others, one whose name sorts after every other.
+    const struct {
+        const char *name;
+        QList<const char *> storedBefore;
+        int node; // of the new server in the rebuilt tree
+    } rows[] = {{"First", {}, 2}, {"Bravo", {"Alpha", "Mike"}, 3}, {"Zulu", {}, 6}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString name = QString::fromLatin1(row.name);
+        for (const char *stored : row.storedBefore)
+            Add(QString::fromLatin1(stored), UnusedLoopbackAddress());
+        Open();
+        screen->cmboUnits->setCurrentIndex(1);
+        screen->mnuAdd->trigger();
+        screen->lblServerError->setText(QStringLiteral("the last server's result"));
+        NewServer(name, UnusedLoopbackAddress(), false);
+        Save();
+        EXPECT_EQ(screen->ServerTree->currentItem(), Node(row.node));
+        EXPECT_EQ(screen->CurrentServerID(), LastId(QStringLiteral("tblServers")));
+        EXPECT_TRUE(Node(row.node)->text(0).startsWith(name + u' '));
+        // The frame now edits the new server: a corrected address saved again updates the
+        // one row.
+        EXPECT_EQ(screen->frmSetup0->title(), QStringLiteral("Edit: ") + name);
+        EXPECT_TRUE(screen->lblServerError->isVisible());
+        EXPECT_EQ(screen->lblServerError->text(), QString());
+        const auto device = Device();
+        screen->txtServerIPAddress->setText(device->Address());
+        screen->chkEnable->setChecked(true);
+        Save();
+        EXPECT_EQ(Rows(QStringLiteral("SELECT ServerName, ServerIPAddress, Enabled FROM tblServers "
+                                      "WHERE ServerName = '") +
+                       name + u'\''),
+                  QStringList(QStringLiteral("ServerName=") + name +
+                              QStringLiteral("|ServerIPAddress=") + device->Address() +
+                              QStringLiteral("|Enabled=1")));
+        EXPECT_TRUE(Messages().isEmpty());
+    }
     NewServer(QStringLiteral("Able"), UnusedLoopbackAddress(), false);
     Save();
     EXPECT_EQ(screen->ServerTree->currentItem(), Node(2));

@@ -76,8 +76,13 @@ TEST_F(ServerTreeTest, ListsServersInNameOrderAndSearchesByFirstCharacter)
     EXPECT_TRUE(Messages().isEmpty());
     EXPECT_FALSE(screen->btnFindNext->isEnabled());
 
-    // Typing over the design text leaves only what was typed.
+    // Typing over the design text leaves only what was typed; Shift, a move away and
+    // another mouse button type nothing.
     screen->txtSearchCriteria->setText(QStringLiteral("Search Criteria"));
+    for (const Qt::Key key : {Qt::Key_Shift, Qt::Key_Tab, Qt::Key_Backtab})
+        QTest::keyClick(screen->txtSearchCriteria, key);
+    QTest::mouseClick(screen->txtSearchCriteria, Qt::MiddleButton);
+    EXPECT_EQ(screen->txtSearchCriteria->text(), QStringLiteral("Search Criteria"));
     QTest::keyClicks(screen->txtSearchCriteria, QStringLiteral("A"));
     EXPECT_EQ(screen->txtSearchCriteria->text(), QStringLiteral("A"));
     QTest::keyClick(screen->txtSearchCriteria, Qt::Key_Return);

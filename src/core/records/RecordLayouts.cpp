@@ -185,16 +185,7 @@ QString ServerLogFileName(const QString &folder, const QString &serverName, qint
 
 bool IsPlainFileName(const QString &name)
 {
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    // Counted as UTF-8 without making the bytes: this runs for every server of every poll.
-    qsizetype bytes = 0;
-    for (const QChar c : name) {
-        if (c == u'/' || c.category() == QChar::Other_Control)
-            return false;
-        bytes += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 || c.isSurrogate() ? 2 : 3;
-    }
-    return bytes <= kMaxPlainFileNameBytes;
+    return !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
 }
 
 qint64 RecordCount(qint64 fileLength, int recordLength)

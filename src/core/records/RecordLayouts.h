@@ -71,11 +71,11 @@ QString AverageFileName(const QString &folder, qint32 sensorId);
 // One file per calendar month of `written`.
 QString InstantFileName(const QString &folder, qint32 sensorId, const QDate &written);
 QString ServerLogFileName(const QString &folder, const QString &serverName, qint32 serverId);
-// Whether a name can stand in a file name as it is: no folder separator, no control
-// character, not "." or "..", and short enough for a file name with the longest
-// " ID-<number>.dat" after it (in the file system's UTF-8 bytes).
-inline constexpr int kMaxPlainFileNameBytes = 237;
+// Whether a stored name, with " ID-<number>.dat" after it, names one file in the folder:
+// no folder separator and no NUL.
 bool IsPlainFileName(const QString &name);
+// The longest name that leaves room in a file name for the longest " ID-<number>.dat".
+inline constexpr int kMaxPlainFileNameBytes = 237;
 
 // Whole records only: a record torn by a crash mid-append is not counted, so the next
 // append overwrites it instead of leaving garbage between records.
