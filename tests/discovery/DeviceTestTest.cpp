@@ -87,11 +87,8 @@ TEST_F(DiscoveryTest, DeviceTestReportsModelOrFailure)
     queued.connectToHost(full.serverAddress(), kDevicePort);
     ASSERT_TRUE(queued.waitForConnected());
     const QString address = full.serverAddress().toString();
-    prompt.Queue(Prompt::Answer::No);
-    prompt.QueueText(address);
-    EXPECT_EQ(Trigger(window->mnuTestCommunications),
-              QStringList({question, ask,
-                           u"QRB IP Setup: Reading Error: Could Not Open Socket Connection"_s,
+    EXPECT_EQ(Shown([&] { window->TestDevice(address); }),
+              QStringList({u"QRB IP Setup: Reading Error: Could Not Open Socket Connection"_s,
                            u"QRB IP Setup: Error reading from "_s + address}));
 }
 
