@@ -13,9 +13,11 @@ void Prompt::Install(Service *service)
     g_service = service;
 }
 
-Prompt::Answer Prompt::Show(const QString &text, Buttons buttons, Icon icon, const QString &title)
+Prompt::Answer Prompt::Show(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                            Qt::Alignment alignment)
 {
-    const Message message{text, buttons, icon, title.isEmpty() ? ProgramInfo::Title() : title};
+    Message message{text, buttons, icon, title.isEmpty() ? ProgramInfo::Title() : title};
+    message.alignment = alignment;
     if (g_service)
         return g_service->Ask(message);
     qWarning("%s: %s", qPrintable(message.title), qPrintable(text));

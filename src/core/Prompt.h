@@ -16,8 +16,9 @@ struct Message {
     QString text;
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
-    QString title;      // the program title when empty
-    bool input = false; // an input box: the answer is a text
+    QString title;                           // the program title when empty
+    bool input = false;                      // an input box: the answer is a text
+    Qt::Alignment alignment = Qt::AlignLeft; // of the text's lines
 };
 
 // A save dialog: the chosen file, or nothing when the user cancels. It never asks
@@ -44,7 +45,7 @@ void Install(Service *service);
 // The answer of a box's first button: Ok, or Yes for a question.
 Answer FirstButton(Buttons buttons);
 Answer Show(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
-            const QString &title = {});
+            const QString &title = {}, Qt::Alignment alignment = Qt::AlignLeft);
 // An input box with OK and Cancel: the typed text, empty for Cancel.
 QString Input(const QString &text, const QString &title = {});
 // Without a service there is nobody to choose: a cancel.

@@ -2,6 +2,7 @@
 
 #include "EventWait.h"
 #include "ModuleSetupProtocol.h"
+#include "Prompt.h"
 
 #include <QProgressBar>
 #include <QTimer>
@@ -71,11 +72,22 @@ void ModuleLink::SwitchToTcp()
 
 bool ModuleLink::TcpConnect(const QString &address, quint16 port)
 {
+    if (TcpConnectQuietly(address, port))
+        return true;
+    // Running out of time is no failure of the socket's, and has no description.
+    const QString failure = m_winsock.ConnectError();
+    if (m_running && !failure.isEmpty())
+        Prompt::Show(failure);
+    return false;
+}
+
+bool ModuleLink::TcpConnectQuietly(const QString &address, quint16 port)
+{
     if (m_winsock.Connected())
         return true;
     m_winsock.Connect(address, port);
     StartWatchDog(Wait().connectLimit);
-    while (!m_winsock.Connected() && !m_winsock.ConnectFailed() && !m_watchDogFired) {
+    while (!m_winsock.Connected() && m_winsock.ConnectError().isEmpty() && !m_watchDogFired) {
         YieldToEventLoop();
         if (!m_running)
             return false;

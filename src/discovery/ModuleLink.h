@@ -50,7 +50,10 @@ public:
     bool OpenUdpBroadcast();
     void SwitchToTcp();
     // False at once when the window closes; false without a connection within the limit.
+    // A failure the socket reports is shown with its description.
     bool TcpConnect(const QString &address, quint16 port);
+    // The same without a word, for a packet nobody need answer.
+    bool TcpConnectQuietly(const QString &address, quint16 port);
     bool SendSocket(const QByteArray &data);
     QByteArray ReadSocket();
     QString SocketError() const { return m_winsock.ErrorString(); }

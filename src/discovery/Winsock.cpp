@@ -8,7 +8,10 @@ namespace discovery {
 Winsock::Winsock(QObject *parent) : QObject(parent)
 {
     connect(&m_tcp, &SocketControl::DataArrival, this, &Winsock::DataArrival);
-    connect(&m_tcp, &SocketControl::Error, this, [this] { m_connectFailed = !Connected(); });
+    connect(&m_tcp, &SocketControl::Error, this, [this](int, const QString &description) {
+        if (!Connected())
+            m_connectError = description;
+    });
 }
 
 Winsock::~Winsock() = default;
@@ -37,7 +40,7 @@ void Winsock::SetRemote(const QHostAddress &host, quint16 port)
 
 void Winsock::Connect(const QString &host, quint16 port)
 {
-    m_connectFailed = false;
+    m_connectError.clear();
     m_tcp.Connect(host, port);
 }
 

@@ -33,8 +33,9 @@ public:
 
     void Connect(const QString &host, quint16 port);
     bool Connected() const;
-    // The last connection attempt ended without a connection (refused, unreachable).
-    bool ConnectFailed() const { return m_connectFailed; }
+    // Why the last connection attempt ended without a connection (refused, unreachable);
+    // empty while it has not.
+    QString ConnectError() const { return m_connectError; }
 
     // UDP: one datagram to the remote address; TCP: over the connection.
     bool SendData(const QByteArray &data);
@@ -57,7 +58,7 @@ private:
     std::unique_ptr<QUdpSocket> m_udp;
     QHostAddress m_remoteHost;
     quint16 m_remotePort = 0;
-    bool m_connectFailed = false;
+    QString m_connectError;
 };
 
 } // namespace discovery

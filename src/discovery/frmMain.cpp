@@ -52,8 +52,7 @@ QPushButton *ColouredButton(const QString &caption, const QColor &colour, QStrin
     button->setAutoDefault(false);
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, colour);
-    // Greyed out, the caption stays readable: a paler shade under darker grey text.
-    palette.setColor(QPalette::Disabled, QPalette::Button, colour.lighter(150));
+    // Greyed out, it keeps its colour, and the caption stays readable: darker grey text.
     palette.setColor(QPalette::Disabled, QPalette::ButtonText,
                      palette.color(QPalette::Disabled, QPalette::ButtonText).darker(200));
     button->setPalette(palette);
@@ -436,7 +435,7 @@ std::optional<QString> frmMain::SetDeviceIPSteps(const QString &currentAddress,
                       currentAddress + kCR + QStringLiteral("to ") + newAddress)
             : QString(QStringLiteral("Set the Zarvo device to a static IP of ") + newAddress);
     if (Prompt::Show(question, Prompt::Buttons::YesNo, Prompt::Icon::Question,
-                     QStringLiteral("Set IP Address?")) != Prompt::Answer::Yes) {
+                     QStringLiteral("Set IP Address?"), Qt::AlignRight) != Prompt::Answer::Yes) {
         ShowMessage(QStringLiteral("The IP address was not changed"),
                     QStringLiteral("Zarvo IP Setup"));
         return std::nullopt;
@@ -605,7 +604,7 @@ std::optional<QString> frmMain::ManualSetIPSteps()
     // answers on port 1 does not matter.
     m_link->CloseSocket();
     m_link->SwitchToTcp();
-    m_link->TcpConnect(address, 1);
+    m_link->TcpConnectQuietly(address, 1);
     m_link->CloseSocket();
     if (m_link->Running())
         SetDeviceIP(address, octets);

@@ -66,6 +66,25 @@ std::optional<qint64> FirstOnOrAfter(RecordReader &file, const QDate &day, Recor
     return found;
 }
 
+// The last dated record whose day is `day` or earlier: the one before the first of the
+// next day, back over undated ones; 0 when there is none.
+qint64 LastOnOrBefore(RecordReader &file, const QDate &day, RecordPacer &pacer, bool &stopped)
+{
+    qint64 last =
+        FirstOnOrAfter(file, day.addDays(1), pacer, stopped).value_or(file.Count() + 1) - 1;
+    while (last >= 1 && !file.DayOf(last))
+        --last;
+    return last;
+}
+
+// Empty when nothing starts the range or it would end before it starts.
+RecordRange RangeFromTo(std::optional<qint64> first, qint64 last)
+{
+    if (!first || last < *first)
+        return RecordRange();
+    return RecordRange{*first, last};
+}
+
 } // namespace
 
 GraphingState &Graphing()
@@ -255,16 +274,10 @@ std::optional<RecordRange> SearchRecordRange(RecordReader &file, const QDate &st
     RecordPacer pacer(progress);
     bool stopped = false;
     const std::optional<qint64> first = FirstOnOrAfter(file, startDay, pacer, stopped);
-    // The record before the first of the day after the end day, back over undated ones.
-    const std::optional<qint64> beyond = FirstOnOrAfter(file, endDay.addDays(1), pacer, stopped);
+    const qint64 last = LastOnOrBefore(file, endDay, pacer, stopped);
     if (stopped)
         return std::nullopt;
-    qint64 last = beyond.value_or(file.Count() + 1) - 1;
-    while (first && last >= *first && !file.DayOf(last))
-        --last;
-    if (!first || last < *first)
-        return RecordRange();
-    return RecordRange{*first, last};
+    return RangeFromTo(first, last);
 }
 
 bool FindRecordRange(const QString &fileName, const QString &startDate, const QString &endDate,
@@ -285,24 +298,20 @@ bool FindRecordRange(const QString &fileName, const QString &startDate, const QS
 
     // A range that starts on the file's first day or ends on its last needs no search
     // for that end.
-    const bool fromFirst = firstDay && firstDay->date() == start->date();
-    const bool toLast = lastDay && lastDay->date() == end->date();
-    progress.text(fromFirst ? QStringLiteral("Scanning for ending record")
-                            : QStringLiteral("Scanning for starting record"));
-    std::optional<RecordRange> found;
-    if (fromFirst && toLast) {
-        found = RecordRange{1, file.Count()};
-    } else {
-        found = SearchRecordRange(file, start->date(), end->date(), progress);
-        if (found && !found->Empty()) {
-            if (fromFirst)
-                found->first = 1;
-            if (toLast)
-                found->last = file.Count();
-        }
+    RecordPacer pacer(progress);
+    bool stopped = false;
+    std::optional<qint64> first = 1;
+    if (!firstDay || firstDay->date() != start->date()) {
+        progress.text(QStringLiteral("Scanning for starting record"));
+        first = FirstOnOrAfter(file, start->date(), pacer, stopped);
     }
-    if (!found)
+    qint64 last = file.Count();
+    if (!lastDay || lastDay->date() != end->date()) {
+        progress.text(QStringLiteral("Scanning for ending record"));
+        last = LastOnOrBefore(file, end->date(), pacer, stopped);
+    }
+    if (stopped)
         return false;
-    range = *found;
+    range = RangeFromTo(first, last);
     return true;
 }

@@ -1,6 +1,9 @@
 #include "DiscoveryFixture.h"
 #include "FakeDevice.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
+
 namespace {
 
 using Behaviour = FakeDevice::Behaviour;
@@ -52,7 +55,8 @@ TEST_F(DiscoveryTest, DeviceTestReportsModelOrFailure)
          7,
          Behaviour::Normal,
          false,
-         {u"Reading Error: Could Not Open Socket Connection"_s, u"Error reading from %1"_s},
+         {u"Connection refused"_s, u"Reading Error: Could Not Open Socket Connection"_s,
+          u"Error reading from %1"_s},
          u"Error reading from IP address: %1"_s},
     };
     for (const auto &row : rows) {
@@ -73,6 +77,19 @@ TEST_F(DiscoveryTest, DeviceTestReportsModelOrFailure)
         EXPECT_EQ(Trigger(window->mnuTestCommunications), expected);
         EXPECT_EQ(window->txtDebug->text(), row.debug.arg(address));
     }
+
+    // A device whose queue of connections is full never answers: the wait runs out quietly.
+    QTcpServer full;
+    full.setListenBacklogSize(0);
+    ASSERT_TRUE(full.listen(NextFakeAddress(), kDevicePort));
+    full.pauseAccepting();
+    QTcpSocket queued;
+    queued.connectToHost(full.serverAddress(), kDevicePort);
+    ASSERT_TRUE(queued.waitForConnected());
+    const QString address = full.serverAddress().toString();
+    EXPECT_EQ(Shown([&] { window->TestDevice(address); }),
+              QStringList({u"QRB IP Setup: Reading Error: Could Not Open Socket Connection"_s,
+                           u"QRB IP Setup: Error reading from "_s + address}));
 }
 
 TEST_F(DiscoveryTest, DeviceTestOfTheChosenRowOrATypedAddress)

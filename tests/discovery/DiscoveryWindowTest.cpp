@@ -36,6 +36,13 @@ TEST_F(DiscoveryTest, NoModuleLeavesOneEmptyRow)
     EXPECT_EQ(GridRows(), QStringList{u"||"_s});
     EXPECT_TRUE(window->btnFindFinchs->isEnabled());
     EXPECT_FALSE(window->btnSetIP->isEnabled());
+    // Greyed out, the coloured buttons keep their colour, at most half as strong.
+    for (const auto &[button, colour] : {std::pair{window->btnSetIP, QColor(192, 255, 192)},
+                                         std::pair{window->btnResetDHCP, QColor(255, 128, 0)}}) {
+        const QColor greyed = button->palette().color(QPalette::Disabled, QPalette::Button);
+        EXPECT_EQ(greyed.hsvHue(), colour.hsvHue()) << button->objectName().toStdString();
+        EXPECT_GE(2 * greyed.hsvSaturation(), colour.hsvSaturation());
+    }
 }
 
 TEST_F(DiscoveryTest, ModulesListedInTheOrderTheyAnswer)
@@ -123,6 +130,7 @@ TEST_F(DiscoveryTest, SetIpCancelledOrDeclinedSendsNothing)
               QStringList({u"Set IP Address?: Change the IP address of this Zarvo device from "_s +
                                modules[0]->Address() + u"\rto 127.77.0.9"_s,
                            u"Zarvo IP Setup: The IP address was not changed"_s}));
+    EXPECT_EQ(prompt.Messages().at(prompt.Messages().size() - 2).alignment, Qt::AlignRight);
     EXPECT_EQ(modules[0]->connectionCount, 0);
 }
 

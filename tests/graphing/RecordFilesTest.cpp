@@ -64,19 +64,27 @@ TEST_F(RecordFiles, FindsTheRecordsOfARangeOfDays)
     const QString name = Name(InstantFileName(Folder(), 7, kMarch.date()));
     AppendBytes(name, Instant("????", 0));
 
+    const QString s = u"Scanning for starting record"_s;
+    const QString e = u"Scanning for ending record"_s;
     const struct {
         const char *start;
         const char *end;
         qint64 first;
         qint64 last;
+        QStringList texts; // the searches made, in order
     } rows[] = {
-        {"2026-03-01", "2026-03-06", 1, 21}, // both ends without a search
-        {"2026-03-02", "2026-03-06", 5, 21}, // the last day's end after a search
-        {"2026-03-02", "2026-03-03", 5, 12},  {"2026-03-03", "2026-03-03", 9, 12},
-        {"2026-03-04", "2026-03-05", 13, 16}, // a start day without records
-        {"2026-03-05", "2026-03-07", 13, 20}, {"2026-02-20", "2026-03-01", 1, 4},
-        {"2026-02-20", "2026-04-30", 1, 20},  {"2026-02-20", "2026-02-25", 0, 0},
-        {"2026-03-04", "2026-03-04", 0, 0},   {"2026-03-10", "2026-03-12", 0, 0},
+        {"2026-03-01", "2026-03-06", 1, 21, {}},  // both ends without a search
+        {"2026-03-02", "2026-03-06", 5, 21, {s}}, // the last day's end after a search
+        {"2026-03-01", "2026-03-03", 1, 12, {e}},
+        {"2026-03-02", "2026-03-03", 5, 12, {s, e}},
+        {"2026-03-03", "2026-03-03", 9, 12, {s, e}},
+        {"2026-03-04", "2026-03-05", 13, 16, {s, e}}, // a start day without records
+        {"2026-03-05", "2026-03-07", 13, 20, {s, e}},
+        {"2026-02-20", "2026-03-01", 1, 4, {s, e}},
+        {"2026-02-20", "2026-04-30", 1, 20, {s, e}},
+        {"2026-02-20", "2026-02-25", 0, 0, {s, e}},
+        {"2026-03-04", "2026-03-04", 0, 0, {s, e}},
+        {"2026-03-10", "2026-03-12", 0, 0, {s, e}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string(row.start) + " to " + row.end);
@@ -87,7 +95,7 @@ TEST_F(RecordFiles, FindsTheRecordsOfARangeOfDays)
                                     QString::fromLatin1(row.end), range, progress));
         EXPECT_EQ(range.first, row.first);
         EXPECT_EQ(range.last, row.last);
-        EXPECT_EQ(texts.size(), 1);
+        EXPECT_EQ(texts, row.texts);
     }
 
     Graphing().CancelRequested = true;

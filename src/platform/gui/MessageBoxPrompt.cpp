@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -62,6 +63,8 @@ Prompt::Answer MessageBoxPrompt::Ask(const Prompt::Message &message)
 {
     QMessageBox box(IconOf(message.icon), message.title, WithDisplayLineBreaks(message.text),
                     ButtonsOf(message.buttons), QApplication::activeWindow());
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        label->setAlignment(message.alignment | Qt::AlignVCenter);
     // The close box and Esc answer as the box's escape button (No, Cancel, or the lone Ok).
     return AnswerOf(box.exec());
 }
