@@ -16,8 +16,8 @@ void Prompt::Install(Service *service)
 Prompt::Answer Prompt::Show(const QString &text, Buttons buttons, Icon icon, const QString &title,
                             Qt::Alignment alignment)
 {
-    Message message{text, buttons, icon, title.isEmpty() ? ProgramInfo::Title() : title};
-    message.alignment = alignment;
+    const Message message{text,  buttons,  icon, title.isEmpty() ? ProgramInfo::Title() : title,
+                          false, alignment};
     if (g_service)
         return g_service->Ask(message);
     qWarning("%s: %s", qPrintable(message.title), qPrintable(text));

@@ -386,11 +386,8 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
               panel.optEnableBuzzer[0]->geometry().bottom());
     // The options on two lines: relay control by phone, then the battery box and Command1;
     // under them the relay options it overrides, then the buzzer's.
-    const QWidget *options[] = {panel.chkRelayControlEnabled,
-                                panel.lblBattV,
-                                panel.txtBattV,
-                                panel.Command1,
-                                panel.optRelayLogic[0]->parentWidget(),
+    const QWidget *options[] = {panel.chkRelayControlEnabled, panel.lblBattV, panel.txtBattV,
+                                panel.Command1, panel.optRelayLogic[0]->parentWidget(),
                                 panel.optEnableBuzzer[0]->parentWidget()};
     for (int a = 0; a < int(std::size(options)); ++a) {
         EXPECT_EQ(options[a]->y() > panel.chkRelayControlEnabled->geometry().bottom(), a >= 4) << a;
