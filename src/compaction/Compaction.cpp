@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -71,10 +72,13 @@ std::optional<QString> CopyFile(QFile &from, const QString &target)
                 return copy.errorString();
             done += written;
         }
+        // Each block sent on to the disk at once, so the fsync waits only for the last.
+        ::sync_file_range(copy.handle(), copy.pos() - block.size(), block.size(),
+                          SYNC_FILE_RANGE_WRITE);
     }
     if (from.error() != QFileDevice::NoError)
         return from.errorString();
-    // On the disk before the original can be replaced.
+    // On the disk before the original is written over.
     if (::fsync(copy.handle()) != 0)
         return SystemError();
     return std::nullopt;
@@ -111,7 +115,11 @@ SqliteConnection::SqliteConnection(const QString &path) : m_name(NextConnectionN
     if (!m_db.open()) {
         m_error = m_db.lastError().databaseText();
         m_code = m_db.lastError().nativeErrorCode();
+        return;
     }
+    // A run reads the file and its copy several times over: through a mapping the pages
+    // are not copied for each read. The engine keeps the size within what it allows.
+    Run(QStringLiteral("PRAGMA mmap_size = 4294967296"));
 }
 
 SqliteConnection::~SqliteConnection()
@@ -121,11 +129,40 @@ SqliteConnection::~SqliteConnection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
+sqlite3 *SqliteConnection::Handle() const
+{
+    return *static_cast<sqlite3 *const *>(m_db.driver()->handle().constData());
+}
+
 void SqliteConnection::KeepLogOnClose()
 {
     if (m_db.isOpen())
-        sqlite3_db_config(*static_cast<sqlite3 *const *>(m_db.driver()->handle().constData()),
-                          SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_db_config(Handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
+bool SqliteConnection::CopyFrom(SqliteConnection &source)
+{
+    if (!source.m_db.isOpen()) {
+        m_error = source.m_error;
+        m_code = source.m_code;
+        return false;
+    }
+    // All pages in one step, so in one transaction.
+    sqlite3_backup *backup = sqlite3_backup_init(Handle(), "main", source.Handle(), "main");
+    const int step = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+    const int finished = backup ? sqlite3_backup_finish(backup) : sqlite3_errcode(Handle());
+    if (step == SQLITE_DONE && finished == SQLITE_OK)
+        return true;
+    const int code = finished != SQLITE_OK ? finished : step;
+    m_code = QString::number(code);
+    m_error =
+        QString::fromUtf8(finished != SQLITE_OK ? sqlite3_errmsg(Handle()) : sqlite3_errstr(step));
+    // "disk I/O error" says less than the system's own reason.
+    if (const int error = sqlite3_system_errno(Handle());
+        error != 0 && (code & 0xff) == SQLITE_IOERR)
+        m_error +=
+            QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')');
+    return false;
 }
 
 std::optional<QVariantList> SqliteConnection::Run(const QString &sql, const QVariantList &bindings)
@@ -181,8 +218,11 @@ ExclusiveDatabase::~ExclusiveDatabase()
 {
     // Reading a file in WAL mode makes an empty log beside it; one that was not there is
     // not left behind. Removed while the file is held, so the log is nobody else's.
-    if (m_file && m_wal && !m_hadLog && QFileInfo(LogOf(m_path)).size() == 0)
+    if (m_file && m_wal && (!m_hadLog || m_written) && QFileInfo(LogOf(m_path)).size() == 0)
         QFile::remove(LogOf(m_path));
+    // The index a crashed program left describes a log that is gone.
+    if (m_written && m_wal)
+        QFile::remove(m_path + QStringLiteral("-shm"));
 }
 
 bool ExclusiveDatabase::Failed(const QString &error)
@@ -228,36 +268,28 @@ bool ExclusiveDatabase::CopyBytes(const QString &target)
 
 bool ExclusiveDatabase::WriteCopy(const QString &target)
 {
-    if (!m_file->Run(QStringLiteral("VACUUM INTO ?"), {target}))
+    // The engine writes the copy as carefully as the file, which a scratch copy need not
+    // be: it is checked, and a copy cut short by a crash is reported by the next run.
+    const auto synchronous = m_file->Run(QStringLiteral("PRAGMA synchronous"));
+    if (!synchronous || !m_file->Run(QStringLiteral("PRAGMA synchronous = OFF")))
         return false;
-    // The engine writes its copy with a rollback journal, whatever the file's mode.
-    if (m_wal) {
-        SqliteConnection copy(target);
-        if (!copy.Run(QStringLiteral("PRAGMA journal_mode = WAL")))
-            return Failed(copy.Error());
-    }
-    return true;
+    const bool written = m_file->Run(QStringLiteral("VACUUM INTO ?"), {target}).has_value();
+    return m_file->Run(QStringLiteral("PRAGMA synchronous = ") +
+                       QString::number(synchronous->value(0).toInt())) &&
+           written;
 }
 
-bool ExclusiveDatabase::ReplaceWith(const QString &copy)
+bool ExclusiveDatabase::WriteBack(const QString &copy)
 {
-    // Out of WAL mode first, its log folded in and removed: a program still waiting for
-    // the file when it is let go then finds a file renamed away, whose writes the engine
-    // refuses, instead of writing a log that the new file would take for its own. The
-    // index a crashed program left goes with the log.
-    if (m_wal) {
-        if (!m_file->Run(QStringLiteral("PRAGMA journal_mode = MEMORY")))
-            return false;
-        QFile::remove(m_path + QStringLiteral("-shm"));
-    }
-    QString error;
-    if (!ReplaceFile(copy, m_path, error)) {
-        if (m_wal)
-            m_file->Run(QStringLiteral("PRAGMA journal_mode = WAL"));
-        return Failed(error);
-    }
-    m_file.reset();
-    return true;
+    SqliteConnection source(copy);
+    if (!m_file->CopyFrom(source))
+        return false;
+    m_written = true;
+    // In WAL mode the new contents stand in the log: folded into the file, which the
+    // engine then cuts to their size.
+    if (!m_wal)
+        return true;
+    return m_file->Run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).has_value();
 }
 
 QString CheckCopy(const QString &path, const TableCounts &original)

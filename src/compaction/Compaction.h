@@ -8,6 +8,8 @@
 
 #include <optional>
 
+struct sqlite3;
+
 // Sizes are 64-bit: a database past 2 GiB must not turn negative.
 // Shown in thousands of bytes, halves rounded up, no separator (1,234,567 -> 1235).
 qint64 KBytes(qint64 bytes);
@@ -36,8 +38,13 @@ public:
     // Closing then leaves a write-ahead log as it stands instead of folding it into the
     // file and removing it.
     void KeepLogOnClose();
+    // Everything the database holds replaced by what `source` holds, in one transaction of
+    // the file's own journal mode: a reader sees the old contents or the new ones.
+    bool CopyFrom(SqliteConnection &source);
 
 private:
+    sqlite3 *Handle() const;
+
     QString m_name;
     QSqlDatabase m_db;
     QString m_error;
@@ -45,11 +52,10 @@ private:
 };
 
 // A database file opened for this program alone. No other process may read or write it
-// while this object lives, because the file is replaced at the end of a run and their
-// changes would be lost with the old one. Everything that reads the file goes through
-// this object: a second handle on it, once closed, would drop this process's locks with
-// it (POSIX record locks belong to the process). Until ReplaceWith() it changes no byte of
-// the file or of its write-ahead log.
+// while this object lives, because its contents are written anew at the end of a run.
+// Everything that reads the file goes through this object: a second handle on it, once
+// closed, would drop this process's locks with it (POSIX record locks belong to the
+// process). Until WriteBack() it changes no byte of the file or of its write-ahead log.
 class ExclusiveDatabase {
 public:
     enum class State { Held, InUse, Failed };
@@ -68,12 +74,12 @@ public:
     // The database as it stands, also what only its write-ahead log holds: the file's
     // bytes, whole since nobody else can write to them, with the log folded into the copy.
     bool CopyBytes(const QString &target);
-    // A compacted copy written by the engine, in the file's journal mode; the engine
-    // refuses a target that is not empty.
+    // A compacted copy written by the engine; it refuses a target that is not empty.
     bool WriteCopy(const QString &target);
-    // Puts `copy` in the file's place in one step and only then lets the file go, so that
-    // no other program can write to the file about to be replaced.
-    bool ReplaceWith(const QString &copy);
+    // The file's contents replaced by those of `copy` in one transaction, the file shrunk
+    // to their size. The file itself stays: a program that opened it before or during the
+    // run goes on with the one file and its one log.
+    bool WriteBack(const QString &copy);
 
 private:
     bool Failed(const QString &error);
@@ -84,6 +90,7 @@ private:
     State m_state = State::Failed;
     bool m_wal = false;
     bool m_hadLog = false;
+    bool m_written = false;
     QString m_error; // of a file operation; the engine's own are kept by m_file
 };
 

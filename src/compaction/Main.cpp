@@ -156,7 +156,7 @@ std::optional<QString> Main::Run()
     const QString path = ProgramFile(kDatabase);
     if (const auto missing = MissingFile(path))
         return missing;
-    // Held from here until the copy takes its place, so nobody writes to the file meanwhile.
+    // Held from here until the compacted contents are in, so nobody writes to it meanwhile.
     ExclusiveDatabase database(path);
     if (const auto refusal = Refusal(database))
         return refusal;
@@ -213,15 +213,17 @@ std::optional<QString> Main::Run()
         return std::nullopt;
     }
 
-    // The copy takes the original's place in one step: there is never a moment without
-    // finch.mdb, and the original stays whole until then.
+    // The compacted contents are written into the file itself, never a new file put in its
+    // place: a program that has it open keeps one file, with none of its commits lost.
     Add(QStringLiteral("Deleting original database"));
-    if (!database.ReplaceWith(compacted)) {
+    if (!database.WriteBack(compacted)) {
         Add(QStringLiteral("Failed to delete original database"));
-        return std::nullopt;
+        return database.Error();
     }
     Add(QStringLiteral("Successfully deleted original database"));
     Add(QStringLiteral("Renaming compacted database"));
+    if (QFile copy(compacted); !copy.remove())
+        return copy.errorString();
     Add(QStringLiteral("Successfully renamed database"));
     Add(QStringLiteral("Complete"));
     return std::nullopt;

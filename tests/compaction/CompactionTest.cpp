@@ -2,12 +2,6 @@
 #include "PackwellFixture.h"
 
 #include <QFile>
-#include <QScopeGuard>
-
-#include <cerrno>
-#include <cstring>
-
-#include <sys/mount.h>
 
 TEST(Compaction, SizesInKBytesAndTheComparisonLine)
 {
@@ -116,10 +110,9 @@ TEST_F(CopyCheck, RefusesDamagedOrShortCopies)
     // system of its own needs the right to; without it that is all this test cannot show.
     const QString full = File(QStringLiteral("full"));
     ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("full")));
-    if (::mount("tmpfs", QFile::encodeName(full).constData(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "no tmpfs: " << std::strerror(errno);
-    const auto unmount =
-        qScopeGuard([&] { ::umount2(QFile::encodeName(full).constData(), MNT_DETACH); });
+    const Mount small(QStringLiteral("tmpfs"), full, "tmpfs", 0, "size=64k");
+    if (small.Error())
+        GTEST_SKIP() << "no tmpfs: " << small.Error();
     EXPECT_FALSE(held.CopyBytes(full + QStringLiteral("/logged.bak")));
     EXPECT_EQ(held.Error(), QStringLiteral("No space left on device"));
 }

@@ -10,6 +10,11 @@
 #include <QMap>
 #include <QProcess>
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/mount.h>
+
 // The Debian sqlite3 program: makes, reads and locks the files as another program would.
 inline QString Sqlite(const QStringList &arguments, const QString &sql)
 {
@@ -36,20 +41,48 @@ inline QString IntegrityCheck(const QString &path)
 }
 
 // A few thousand readings of which half are then deleted, so compaction has room to win.
-inline QString MakeDatabase(const QString &path, const QString &extraSql = {})
+inline QString MakeDatabase(const QString &path, const QString &extraSql = {}, int pageSize = 4096)
 {
     return Sqlite(
-        path, QStringLiteral(
-                  "CREATE TABLE tblReadings (id INTEGER PRIMARY KEY, sensor TEXT, reading REAL, "
-                  "note TEXT);"
-                  "CREATE TABLE \"tbl \"\"Notes\"\"\" (body TEXT);"
-                  "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 4000) "
-                  "INSERT INTO tblReadings (sensor, reading, note) "
-                  "SELECT 'Sensor ' || (i % 8), i * 0.5, hex(randomblob(40)) FROM n;"
-                  "INSERT INTO \"tbl \"\"Notes\"\"\" VALUES ('it''s cold');"
-                  "DELETE FROM tblReadings WHERE id % 2 = 0;") +
+        path, QStringLiteral("PRAGMA page_size = %1;").arg(pageSize) +
+                  QStringLiteral(
+                      "CREATE TABLE tblReadings (id INTEGER PRIMARY KEY, sensor TEXT, reading "
+                      "REAL, note TEXT);"
+                      "CREATE TABLE \"tbl \"\"Notes\"\"\" (body TEXT);"
+                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                      "4000) INSERT INTO tblReadings (sensor, reading, note) "
+                      "SELECT 'Sensor ' || (i % 8), i * 0.5, hex(randomblob(40)) FROM n;"
+                      "INSERT INTO \"tbl \"\"Notes\"\"\" VALUES ('it''s cold');"
+                      "DELETE FROM tblReadings WHERE id % 2 = 0;") +
                   extraSql);
 }
+
+// A mount of the test's own, undone with the object. Mounting needs the right to; where
+// the machine does not give it, Error() says why and the test cannot show what needs it.
+class Mount {
+public:
+    Mount(const QString &source, const QString &target, const char *type, unsigned long flags,
+          const char *options = nullptr)
+        : m_target(QFile::encodeName(target))
+    {
+        if (::mount(QFile::encodeName(source).constData(), m_target.constData(), type, flags,
+                    options) != 0)
+            m_error = std::strerror(errno);
+    }
+    ~Mount()
+    {
+        if (!m_error)
+            ::umount2(m_target.constData(), MNT_DETACH);
+    }
+    Mount(const Mount &) = delete;
+    Mount &operator=(const Mount &) = delete;
+
+    const char *Error() const { return m_error; }
+
+private:
+    QByteArray m_target;
+    const char *m_error = nullptr;
+};
 
 // The file in WAL mode with a row that only its log holds, and the index beside it, as a
 // program killed after a commit leaves them.
