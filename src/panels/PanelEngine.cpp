@@ -54,6 +54,12 @@ QByteArray ReadRequest(int page)
     }
 }
 
+// A model whose steps carry their own captions shows the first one from the start.
+QString FirstCaption(const Step &first, const QString &general)
+{
+    return first.status.isEmpty() ? general : first.status;
+}
+
 } // namespace
 
 PanelEngine::PanelEngine(PanelTables tables, QWidget *parent)
@@ -218,9 +224,7 @@ bool PanelEngine::GetLimits(bool calOnly)
     const bool partial =
         calOnly && std::any_of(m_tables.download.begin(), m_tables.download.end(),
                                [](const Step &step) { return step.endsCalibration; });
-    // A model whose steps carry their own captions shows the first one from the start.
-    const QString &firstCaption = m_tables.download.front().status;
-    ShowStatus(firstCaption.isEmpty() ? QStringLiteral("Downloading...") : firstCaption);
+    ShowStatus(FirstCaption(m_tables.download.front(), QStringLiteral("Downloading...")));
     if (!partial) {
         ClearTextBoxes();
         // Only what this download reads may go back to the device.
@@ -369,8 +373,8 @@ bool PanelEngine::SaveLimits(bool calOnly)
     }
     if (!CheckEntries(calOnly) || !CheckFields(calOnly) || (!calOnly && !CheckRows()))
         return false;
-    ShowStatus(QStringLiteral("Uploading..."));
     const std::vector<const Step *> steps = UploadSteps(calOnly);
+    ShowStatus(FirstCaption(*steps.front(), QStringLiteral("Uploading...")));
     for (const Step *step : steps) {
         PageBuffer &buffer = m_pages[step->page];
         if (!step->frame.isEmpty() || buffer.state != PageState::Read || m_tables.freshRead)

@@ -1,10 +1,14 @@
 #include "DiscoveryFixture.h"
 #include "FakeDevice.h"
 #include "KVFunctions.h"
+#include "MessageBoxPrompt.h"
 #include "ModuleSetupProtocol.h"
 #include "WindowsColour.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -130,7 +134,16 @@ TEST_F(DiscoveryTest, SetIpCancelledOrDeclinedSendsNothing)
               QStringList({u"Set IP Address?: Change the IP address of this Zarvo device from "_s +
                                modules[0]->Address() + u"\rto 127.77.0.9"_s,
                            u"Zarvo IP Setup: The IP address was not changed"_s}));
-    EXPECT_EQ(prompt.Messages().at(prompt.Messages().size() - 2).alignment, Qt::AlignRight);
+    // The question as the real box shows it: its lines on the right.
+    Qt::Alignment alignment;
+    QTimer::singleShot(0, [&alignment] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        alignment = box->findChild<QLabel *>(u"qt_msgbox_label"_s)->alignment();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(MessageBoxPrompt().Ask(prompt.Messages().at(prompt.Messages().size() - 2)),
+              Prompt::Answer::No);
+    EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     EXPECT_EQ(modules[0]->connectionCount, 0);
 }
 

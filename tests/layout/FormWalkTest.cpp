@@ -702,14 +702,14 @@ template <typename Panel, int family, int subModel, void (*adjust)(FakeDevice &)
 QWidgetList ShowPanel(FormWalk &walk)
 {
     FakeDevice &device = WidestDevice(walk, family, subModel, 25);
-    if (adjust)
+    if constexpr (adjust != nullptr)
         adjust(device);
     auto *panel = walk.Keep(std::make_unique<Panel>());
     panel->IPAddress = device.Address();
     panel->show();
     QCoreApplication::processEvents();
     EXPECT_TRUE(QTest::qWaitFor([panel] { return !panel->Transferring(); }));
-    if (then)
+    if constexpr (then != nullptr)
         then(*panel);
     return {panel};
 }

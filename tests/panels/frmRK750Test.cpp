@@ -92,6 +92,7 @@ TEST_F(frmRK750Test, SavingUneditedGivesEveryPageBackAndEachEditChangesItsBytes)
 
     captions.clear();
     QTest::mouseClick(panel.btnSave, Qt::LeftButton);
+    EXPECT_EQ(shownWith, u"Uploading page 0"_s);
     EXPECT_EQ(captions,
               (QStringList{u"Uploading page 0"_s, u"Uploading page 1"_s, u"Uploading page 3"_s,
                            u"Uploading page 4"_s, u"Uploading page 5"_s, u"Uploading page 6"_s,

@@ -391,8 +391,9 @@ TEST_F(frmRK816Test, ShowsItsTextsAndFiltersItsKeys)
                                 panel.optEnableBuzzer[0]->parentWidget()};
     for (int a = 0; a < int(std::size(options)); ++a) {
         EXPECT_EQ(options[a]->y() > panel.chkRelayControlEnabled->geometry().bottom(), a >= 4) << a;
-        if (a > 0 && a != 4)
+        if (a > 0 && a != 4) {
             EXPECT_GT(options[a]->x(), options[a - 1]->geometry().right()) << a;
+        }
     }
     EXPECT_EQ(panel.cmboNoNc.at(0)->currentIndex(), 0);
     QTest::keyClicks(panel.cmboNoNc.at(0), u"Normally Closed"_s);
