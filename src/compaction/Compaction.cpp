@@ -147,21 +147,18 @@ bool SqliteConnection::CopyFrom(SqliteConnection &source)
         m_code = source.m_code;
         return false;
     }
-    // All pages in one step, so in one transaction.
     sqlite3_backup *backup = sqlite3_backup_init(Handle(), "main", source.Handle(), "main");
-    const int step = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
-    const int finished = backup ? sqlite3_backup_finish(backup) : sqlite3_errcode(Handle());
-    if (step == SQLITE_DONE && finished == SQLITE_OK)
+    if (!backup) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(Handle()));
+        return false;
+    }
+    // All pages in one step, so in one transaction; its errors are the step's.
+    const int step = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (step == SQLITE_DONE)
         return true;
-    const int code = finished != SQLITE_OK ? finished : step;
-    m_code = QString::number(code);
-    m_error =
-        QString::fromUtf8(finished != SQLITE_OK ? sqlite3_errmsg(Handle()) : sqlite3_errstr(step));
-    // "disk I/O error" says less than the system's own reason.
-    if (const int error = sqlite3_system_errno(Handle());
-        error != 0 && (code & 0xff) == SQLITE_IOERR)
-        m_error +=
-            QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char(')');
+    m_code = QString::number(step);
+    m_error = QString::fromUtf8(sqlite3_errstr(step));
     return false;
 }
 
@@ -268,15 +265,12 @@ bool ExclusiveDatabase::CopyBytes(const QString &target)
 
 bool ExclusiveDatabase::WriteCopy(const QString &target)
 {
-    // The engine writes the copy as carefully as the file, which a scratch copy need not
-    // be: it is checked, and a copy cut short by a crash is reported by the next run.
-    const auto synchronous = m_file->Run(QStringLiteral("PRAGMA synchronous"));
-    if (!synchronous || !m_file->Run(QStringLiteral("PRAGMA synchronous = OFF")))
-        return false;
-    const bool written = m_file->Run(QStringLiteral("VACUUM INTO ?"), {target}).has_value();
-    return m_file->Run(QStringLiteral("PRAGMA synchronous = ") +
-                       QString::number(synchronous->value(0).toInt())) &&
-           written;
+    // The engine syncs the copy as it would the file. A scratch copy need not be synced:
+    // it is checked, and one cut short by a crash is reported by the next run. The file's
+    // own writes are synced in full again.
+    const bool written = m_file->Run(QStringLiteral("PRAGMA synchronous = OFF")) &&
+                         m_file->Run(QStringLiteral("VACUUM INTO ?"), {target});
+    return m_file->Run(QStringLiteral("PRAGMA synchronous = FULL")) && written;
 }
 
 bool ExclusiveDatabase::WriteBack(const QString &copy)

@@ -90,6 +90,10 @@ TEST_F(CopyCheck, RefusesDamagedOrShortCopies)
     EXPECT_FALSE(original.WriteCopy(File(QStringLiteral("rows deleted"))));
     EXPECT_TRUE(original.Error().contains(QStringLiteral("output file already exists")))
         << original.Error().toStdString();
+    // Nor writes back a copy it cannot open, and the file keeps its rows.
+    EXPECT_FALSE(original.WriteBack(File(QStringLiteral("absent.mdb"))));
+    EXPECT_EQ(original.Error(), QStringLiteral("unable to open database file"));
+    EXPECT_EQ(original.Counts(), counts);
 
     // In WAL mode, rows a killed program left in the log only are in the bytes copied.
     const QString logged = File(QStringLiteral("logged.mdb"));
