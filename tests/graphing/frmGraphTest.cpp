@@ -244,8 +244,11 @@ TEST_F(frmGraphTest, CloseDuringAScanEndsItWithoutAChart)
     graph.FileName = QString::fromLatin1(kAverageFile);
     graph.StartDate = u"2026-03-01"_s;
     graph.EndDate = u"2026-03-31"_s;
-    QTimer::singleShot(0, &graph,
-                       [&] { QTimer::singleShot(0, graph.cmdClose, &QPushButton::click); });
+    // Clicked while the scan lets events run, once it has shown a record number.
+    QObject::connect(
+        graph.txtRecordNum, &QLineEdit::textChanged, graph.cmdClose,
+        [&] { QTimer::singleShot(0, graph.cmdClose, &QPushButton::click); },
+        Qt::SingleShotConnection);
     graph.exec();
     EXPECT_TRUE(Graphing().CloseRequested);
     EXPECT_TRUE(graph.XYChart4->Traces().isEmpty());
