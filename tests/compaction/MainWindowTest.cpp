@@ -33,10 +33,7 @@ public:
     {
         m_process.start(QStringLiteral(SQLITE3_PROGRAM), {path});
         m_process.write("BEGIN EXCLUSIVE;\nSELECT 'held';\n");
-        while (!m_process.readAllStandardOutput().contains("held"))
-            if (!m_process.waitForReadyRead(5000))
-                return false;
-        return true;
+        return Said(m_process, "held");
     }
     ~LockHolder()
     {
@@ -491,12 +488,6 @@ TEST_F(PackwellWindow, LosesNoCommitOfProgramsUsingTheFileMeanwhile)
                        {QStringLiteral("-c"), QString::fromLatin1(script), Database()});
         return process;
     };
-    const auto waitFor = [](QProcess *process, const QByteArray &said) {
-        QByteArray heard;
-        while (!heard.contains(said) && process->waitForReadyRead(5000))
-            heard += process->readAllStandardOutput();
-        return heard.contains(said);
-    };
     ScriptedPrompt answers;
 
     // One opened the file before the run and uses it only after it, when another has
@@ -511,11 +502,11 @@ TEST_F(PackwellWindow, LosesNoCommitOfProgramsUsingTheFileMeanwhile)
                              "y.close()\n"
                              "x.execute(\"INSERT INTO tblReadings (note) VALUES ('early')\")\n"
                              "print('committed', flush=True)\n");
-    ASSERT_TRUE(waitFor(early, "opened"));
+    ASSERT_TRUE(Said(*early, "opened"));
     window.PackwellTest();
     EXPECT_EQ(Lines().last(), QStringLiteral("Complete"));
     early->write("\n");
-    ASSERT_TRUE(waitFor(early, "committed"));
+    ASSERT_TRUE(Said(*early, "committed"));
     ASSERT_TRUE(early->waitForFinished());
     EXPECT_EQ(Sqlite(Database(), QStringLiteral("SELECT note FROM tblReadings WHERE note IN "
                                                 "('early', 'late') ORDER BY note")),

@@ -84,6 +84,18 @@ private:
     const char *m_error = nullptr;
 };
 
+// Whether `process` says `text` before it falls silent for 5 s.
+inline bool Said(QProcess &process, const QByteArray &text)
+{
+    QByteArray heard = process.readAllStandardOutput();
+    while (!heard.contains(text)) {
+        if (!process.waitForReadyRead(5000))
+            return false;
+        heard += process.readAllStandardOutput();
+    }
+    return true;
+}
+
 // The file in WAL mode with a row that only its log holds, and the index beside it, as a
 // program killed after a commit leaves them.
 inline bool LeaveCrashedWritersLog(const QString &path)
@@ -92,12 +104,8 @@ inline bool LeaveCrashedWritersLog(const QString &path)
     writer.start(QStringLiteral(SQLITE3_PROGRAM), {path});
     writer.write("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;\n"
                  "INSERT INTO tblReadings (note) VALUES ('only in the log'); SELECT 'written';\n");
-    QByteArray said;
-    while (!said.contains("written")) {
-        if (!writer.waitForReadyRead(5000))
-            return false;
-        said += writer.readAllStandardOutput();
-    }
+    if (!Said(writer, "written"))
+        return false;
     writer.kill();
     return writer.waitForFinished();
 }
